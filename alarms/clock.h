@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "mainwindow/app.h"
+
+namespace ny {
+
+// YYYY-MM-DD HH:MM:SS, the text of 短位时间.
+std::string ShortTimeText(const LocalTime& t);
+// Writes 现行时间 and 短位时间 from the current time.
+void UpdateClockLabels(App& app);
+// Tick of 时钟1.
+void OnClockTick(App& app);
+// Re-arms 时钟1 for just after the next second and 时钟2 for just after
+// the next minute, from the real clock (also after a clock change or a
+// resume from sleep).
+void ArmClockTimers(App& app);
+void OnClockChanged(App& app);
+
+}  // namespace ny

@@ -1,0 +1,169 @@
+// The vocabulary shared by the handlers and both hosts: which windows and
+// controls exist, what events they raise, and the plain-data design that a
+// host builds a window from. No platform types here.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace ny {
+
+// Every window, control, timer and menu item of the program. The names are the
+// design names. The calendar window has its own timer also called 时钟1 in the
+// design; it is 日历时钟1 here so that one enum can name everything.
+enum class Ctl : int {
+    None = 0,
+    // windows
+    MainWindow,
+    CalendarWindow,
+    TimePickerWindow,
+    // MainWindow, outside the tab control
+    选择夹1,
+    现行时间,
+    停止,
+    版权,
+    // page "指定时间"
+    闹钟设置,
+    编辑框1,
+    铃声,
+    铃声路径,
+    铃声选择,
+    试听,
+    默认铃声,
+    添加,
+    分组框1,
+    闹钟提示信息输入,
+    超级列表框1,
+    清空列表,
+    已设置闹钟时间,
+    短位时间,
+    时钟1,
+    时钟2,
+    通用对话框1,
+    // page "倒计时"
+    标签_时,
+    标签_分,
+    标签_秒,
+    组合框_时,
+    组合框_分,
+    组合框_秒,
+    标签_到计时,
+    分组框2,
+    编辑框_倒计时闹钟提示信息,
+    按钮_倒计时开始,
+    时钟_倒计时,
+    // CalendarWindow
+    月历,
+    左年按钮,
+    右年按钮,
+    左键时钟,
+    日历时钟1,
+    // TimePickerWindow
+    时间高级表格,
+    按钮1,
+    透明标签1,
+    按钮2,
+    时间窗口时钟,
+    // menus and their items
+    托盘菜单,
+    打开,
+    关闭,
+    指定时间列表框右键菜单,
+    删除,
+    Count_
+};
+
+enum class Kind {
+    Window,
+    Label,
+    Button,
+    Edit,
+    MultiEdit,
+    Combo,
+    GroupBox,
+    Tab,
+    ListView,
+    MonthCal,
+    TransparentLabel,
+    Grid,
+    Timer,
+    FileDialog,
+    Menu,
+    MenuItem,
+};
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// One control as designed. Coordinates are relative to `origin`: the window's
+// client area, the tab control (tab strip included) or a group box.
+struct ControlDesign {
+    Ctl id;
+    std::string_view name;
+    Kind kind;
+    Ctl window;  // the window the control lives in (for menus: MainWindow)
+    Ctl origin;  // what x, y are relative to
+    int page;    // tab page 0 or 1 of 选择夹1, -1 when not on a page
+    int x, y, w, h;
+    std::string_view caption;  // caption, initial text, or (for a tab) "page0|page1"
+    int fontPx = 0;            // character height; 0 = default UI font
+    bool bold = false;
+    std::string_view fontFace = {};
+    bool disabled = false;
+    bool hidden = false;
+    int timerMs = 0;      // design period of a timer
+    int comboMax = -1;    // combo items "00".."comboMax"
+    Ctl parentMenu = Ctl::None;  // for menu items
+    Rgb textColor = {0, 0, 0};
+    bool hasTextColor = false;
+};
+
+struct WindowDesign {
+    Ctl id;
+    int x, y, w, h;              // outer rectangle
+    std::string_view caption;
+    bool titleBar;               // fixed single border with caption, close + minimise
+    bool taskbar;
+    bool visibleAtLoad;
+    bool hasBackground;          // false: platform default
+    Rgb background;
+};
+
+enum class Ev {
+    Created,       // window created (handler runs before it takes input)
+    CloseRequest,  // user asked to close (title bar, system menu, Esc)
+    SizeChanged,   // window state changed
+    Tray,          // tray icon event; code 1 left click, 3 right click
+    Click,         // button click or menu item chosen
+    Tick,          // timer tick
+    RightClick,    // right click on a list view
+    MouseUp,       // left button released in an edit box
+    MouseDown,     // left button pressed (month calendar)
+    SelChange,     // month calendar selection changed
+    Deactivated,   // window lost activation
+    KeyDown,       // code = virtual-key code
+    Char,          // code = character code
+    CellChosen,    // grid cell chosen
+    ClockChanged,  // system clock set, or the computer resumed from sleep
+};
+
+struct Event {
+    Ev kind;
+    Ctl source;
+    int code = 0;
+};
+
+// Message box styles (platform values).
+constexpr int kMbOk = 0;
+constexpr int kMbOkCancel = 1;
+constexpr int kMbExclamation = 48;
+
+// Window states.
+constexpr int kStateNormal = 1;
+constexpr int kStateMinimised = 2;
+
+constexpr std::string_view kProgramName = "Ny闹钟";
+constexpr std::string_view kTrayTip = "闹钟 - Verunda";
+
+}  // namespace ny

@@ -1,0 +1,118 @@
+// The one door from the handlers to the platform. Plain types only: every
+// text is UTF-8, every duration is milliseconds, every control is a Ctl.
+// Two implementations: host/win32 (the real program) and host/sim (tests).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/datetime.h"
+#include "host/design.h"
+
+namespace ny {
+
+// Outcome of a file operation; `reason` is the system's own words when !ok.
+struct IoResult {
+    bool ok = true;
+    std::string reason;
+};
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // --- windows -------------------------------------------------------
+    // Loads a window from its design (raising its Created event). The
+    // popups are loaded hidden and anew for each use.
+    virtual void loadWindow(Ctl window) = 0;
+    // Destroying MainWindow ends the message loop and with it the program.
+    virtual void destroyWindow(Ctl window) = 0;
+    virtual bool exists(Ctl c) = 0;
+    virtual int windowState(Ctl window) = 0;  // kStateNormal / kStateMinimised
+    virtual void setWindowState(Ctl window, int state) = 0;
+    // Puts a shown window in front of other programs' windows.
+    virtual void bringToFront(Ctl window) = 0;
+    // Outer rectangle in screen pixels.
+    virtual Rect windowRect(Ctl c) = 0;
+    virtual void moveWindow(Ctl window, int left, int top) = 0;
+
+    // --- control properties -------------------------------------------
+    virtual std::string text(Ctl c) = 0;  // caption or content
+    virtual void setText(Ctl c, std::string_view s) = 0;
+    virtual bool enabled(Ctl c) = 0;
+    virtual void setEnabled(Ctl c, bool on) = 0;
+    virtual bool visible(Ctl c) = 0;
+    virtual void setVisible(Ctl c, bool on) = 0;
+    virtual int caret(Ctl edit) = 0;  // selection start, in characters
+    virtual void setCaret(Ctl edit, int offset) = 0;
+
+    // --- timers: period in ms, 0 = stopped. Setting a period re-arms the
+    // timer: its next tick comes one period from now.
+    virtual void setTimer(Ctl timer, int64_t periodMs) = 0;
+    virtual int64_t timerPeriod(Ctl timer) = 0;
+
+    // --- list view -------------------------------------------------------
+    virtual void listInsertColumn(Ctl list, std::string_view caption, int width) = 0;
+    virtual int listAppendRow(Ctl list) = 0;  // returns the new 0-based index
+    virtual std::string listCell(Ctl list, int row, int col) = 0;  // "" outside
+    virtual void listSetCell(Ctl list, int row, int col, std::string_view s) = 0;
+    virtual int listRowCount(Ctl list) = 0;
+    virtual void listDeleteRow(Ctl list, int row) = 0;
+    virtual void listDeleteAll(Ctl list) = 0;
+    virtual int listSelectedRow(Ctl list) = 0;  // -1 when none
+
+    // --- dialogs and menus ----------------------------------------------
+    // Returns the 0-based index of the button pressed. No caption given:
+    // the box is titled with the program's name. `urgent` puts the box on
+    // top of every window and in the foreground (a ringing alarm).
+    virtual int messageBox(std::string_view text, int style,
+                           std::optional<std::string_view> caption = std::nullopt,
+                           bool urgent = false) = 0;
+    // Shows the open-file dialog with a filter such as "Mp3文件|*.mp3".
+    // nullopt when the user cancels.
+    virtual std::optional<std::string> openFileDialog(std::string_view filter) = 0;
+    // Pops up a menu of MainWindow at the mouse position.
+    virtual void popupMenu(Ctl menu) = 0;
+    // Shows (or replaces) the tray icon with the program icon and `tip`.
+    virtual void setTrayIcon(std::string_view tip) = 0;
+    virtual void removeTrayIcon() = 0;
+
+    // --- audio: one channel; a new play replaces the current sound -------
+    // Returns false when the file could not be opened for playback.
+    virtual bool playMp3(std::string_view path) = 0;
+    virtual void stopAudio() = 0;
+
+    // --- clock -----------------------------------------------------------
+    virtual LocalTime now() = 0;             // local wall-clock time
+    virtual int64_t monotonicMs() = 0;       // never jumps
+    // Lets events through for `ms` (timers tick, the window repaints).
+    // Returns false when the program is ending and the caller must stop.
+    virtual bool wait(int64_t ms) = 0;
+
+    // --- files -----------------------------------------------------------
+    virtual std::string programDir() = 0;  // no trailing separator
+    virtual bool fileExists(const std::string& path) = 0;
+    virtual std::optional<std::string> readFile(const std::string& path,
+                                                std::string* reason) = 0;
+    // Plain write (create or truncate).
+    virtual IoResult writeFile(const std::string& path, std::string_view bytes) = 0;
+    // Whole-file replace: temporary file beside it, flushed, atomically moved
+    // over `path`. On any failure `path` is left exactly as it was.
+    virtual IoResult replaceFile(const std::string& path, std::string_view bytes) = 0;
+    virtual IoResult moveFile(const std::string& from, const std::string& to) = 0;
+    virtual void setHiddenArchive(const std::string& path) = 0;
+    // Opens with sharing denied and holds the file open for the life of the
+    // process. False when the open fails.
+    virtual bool holdExclusive(const std::string& path) = 0;
+
+    // Ends the process at once with `code` (the second instance gives way).
+    virtual void exitProcess(int code) = 0;
+};
+
+}  // namespace ny

@@ -1,0 +1,373 @@
+#include "host/sim/sim_host.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "mainwindow/layout.h"
+
+namespace ny {
+namespace {
+
+std::set<std::string>& HeldFiles() {
+    static std::set<std::string> held;  // shared by every SimHost of the test process
+    return held;
+}
+
+std::string SysReason() { return std::strerror(errno); }
+
+bool WriteAll(const std::string& path, std::string_view bytes, bool sync) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            int e = errno;
+            ::close(fd);
+            errno = e;
+            return false;
+        }
+        done += size_t(n);
+    }
+    if (sync && ::fsync(fd) != 0) {
+        int e = errno;
+        ::close(fd);
+        errno = e;
+        return false;
+    }
+    return ::close(fd) == 0;
+}
+
+}  // namespace
+
+SimHost::SimHost(std::string dir, LocalTime start) : dir_(std::move(dir)) {
+    mono_ = 1'000'000;  // an arbitrary boot-relative start
+    wallOffset_ = MsFromCivil(start) - mono_;
+}
+
+SimHost::~SimHost() {
+    for (const auto& p : held_) HeldFiles().erase(p);
+}
+
+const SimHost::State* SimHost::find(Ctl c) const {
+    auto it = states_.find(static_cast<int>(c));
+    return it == states_.end() || !it->second.exists ? nullptr : &it->second;
+}
+
+// ---- driving ----------------------------------------------------------------
+
+bool SimHost::fireNextDue(int64_t limit) {
+    if (ended_) return false;
+    int best = -1;
+    int64_t bestDue = 0;
+    for (auto& [id, s] : states_) {
+        if (!s.exists || s.period <= 0 || s.due > limit) continue;
+        if (best < 0 || s.due < bestDue) best = id, bestDue = s.due;
+    }
+    if (best < 0) return false;
+    State& s = states_[best];
+    mono_ = std::max(mono_, bestDue);
+    s.due = mono_ + s.period;  // the handler may re-arm it
+    raise(Ev::Tick, static_cast<Ctl>(best));
+    return true;
+}
+
+void SimHost::advance(int64_t ms) {
+    const int64_t target = mono_ + std::max<int64_t>(ms, 0);
+    while (fireNextDue(target)) {
+    }
+    mono_ = std::max(mono_, target);
+}
+
+void SimHost::advanceTo(const LocalTime& t) { advance(MsFromCivil(t) - (mono_ + wallOffset_)); }
+
+void SimHost::setWallClock(const LocalTime& t) { wallOffset_ = MsFromCivil(t) - mono_; }
+
+void SimHost::sleep(int64_t ms) {
+    mono_ += ms;
+    for (auto& [id, s] : states_)
+        if (s.exists && s.period > 0 && s.due < mono_) s.due = mono_;
+    advance(0);
+}
+
+int SimHost::raise(Ev kind, Ctl source, int code) {
+    if (!onEvent) return 0;
+    return onEvent(Event{kind, source, code});
+}
+
+void SimHost::selectRow(Ctl list, int row) { st(list).selected = row; }
+
+std::vector<std::string> SimHost::listColumns(Ctl list) const {
+    const State* s = find(list);
+    return s ? s->columns : std::vector<std::string>{};
+}
+
+std::vector<std::string> SimHost::comboItems(Ctl combo) const {
+    const State* s = find(combo);
+    return s ? s->items : std::vector<std::string>{};
+}
+
+std::string SimHost::realPath(const std::string& path) const {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+}
+
+// ---- windows --------------------------------------------------------------
+
+void SimHost::loadWindow(Ctl window) {
+    const WindowDesign& w = WindowDesignOf(window);
+    State& ws = st(window);
+    ws = State{};
+    ws.exists = true;
+    ws.text = std::string(w.caption);
+    ws.visible = w.visibleAtLoad;
+    ws.x = w.x;
+    ws.y = w.y;
+    for (const ControlDesign& d : ControlDesigns()) {
+        if (d.window != window) continue;
+        State s;
+        s.exists = true;
+        s.text = std::string(d.caption);
+        s.enabled = !d.disabled;
+        s.visible = !d.hidden;
+        s.period = d.timerMs;
+        s.due = mono_ + d.timerMs;
+        for (int i = 0; i <= d.comboMax; ++i) s.items.push_back((i < 10 ? "0" : "") + std::to_string(i));
+        st(d.id) = s;
+    }
+    raise(Ev::Created, window);
+}
+
+void SimHost::destroyWindow(Ctl window) {
+    for (auto& [id, s] : states_)
+        if (WindowOf(static_cast<Ctl>(id)) == window) s = State{};
+    if (window == Ctl::MainWindow) {
+        ended_ = true;
+        trayTip.reset();  // the platform layer leaves no icon behind
+    }
+}
+
+bool SimHost::exists(Ctl c) { return find(c) != nullptr; }
+int SimHost::windowState(Ctl w) { return find(w) ? st(w).windowState : 0; }
+void SimHost::setWindowState(Ctl w, int state) {
+    if (!find(w)) return;
+    st(w).windowState = state;
+    raise(Ev::SizeChanged, w);
+}
+void SimHost::bringToFront(Ctl w) {
+    if (w == Ctl::MainWindow) ++frontCount;
+}
+
+Rect SimHost::windowRect(Ctl c) {
+    if (!find(c)) return {};
+    Ctl w = WindowOf(c);
+    const WindowDesign& wd = WindowDesignOf(w);
+    if (c == w) return {st(w).x, st(w).y, st(w).x + wd.w, st(w).y + wd.h};
+    int x = st(w).x, y = st(w).y;
+    const ControlDesign* d = FindDesign(c);
+    for (const ControlDesign* o = d; o; o = o->origin == w ? nullptr : FindDesign(o->origin))
+        x += o->x, y += o->y;
+    return {x, y, x + d->w, y + d->h};
+}
+
+void SimHost::moveWindow(Ctl w, int left, int top) {
+    if (!find(w)) return;
+    st(w).x = left;
+    st(w).y = top;
+}
+
+// ---- properties -------------------------------------------------------------
+
+std::string SimHost::text(Ctl c) { return find(c) ? st(c).text : std::string(); }
+void SimHost::setText(Ctl c, std::string_view s) {
+    if (find(c)) st(c).text = std::string(s);
+}
+bool SimHost::enabled(Ctl c) { return find(c) && st(c).enabled; }
+void SimHost::setEnabled(Ctl c, bool on) {
+    if (find(c)) st(c).enabled = on;
+}
+bool SimHost::visible(Ctl c) { return find(c) && st(c).visible; }
+void SimHost::setVisible(Ctl c, bool on) {
+    if (find(c)) st(c).visible = on;
+}
+int SimHost::caret(Ctl e) { return find(e) ? st(e).caret : 0; }
+void SimHost::setCaret(Ctl e, int offset) {
+    if (find(e)) st(e).caret = offset;
+}
+
+void SimHost::setTimer(Ctl t, int64_t periodMs) {
+    if (!find(t)) return;
+    st(t).period = std::max<int64_t>(periodMs, 0);
+    st(t).due = mono_ + st(t).period;
+}
+int64_t SimHost::timerPeriod(Ctl t) { return find(t) ? st(t).period : 0; }
+
+// ---- list view ----------------------------------------------------------------
+
+void SimHost::listInsertColumn(Ctl l, std::string_view caption, int) {
+    if (find(l)) st(l).columns.emplace_back(caption);
+}
+int SimHost::listAppendRow(Ctl l) {
+    if (!find(l)) return -1;
+    st(l).rows.emplace_back(st(l).columns.size());
+    return static_cast<int>(st(l).rows.size()) - 1;
+}
+std::string SimHost::listCell(Ctl l, int row, int col) {
+    if (!find(l) || row < 0 || row >= int(st(l).rows.size())) return {};
+    const auto& r = st(l).rows[size_t(row)];
+    return col >= 0 && col < int(r.size()) ? r[size_t(col)] : std::string();
+}
+void SimHost::listSetCell(Ctl l, int row, int col, std::string_view s) {
+    if (!find(l) || row < 0 || row >= int(st(l).rows.size()) || col < 0) return;
+    auto& r = st(l).rows[size_t(row)];
+    if (col < int(r.size())) r[size_t(col)] = std::string(s);
+}
+int SimHost::listRowCount(Ctl l) { return find(l) ? int(st(l).rows.size()) : 0; }
+void SimHost::listDeleteRow(Ctl l, int row) {
+    if (!find(l) || row < 0 || row >= int(st(l).rows.size())) return;
+    auto& s = st(l);
+    s.rows.erase(s.rows.begin() + row);
+    if (s.selected == row) s.selected = -1;
+    else if (s.selected > row) --s.selected;
+}
+void SimHost::listDeleteAll(Ctl l) {
+    if (!find(l)) return;
+    st(l).rows.clear();
+    st(l).selected = -1;
+}
+int SimHost::listSelectedRow(Ctl l) {
+    if (!find(l)) return -1;
+    const auto& s = st(l);
+    return s.selected < int(s.rows.size()) ? s.selected : -1;
+}
+
+// ---- dialogs, menus, tray, audio ------------------------------------------------
+
+int SimHost::messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
+                        bool urgent) {
+    boxes.push_back({std::string(text), style,
+                     caption ? std::optional<std::string>(std::string(*caption)) : std::nullopt,
+                     urgent, now()});
+    BoxAnswer a;
+    if (!boxAnswers.empty()) {
+        a = std::move(boxAnswers.front());
+        boxAnswers.pop_front();
+    }
+    if (a.whileOpen) a.whileOpen();
+    if (a.elapseMs > 0) advance(a.elapseMs);
+    return a.button;
+}
+
+std::optional<std::string> SimHost::openFileDialog(std::string_view filter) {
+    fileFilters.emplace_back(filter);
+    if (fileAnswers.empty()) return std::nullopt;
+    auto a = fileAnswers.front();
+    fileAnswers.pop_front();
+    return a;
+}
+
+void SimHost::popupMenu(Ctl menu) { popups.push_back(menu); }
+void SimHost::setTrayIcon(std::string_view tip) { trayTip = std::string(tip); }
+void SimHost::removeTrayIcon() { trayTip.reset(); }
+
+bool SimHost::playMp3(std::string_view path) {
+    // Playable: an existing file that starts like an MP3 (ID3 tag or frame sync).
+    std::ifstream in(realPath(std::string(path)), std::ios::binary);
+    char head[3] = {};
+    bool ok = in && in.read(head, 3) &&
+              ((head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
+               (static_cast<unsigned char>(head[0]) == 0xFF &&
+                (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0));
+    audio.push_back({now(), "play", std::string(path), ok});
+    return ok;
+}
+
+void SimHost::stopAudio() { audio.push_back({now(), "stop", "", true}); }
+
+// ---- clock --------------------------------------------------------------------
+
+LocalTime SimHost::now() { return CivilFromMs(mono_ + wallOffset_); }
+
+bool SimHost::wait(int64_t ms) {
+    if (ended_) return false;
+    advance(ms);
+    return !ended_;
+}
+
+// ---- files --------------------------------------------------------------------
+
+bool SimHost::fileExists(const std::string& path) {
+    return ::access(realPath(path).c_str(), F_OK) == 0;
+}
+
+std::optional<std::string> SimHost::readFile(const std::string& path, std::string* reason) {
+    std::ifstream in(realPath(path), std::ios::binary);
+    if (!in) {
+        if (reason) *reason = SysReason();
+        return std::nullopt;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
+    if (failWrites) return {false, *failWrites};
+    if (!WriteAll(realPath(path), bytes, false)) return {false, SysReason()};
+    return {};
+}
+
+IoResult SimHost::replaceFile(const std::string& path, std::string_view bytes) {
+    if (failWrites) return {false, *failWrites};
+    const std::string real = realPath(path);
+    const std::string tmp = real + ".tmp";
+    if (!WriteAll(tmp, bytes, true)) {
+        IoResult r{false, SysReason()};
+        ::unlink(tmp.c_str());
+        return r;
+    }
+    if (::rename(tmp.c_str(), real.c_str()) != 0) {
+        IoResult r{false, SysReason()};
+        ::unlink(tmp.c_str());
+        return r;
+    }
+    std::string dir = real.substr(0, real.find_last_of('/') == std::string::npos
+                                         ? 0
+                                         : real.find_last_of('/'));
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return {};
+}
+
+IoResult SimHost::moveFile(const std::string& from, const std::string& to) {
+    if (::rename(realPath(from).c_str(), realPath(to).c_str()) != 0) return {false, SysReason()};
+    return {};
+}
+
+void SimHost::setHiddenArchive(const std::string& path) { hiddenFiles.push_back(realPath(path)); }
+
+bool SimHost::holdExclusive(const std::string& path) {
+    const std::string real = realPath(path);
+    if (!fileExists(real) || HeldFiles().count(real)) return false;
+    HeldFiles().insert(real);
+    held_.push_back(real);
+    return true;
+}
+
+void SimHost::exitProcess(int code) {
+    ended_ = true;
+    throw SimExit{code};
+}
+
+}  // namespace ny

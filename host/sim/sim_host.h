@@ -1,0 +1,167 @@
+// An in-memory host for tests: controls are property holders, time is
+// virtual and advances only when a test (or a scripted message box, or a
+// wait) lets it; timers fire in time order as it passes. Message boxes and
+// file dialogs are answered from scripts; audio calls are recorded; files
+// are real, in the directory the test gives.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace ny {
+
+// Thrown by exitProcess so a test can see the exit code.
+struct SimExit {
+    int code;
+};
+
+class SimHost final : public Host {
+public:
+    SimHost(std::string dir, LocalTime start);
+    ~SimHost() override;
+
+    // The event sink (normally Dispatch over an App).
+    std::function<int(const Event&)> onEvent;
+
+    // ---- driving the simulation ---------------------------------------
+    // Lets virtual time pass, firing due timers in order (re-entrant: a
+    // handler may open a message box whose script lets more time pass).
+    void advance(int64_t ms);
+    // Advances to the given wall-clock time (must not be in the past).
+    void advanceTo(const LocalTime& t);
+    // Sets the wall clock without letting time pass (a clock change); the
+    // test raises Ev::ClockChanged itself if the platform would.
+    void setWallClock(const LocalTime& t);
+    // The computer sleeps: both clocks move on, no timer fires meanwhile;
+    // after waking, timers that fell due fire once (as WM_TIMER does).
+    void sleep(int64_t ms);
+    // Raises an event as the platform would.
+    int raise(Ev kind, Ctl source, int code = 0);
+
+    // ---- scripts and records -------------------------------------------
+    struct BoxAnswer {
+        int button = 0;
+        int64_t elapseMs = 0;             // virtual time that passes while it is open
+        std::function<void()> whileOpen;  // runs while the box is open
+    };
+    std::deque<BoxAnswer> boxAnswers;  // empty: OK at once
+    struct Box {
+        std::string text;
+        int style;
+        std::optional<std::string> caption;
+        bool urgent;
+        LocalTime at;
+    };
+    std::vector<Box> boxes;
+
+    std::deque<std::optional<std::string>> fileAnswers;  // empty: cancelled
+    std::vector<std::string> fileFilters;
+
+    struct AudioCall {
+        LocalTime at;
+        std::string op;  // "play" or "stop"
+        std::string path;
+        bool ok;
+    };
+    std::vector<AudioCall> audio;
+    std::vector<Ctl> popups;  // menus popped up
+    int frontCount = 0;       // bringToFront calls on MainWindow
+    std::optional<std::string> trayTip;  // the tray icon's tip while shown
+
+    // Fault injection: the next file writes fail with this reason.
+    std::optional<std::string> failWrites;
+    // The list view's selection (a user click).
+    void selectRow(Ctl list, int row);
+    std::vector<std::string> listColumns(Ctl list) const;
+    std::vector<std::string> comboItems(Ctl combo) const;
+
+    // Paths as the program writes them ("dir\\ny.edb") turned into real ones.
+    std::string realPath(const std::string& path) const;
+    bool ended() const { return ended_; }
+
+    // ---- Host ------------------------------------------------------------
+    void loadWindow(Ctl window) override;
+    void destroyWindow(Ctl window) override;
+    bool exists(Ctl c) override;
+    int windowState(Ctl window) override;
+    void setWindowState(Ctl window, int state) override;
+    void bringToFront(Ctl window) override;
+    Rect windowRect(Ctl c) override;
+    void moveWindow(Ctl window, int left, int top) override;
+    std::string text(Ctl c) override;
+    void setText(Ctl c, std::string_view s) override;
+    bool enabled(Ctl c) override;
+    void setEnabled(Ctl c, bool on) override;
+    bool visible(Ctl c) override;
+    void setVisible(Ctl c, bool on) override;
+    int caret(Ctl edit) override;
+    void setCaret(Ctl edit, int offset) override;
+    void setTimer(Ctl timer, int64_t periodMs) override;
+    int64_t timerPeriod(Ctl timer) override;
+    void listInsertColumn(Ctl list, std::string_view caption, int width) override;
+    int listAppendRow(Ctl list) override;
+    std::string listCell(Ctl list, int row, int col) override;
+    void listSetCell(Ctl list, int row, int col, std::string_view s) override;
+    int listRowCount(Ctl list) override;
+    void listDeleteRow(Ctl list, int row) override;
+    void listDeleteAll(Ctl list) override;
+    int listSelectedRow(Ctl list) override;
+    int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
+                   bool urgent) override;
+    std::optional<std::string> openFileDialog(std::string_view filter) override;
+    void popupMenu(Ctl menu) override;
+    void setTrayIcon(std::string_view tip) override;
+    void removeTrayIcon() override;
+    bool playMp3(std::string_view path) override;
+    void stopAudio() override;
+    LocalTime now() override;
+    int64_t monotonicMs() override { return mono_; }
+    bool wait(int64_t ms) override;
+    std::string programDir() override { return dir_; }
+    bool fileExists(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
+    IoResult writeFile(const std::string& path, std::string_view bytes) override;
+    IoResult replaceFile(const std::string& path, std::string_view bytes) override;
+    IoResult moveFile(const std::string& from, const std::string& to) override;
+    void setHiddenArchive(const std::string& path) override;
+    bool holdExclusive(const std::string& path) override;
+    void exitProcess(int code) override;
+
+    // Attributes set through setHiddenArchive (the sim has no real ones).
+    std::vector<std::string> hiddenFiles;
+
+private:
+    struct State {
+        bool exists = false;
+        std::string text;
+        bool enabled = true;
+        bool visible = true;
+        int windowState = kStateNormal;
+        int64_t period = 0;
+        int64_t due = 0;
+        int caret = 0;
+        int x = 0, y = 0;
+        std::vector<std::string> columns;
+        std::vector<std::vector<std::string>> rows;
+        int selected = -1;
+        std::vector<std::string> items;
+    };
+    State& st(Ctl c) { return states_[static_cast<int>(c)]; }
+    const State* find(Ctl c) const;
+    bool fireNextDue(int64_t limit);
+
+    std::string dir_;
+    int64_t mono_ = 0;
+    int64_t wallOffset_ = 0;  // wall ms = mono_ + wallOffset_
+    bool ended_ = false;
+    std::map<int, State> states_;
+    std::vector<std::string> held_;
+};
+
+}  // namespace ny

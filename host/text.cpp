@@ -1,0 +1,54 @@
+#include "host/text.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace ny {
+
+// Byte offset of the n-th character (n counted from 0), or s.size().
+static size_t OffsetOfChar(std::string_view s, int n) {
+    size_t i = 0;
+    while (n > 0 && i < s.size()) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+        --n;
+    }
+    return i;
+}
+
+std::string LeftChars(std::string_view s, int n) {
+    if (n <= 0) return {};
+    return std::string(s.substr(0, OffsetOfChar(s, n)));
+}
+
+std::string MidChars(std::string_view s, int start, int n) {
+    if (start < 1) start = 1;
+    if (n <= 0) return {};
+    size_t a = OffsetOfChar(s, start - 1);
+    std::string_view rest = s.substr(a);
+    return std::string(rest.substr(0, OffsetOfChar(rest, n)));
+}
+
+int CharCount(std::string_view s) {
+    int n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+double TextToNumber(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    size_t start = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    return std::strtod(std::string(s.substr(start, i - start)).c_str(), nullptr);
+}
+
+}  // namespace ny

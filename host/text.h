@@ -1,0 +1,22 @@
+// Text helpers over UTF-8 strings that count characters, not bytes, so that
+// cutting a text never splits a character.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ny {
+
+// First n characters (all of it when shorter; "" when n <= 0).
+std::string LeftChars(std::string_view s, int n);
+// n characters from the 1-based position start.
+std::string MidChars(std::string_view s, int start, int n);
+int CharCount(std::string_view s);
+
+// The platform's text-to-number conversion: leading blanks, an optional sign,
+// digits with an optional fraction; whatever follows is ignored. A text that
+// does not begin with a number gives 0.
+double TextToNumber(std::string_view s);
+
+}  // namespace ny

@@ -1,0 +1,38 @@
+// The program-wide values and the event router. Handlers are plain functions
+// taking App&; they reach the platform only through app.host.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/host.h"
+
+namespace ny {
+
+struct App {
+    explicit App(Host& h) : host(h) {}
+    Host& host;
+
+    // Countdown: seconds left, and the monotonic start and tick count that
+    // keep its ticks on the real clock.
+    int32_t CountdownRemaining = 0;
+    int64_t countdownStartMs = 0;
+    int64_t countdownTicks = 0;
+
+    // Calendar popup state.
+    int32_t CalendarPressed = 0;
+    int32_t CalendarChangeCount = 0;
+    Ctl CalendarTarget = Ctl::None;
+    Ctl TimePickerTarget = Ctl::None;
+
+    // Alarm check: one at a time, and the minute at which the previous check
+    // began, so that a minute no check fell into is caught up.
+    bool checkRunning = false;
+    std::string previousCheckMinute;
+};
+
+// Routes one event to its handler. For CloseRequest the result is 1 when the
+// window may close; otherwise it is 0.
+int Dispatch(App& app, const Event& e);
+
+}  // namespace ny

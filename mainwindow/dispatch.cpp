@@ -1,0 +1,68 @@
+// The one place that knows which handler answers which event.
+#include "alarms/add.h"
+#include "alarms/check.h"
+#include "alarms/clock.h"
+#include "alarms/listedit.h"
+#include "countdown/countdown.h"
+#include "mainwindow/app.h"
+#include "mainwindow/startup.h"
+#include "mainwindow/tray.h"
+#include "ringtone/ringtone.h"
+
+namespace ny {
+
+namespace {
+
+int OnClick(App& app, Ctl c) {
+    switch (c) {
+        case Ctl::添加: OnAddClicked(app); break;
+        case Ctl::清空列表: OnClearClicked(app); break;
+        case Ctl::删除: OnDeleteChosen(app); break;
+        case Ctl::铃声选择: OnChooseRingTone(app); break;
+        case Ctl::试听: OnPreview(app); break;
+        case Ctl::默认铃声: OnDefaultRingTone(app); break;
+        case Ctl::停止: OnStop(app); break;
+        case Ctl::按钮_倒计时开始: OnCountdownButton(app); break;
+        case Ctl::打开: OnOpenChosen(app); break;
+        case Ctl::关闭: OnQuitChosen(app); break;
+        default: break;
+    }
+    return 0;
+}
+
+int OnTick(App& app, Ctl c) {
+    switch (c) {
+        case Ctl::时钟1: OnClockTick(app); break;
+        case Ctl::时钟2: OnAlarmCheckTick(app); break;
+        case Ctl::时钟_倒计时: OnCountdownTick(app); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int Dispatch(App& app, const Event& e) {
+    switch (e.kind) {
+        case Ev::Created:
+            if (e.source == Ctl::MainWindow) OnMainWindowCreated(app);
+            return 0;
+        case Ev::CloseRequest:
+            if (e.source == Ctl::MainWindow) return OnCloseRequest(app) ? 1 : 0;
+            app.host.destroyWindow(e.source);  // the popups close for good
+            return 0;
+        case Ev::SizeChanged:
+            if (e.source == Ctl::MainWindow) OnSizeChanged(app);
+            return 0;
+        case Ev::Tray: OnTrayEvent(app, e.code); return 0;
+        case Ev::Click: return OnClick(app, e.source);
+        case Ev::Tick: return OnTick(app, e.source);
+        case Ev::RightClick:
+            if (e.source == Ctl::超级列表框1) OnListRightClick(app);
+            return 0;
+        case Ev::ClockChanged: OnClockChanged(app); return 0;
+        default: return 0;
+    }
+}
+
+}  // namespace ny

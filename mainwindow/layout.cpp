@@ -1,0 +1,146 @@
+#include "mainwindow/layout.h"
+
+#include <array>
+
+namespace ny {
+namespace {
+
+constexpr Ctl M = Ctl::MainWindow;
+constexpr Ctl CW = Ctl::CalendarWindow;
+constexpr Ctl TW = Ctl::TimePickerWindow;
+constexpr Ctl TAB = Ctl::选择夹1;
+
+ControlDesign C(Ctl id, std::string_view name, Kind kind, Ctl window, Ctl origin, int page, int x,
+                int y, int w, int h, std::string_view caption = {}) {
+    ControlDesign d{id, name, kind, window, origin, page, x, y, w, h, caption};
+    return d;
+}
+ControlDesign Font(ControlDesign d, int px, bool bold, std::string_view face = {}) {
+    d.fontPx = px;
+    d.bold = bold;
+    d.fontFace = face;
+    return d;
+}
+ControlDesign Disabled(ControlDesign d) {
+    d.disabled = true;
+    return d;
+}
+ControlDesign Hidden(ControlDesign d) {
+    d.hidden = true;
+    return d;
+}
+ControlDesign Timer(Ctl id, std::string_view name, Ctl window, int ms) {
+    ControlDesign d = C(id, name, Kind::Timer, window, window, -1, 0, 0, 0, 0);
+    d.timerMs = ms;
+    return d;
+}
+ControlDesign Combo(Ctl id, std::string_view name, int x, int y, int max) {
+    ControlDesign d = Font(C(id, name, Kind::Combo, M, TAB, 1, x, y, 48, 32, "00"), 24, false);
+    d.comboMax = max;
+    return d;
+}
+ControlDesign Item(Ctl id, std::string_view name, Ctl menu) {
+    ControlDesign d = C(id, name, Kind::MenuItem, M, M, -1, 0, 0, 0, 0, name);
+    d.parentMenu = menu;
+    return d;
+}
+ControlDesign Red(ControlDesign d) {
+    d.textColor = {255, 0, 0};
+    d.hasTextColor = true;
+    return d;
+}
+
+const std::array kControls = {
+    // MainWindow, outside the tab control
+    C(Ctl::选择夹1, "选择夹1", Kind::Tab, M, M, -1, 8, 16, 824, 232, "指定时间|倒计时"),
+    Font(C(Ctl::现行时间, "现行时间", Kind::Label, M, M, -1, 373, 2, 328, 32, "现行时间"), 20, true),
+    Disabled(Font(C(Ctl::停止, "停止", Kind::Button, M, M, -1, 8, 256, 544, 40, "停止闹钟"), 19, true)),
+    Red(C(Ctl::版权, "版权", Kind::Label, M, M, -1, 574, 274, 259, 16, "Ny闹钟 © 2026 Verunda 制作")),
+    // page "指定时间"
+    C(Ctl::闹钟设置, "闹钟设置", Kind::Label, M, TAB, 0, 12, 52, 64, 16, "闹钟设置："),
+    C(Ctl::编辑框1, "编辑框1", Kind::Edit, M, TAB, 0, 76, 44, 101, 24),
+    C(Ctl::铃声, "铃声", Kind::Label, M, TAB, 0, 12, 86, 64, 16, "铃    声："),
+    Disabled(C(Ctl::铃声路径, "铃声路径", Kind::Edit, M, TAB, 0, 76, 78, 102, 24)),
+    C(Ctl::铃声选择, "铃声选择", Kind::Button, M, TAB, 0, 18, 110, 52, 24, "选择"),
+    C(Ctl::试听, "试听", Kind::Button, M, TAB, 0, 75, 110, 52, 24, "试听"),
+    C(Ctl::默认铃声, "默认铃声", Kind::Button, M, TAB, 0, 133, 110, 49, 24, "默认"),
+    C(Ctl::添加, "添加", Kind::Button, M, TAB, 0, 186, 36, 74, 100, "添加"),
+    C(Ctl::分组框1, "分组框1", Kind::GroupBox, M, TAB, 0, 12, 148, 248, 72, "闹钟提示信息"),
+    C(Ctl::闹钟提示信息输入, "闹钟提示信息输入", Kind::MultiEdit, M, Ctl::分组框1, 0, 8, 16, 232, 48),
+    C(Ctl::超级列表框1, "超级列表框1", Kind::ListView, M, TAB, 0, 272, 32, 544, 168),
+    C(Ctl::清空列表, "清空列表", Kind::Button, M, TAB, 0, 272, 204, 88, 20, "清空列表"),
+    Hidden(C(Ctl::已设置闹钟时间, "已设置闹钟时间", Kind::Label, M, TAB, 0, 387, 64, 117, 16,
+             "暂未设定闹钟时间")),
+    Hidden(C(Ctl::短位时间, "短位时间", Kind::Label, M, TAB, 0, 408, 91, 184, 16, "短位时间")),
+    Timer(Ctl::时钟1, "时钟1", M, 1000),
+    Timer(Ctl::时钟2, "时钟2", M, 60000),
+    C(Ctl::通用对话框1, "通用对话框1", Kind::FileDialog, M, TAB, 0, 8, 24, 24, 24),
+    // page "倒计时"
+    Font(C(Ctl::标签_时, "标签_时", Kind::Label, M, TAB, 1, 24, 51, 40, 24, "时"), 24, false),
+    Font(C(Ctl::标签_分, "标签_分", Kind::Label, M, TAB, 1, 88, 51, 40, 24, "分"), 24, false),
+    Font(C(Ctl::标签_秒, "标签_秒", Kind::Label, M, TAB, 1, 152, 51, 40, 24, "秒"), 24, false),
+    Combo(Ctl::组合框_时, "组合框_时", 24, 83, 24),
+    Combo(Ctl::组合框_分, "组合框_分", 88, 83, 60),
+    Combo(Ctl::组合框_秒, "组合框_秒", 152, 83, 60),
+    Font(C(Ctl::标签_到计时, "标签_到计时", Kind::Label, M, TAB, 1, 208, 72, 200, 48,
+           "00时00分00秒"),
+         29, true),
+    C(Ctl::分组框2, "分组框2", Kind::GroupBox, M, TAB, 1, 422, 40, 384, 104, "闹钟提示信息"),
+    C(Ctl::编辑框_倒计时闹钟提示信息, "编辑框_倒计时闹钟提示信息", Kind::MultiEdit, M, Ctl::分组框2,
+      1, 8, 16, 368, 80),
+    Font(C(Ctl::按钮_倒计时开始, "按钮_倒计时开始", Kind::Button, M, TAB, 1, 16, 152, 792, 64,
+           "倒计时开始"),
+         19, true),
+    Timer(Ctl::时钟_倒计时, "时钟_倒计时", M, 0),
+    // CalendarWindow
+    C(Ctl::月历, "月历", Kind::MonthCal, CW, CW, -1, 0, 0, 266, 143),
+    C(Ctl::左年按钮, "左年按钮", Kind::Button, CW, CW, -1, 31, 6, 22, 16, ""),
+    C(Ctl::右年按钮, "右年按钮", Kind::Button, CW, CW, -1, 214, 6, 22, 16, "按钮"),
+    Timer(Ctl::左键时钟, "左键时钟", CW, 0),
+    Timer(Ctl::日历时钟1, "时钟1", CW, 0),
+    // TimePickerWindow
+    C(Ctl::时间高级表格, "时间高级表格", Kind::Grid, TW, TW, -1, 0, 0, 244, 148),
+    C(Ctl::按钮1, "按钮1", Kind::Button, TW, TW, -1, 0, 147, 56, 20, "最小时间"),
+    Font(C(Ctl::透明标签1, "透明标签1", Kind::TransparentLabel, TW, TW, -1, 72, 148, 100, 20,
+           "透明标签"),
+         12, true, "宋体"),
+    C(Ctl::按钮2, "按钮2", Kind::Button, TW, TW, -1, 189, 147, 56, 20, "最大时间"),
+    Timer(Ctl::时间窗口时钟, "时间窗口时钟", TW, 0),
+    // menus of MainWindow
+    C(Ctl::托盘菜单, "托盘菜单", Kind::Menu, M, M, -1, 0, 0, 0, 0),
+    Item(Ctl::打开, "打开", Ctl::托盘菜单),
+    Item(Ctl::关闭, "关闭", Ctl::托盘菜单),
+    C(Ctl::指定时间列表框右键菜单, "指定时间列表框右键菜单", Kind::Menu, M, M, -1, 0, 0, 0, 0),
+    Item(Ctl::删除, "删除", Ctl::指定时间列表框右键菜单),
+};
+
+const WindowDesign kWindows[] = {
+    {Ctl::MainWindow, 50, 50, 849, 332, "Ny闹钟 v1.5", true, true, true, false, {0, 0, 0}},
+    {Ctl::CalendarWindow, 50, 50, 266, 143, "", false, false, false, true, {255, 255, 255}},
+    {Ctl::TimePickerWindow, 50, 50, 244, 166, "", false, false, false, true, {0, 136, 255}},
+};
+
+}  // namespace
+
+std::span<const ControlDesign> ControlDesigns() { return kControls; }
+
+const ControlDesign* FindDesign(Ctl id) {
+    for (const auto& d : kControls)
+        if (d.id == id) return &d;
+    return nullptr;
+}
+
+const WindowDesign& WindowDesignOf(Ctl window) {
+    for (const auto& w : kWindows)
+        if (w.id == window) return w;
+    return kWindows[0];
+}
+
+Ctl WindowOf(Ctl id) {
+    if (id == Ctl::MainWindow || id == Ctl::CalendarWindow || id == Ctl::TimePickerWindow)
+        return id;
+    const ControlDesign* d = FindDesign(id);
+    return d ? d->window : Ctl::None;
+}
+
+}  // namespace ny

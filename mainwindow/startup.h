@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "mainwindow/app.h"
+
+namespace ny {
+
+// Creation handler of MainWindow: instance lock, list columns, first clock
+// and entry texts, the alarm list from the store.
+void OnMainWindowCreated(App& app);
+
+// Program directory + "/alarm.mp3".
+std::string DefaultRingTonePath(Host& host);
+
+}  // namespace ny
