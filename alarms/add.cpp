@@ -1,0 +1,73 @@
+#include "alarms/add.h"
+
+#include <string>
+
+#include "host/text.h"
+#include "store/alarmstore.h"
+
+namespace ny {
+
+int64_t TimeNumber(std::string_view t) {
+    const std::string digits = MidChars(t, 1, 4) + MidChars(t, 6, 2) + MidChars(t, 9, 2) +
+                               MidChars(t, 12, 2) + MidChars(t, 15, 2) + MidChars(t, 18, 2);
+    return static_cast<int64_t>(TextToNumber(digits));
+}
+
+namespace {
+
+// "YYYY-MM-DD HH:MM:SS" naming a real date and time. Anything else would be
+// stored as an alarm that can never ring.
+bool IsFullTimeText(std::string_view s) {
+    if (s.size() != 19) return false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        switch (i) {
+            case 4: case 7: if (c != '-') return false; break;
+            case 10: if (c != ' ') return false; break;
+            case 13: case 16: if (c != ':') return false; break;
+            default: if (c < '0' || c > '9') return false;
+        }
+    }
+    const std::optional<LocalTime> t = ParseDateTime(s);
+    return t.has_value();
+}
+
+}  // namespace
+
+void OnAddClicked(App& app) {
+    Host& host = app.host;
+    const std::string ringTone = host.text(Ctl::铃声路径);
+    if (ringTone.empty()) {
+        host.messageBox("请选选择铃声！", kMbOk);
+        return;
+    }
+    host.setText(Ctl::已设置闹钟时间, host.text(Ctl::编辑框1));
+    const std::string entered = host.text(Ctl::已设置闹钟时间);
+    if (!IsFullTimeText(entered)) {
+        host.messageBox("闹钟时间格式不正确，请按“年-月-日 时:分:秒”（如 2026-12-08 07:30:00）重新设置！",
+                        kMbExclamation);
+        return;
+    }
+    const int64_t now = TimeNumber(host.text(Ctl::短位时间));
+    const int64_t alarm = TimeNumber(entered);
+    if (!(alarm > now)) {
+        host.messageBox("你闹设置的闹钟时间小于当前时间，请重新设置！", kMbExclamation);
+        return;
+    }
+
+    const Ctl list = Ctl::超级列表框1;
+    const int r = host.listAppendRow(list);
+    host.listSetCell(list, r, 0, LeftChars(entered, 16));
+    host.listSetCell(list, r, 1, ringTone);
+    host.listSetCell(list, r, 2, host.text(Ctl::闹钟提示信息输入));
+    host.listSetCell(list, r, 3, "未响");
+
+    AlarmRecord rec;
+    rec.闹钟时间 = host.listCell(list, r, 0);
+    rec.铃声文件 = host.listCell(list, r, 1);
+    rec.闹钟提示信息 = host.listCell(list, r, 2);
+    rec.是否已响铃 = host.listCell(list, r, 3);
+    StoreAppend(app, rec);
+}
+
+}  // namespace ny

@@ -1,0 +1,88 @@
+#include "alarms/check.h"
+
+#include <string>
+
+#include "alarms/clock.h"
+#include "host/text.h"
+#include "mainwindow/startup.h"
+#include "store/alarmstore.h"
+
+namespace ny {
+
+bool IsMinuteText(std::string_view s) {
+    if (s.size() != 16) return false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        switch (i) {
+            case 4: case 7: if (c != '-') return false; break;
+            case 10: if (c != ' ') return false; break;
+            case 13: if (c != ':') return false; break;
+            default: if (c < '0' || c > '9') return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+constexpr std::string_view kNotRung = "未响";
+constexpr std::string_view kRung = "已响";
+
+void RingRow(App& app, int r) {
+    Host& host = app.host;
+    const Ctl list = Ctl::超级列表框1;
+    // A moved or damaged tone must not mean a silent alarm.
+    if (!host.playMp3(host.listCell(list, r, 1))) host.playMp3(DefaultRingTonePath(host));
+    host.listSetCell(list, r, 3, kRung);
+    StoreMarkRung(app, r);
+    host.setVisible(Ctl::MainWindow, true);
+    host.setWindowState(Ctl::MainWindow, kStateNormal);
+    host.setEnabled(Ctl::停止, true);
+    host.removeTrayIcon();
+    host.bringToFront(Ctl::MainWindow);
+    const std::string prompt = host.listCell(list, r, 2);
+    host.messageBox(prompt.empty() ? "时间到！时间到！" : prompt, kMbOk, std::nullopt, true);
+}
+
+struct CheckGuard {
+    bool& flag;
+    explicit CheckGuard(bool& f) : flag(f) { flag = true; }
+    ~CheckGuard() { flag = false; }
+};
+
+}  // namespace
+
+void OnAlarmCheckTick(App& app) {
+    Host& host = app.host;
+    const LocalTime now = host.now();
+    // Keep the minute's phase from the real clock, whatever this tick's delay was.
+    ArmClockTimers(app);
+    // A tick during a check (its wait or a message box) does nothing: the next
+    // check catches its minute up.
+    if (app.checkRunning) return;
+    CheckGuard guard(app.checkRunning);
+
+    // 短位时间 must already show this minute, even if the clock tick is late.
+    if (LeftChars(host.text(Ctl::短位时间), 16) != LeftChars(ShortTimeText(now), 16))
+        UpdateClockLabels(app);
+
+    const std::string previous = app.previousCheckMinute;
+    app.previousCheckMinute = LeftChars(host.text(Ctl::短位时间), 16);
+
+    const Ctl list = Ctl::超级列表框1;
+    const int n = host.listRowCount(list);
+    for (int r = 0; r < n; ++r) {
+        if (r >= host.listRowCount(list)) break;  // rows deleted meanwhile are not due
+        const std::string a = LeftChars(host.listCell(list, r, 0), 16);
+        const std::string c = LeftChars(host.text(Ctl::短位时间), 16);
+        // Due at its minute, or later when no check fell into its minute
+        // (added after the check, queued behind a long box, asleep, clock jump).
+        const bool missed = host.listCell(list, r, 3) == kNotRung && IsMinuteText(a) &&
+                            IsMinuteText(previous) && previous <= a && a < c;
+        if (a != c && !missed) continue;
+        RingRow(app, r);
+        if (!host.wait(1000)) return;
+    }
+}
+
+}  // namespace ny

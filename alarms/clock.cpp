@@ -1,0 +1,58 @@
+#include "alarms/clock.h"
+
+#include <cstdio>
+
+#include "host/text.h"
+
+namespace ny {
+
+namespace {
+
+// Ticks land just after the boundary they wait for; the check lands a little
+// later than the clock so that 短位时间 already holds the new minute.
+constexpr int64_t kClockLagMs = 20;
+constexpr int64_t kCheckLagMs = 40;
+
+}  // namespace
+
+std::string ShortTimeText(const LocalTime& t) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return buf;
+}
+
+// One reading of the clock for both labels, so that their parts never come
+// from two different seconds.
+void UpdateClockLabels(App& app) {
+    const LocalTime now = app.host.now();
+    app.host.setText(Ctl::现行时间, StandardDateTimeText(now));
+    app.host.setText(Ctl::短位时间, ShortTimeText(now));
+}
+
+static void ArmClockTick(App& app, const LocalTime& now) {
+    app.host.setTimer(Ctl::时钟1, 1000 - now.millisecond + kClockLagMs);
+}
+
+static void ArmCheckTick(App& app, const LocalTime& now) {
+    const int64_t toNextMinute = (60 - now.second) * 1000LL - now.millisecond;
+    app.host.setTimer(Ctl::时钟2, toNextMinute + kCheckLagMs);
+}
+
+void ArmClockTimers(App& app) {
+    const LocalTime now = app.host.now();
+    ArmClockTick(app, now);
+    ArmCheckTick(app, now);
+}
+
+void OnClockTick(App& app) {
+    UpdateClockLabels(app);
+    ArmClockTick(app, app.host.now());
+}
+
+void OnClockChanged(App& app) {
+    UpdateClockLabels(app);
+    ArmClockTimers(app);
+}
+
+}  // namespace ny

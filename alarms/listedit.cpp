@@ -1,0 +1,25 @@
+#include "alarms/listedit.h"
+
+#include "store/alarmstore.h"
+
+namespace ny {
+
+void OnListRightClick(App& app) { app.host.popupMenu(Ctl::指定时间列表框右键菜单); }
+
+void OnDeleteChosen(App& app) {
+    Host& host = app.host;
+    const Ctl list = Ctl::超级列表框1;
+    const int r = host.listSelectedRow(list);
+    if (r < 0) return;  // nothing selected: nothing to delete
+    StoreDeleteRow(app, r);
+    host.listDeleteRow(list, host.listSelectedRow(list));
+}
+
+void OnClearClicked(App& app) {
+    Host& host = app.host;
+    if (host.messageBox("确定清空全部闹钟数据吗？", kMbOkCancel, "提示") != 0) return;
+    StoreClear(app);
+    host.listDeleteAll(Ctl::超级列表框1);
+}
+
+}  // namespace ny

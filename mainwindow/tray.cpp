@@ -1,0 +1,44 @@
+#include "mainwindow/tray.h"
+
+namespace ny {
+
+namespace {
+
+void HideToTray(App& app) {
+    app.host.setVisible(Ctl::MainWindow, false);
+    app.host.setTrayIcon(kTrayTip);
+}
+
+}  // namespace
+
+bool OnCloseRequest(App& app) {
+    HideToTray(app);
+    return false;
+}
+
+void OnSizeChanged(App& app) {
+    if (app.host.windowState(Ctl::MainWindow) == kStateMinimised) HideToTray(app);
+}
+
+void ShowMainWindow(App& app) {
+    Host& host = app.host;
+    host.setVisible(Ctl::MainWindow, true);
+    host.setWindowState(Ctl::MainWindow, kStateNormal);
+    host.removeTrayIcon();
+    host.bringToFront(Ctl::MainWindow);
+}
+
+void OnTrayEvent(App& app, int code) {
+    if (code == 1) ShowMainWindow(app);
+    else if (code == 3) app.host.popupMenu(Ctl::托盘菜单);
+}
+
+void OnOpenChosen(App& app) { ShowMainWindow(app); }
+
+void OnQuitChosen(App& app) {
+    // The tray icon goes with the window: the host removes it on destruction.
+    app.host.removeTrayIcon();
+    app.host.destroyWindow(Ctl::MainWindow);
+}
+
+}  // namespace ny

@@ -1,0 +1,29 @@
+#include "ringtone/ringtone.h"
+
+#include "mainwindow/startup.h"
+
+namespace ny {
+
+bool StartPlayback(App& app, std::string_view path) {
+    const bool ok = app.host.playMp3(path);
+    app.host.setEnabled(Ctl::停止, true);
+    return ok;
+}
+
+void OnChooseRingTone(App& app) {
+    // A cancelled dialog leaves the chosen tone as it was.
+    if (auto path = app.host.openFileDialog("Mp3文件|*.mp3")) app.host.setText(Ctl::铃声路径, *path);
+}
+
+void OnPreview(App& app) { StartPlayback(app, app.host.text(Ctl::铃声路径)); }
+
+void OnDefaultRingTone(App& app) {
+    app.host.setText(Ctl::铃声路径, DefaultRingTonePath(app.host));
+}
+
+void OnStop(App& app) {
+    app.host.stopAudio();
+    app.host.setEnabled(Ctl::停止, false);
+}
+
+}  // namespace ny

@@ -1,0 +1,100 @@
+// Runs the whole program on the sim host in a fresh temporary directory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/sim/sim_host.h"
+#include "mainwindow/app.h"
+
+namespace ny::testing {
+
+inline LocalTime At(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+    return LocalTime{y, mo, d, h, mi, s, ms};
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest() {
+        char tmpl[] = "/tmp/nytestXXXXXX";
+        dir_ = ::mkdtemp(tmpl);
+        writeFile("alarm.mp3", "ID3 default tone");
+    }
+    ~ProgramTest() override {
+        app_.reset();
+        host_.reset();
+        std::filesystem::remove_all(dir_);
+    }
+
+    // Starts the program at `t` (ends a running one first).
+    void start(const LocalTime& t) {
+        app_.reset();
+        host_.reset();
+        host_ = std::make_unique<SimHost>(dir_, t);
+        app_ = std::make_unique<App>(*host_);
+        host_->onEvent = [this](const Event& e) { return Dispatch(*app_, e); };
+        host_->loadWindow(Ctl::MainWindow);
+    }
+    // Ends the program and starts it again `laterMs` after the current time.
+    void restart(int64_t laterMs = 1000) {
+        LocalTime t = CivilFromMs(MsFromCivil(host().now()) + laterMs);
+        start(t);
+    }
+
+    SimHost& host() { return *host_; }
+    App& app() { return *app_; }
+    const std::string& dir() const { return dir_; }
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+
+    void writeFile(const std::string& name, const std::string& bytes) {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string readFile(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    void click(Ctl c) { host().raise(Ev::Click, c); }
+
+    // Types an alarm into the entry fields and presses 添加.
+    void add(const std::string& time, const std::string& prompt = "",
+             const std::string& tone = "") {
+        host().setText(Ctl::编辑框1, time);
+        host().setText(Ctl::闹钟提示信息输入, prompt);
+        if (!tone.empty()) host().setText(Ctl::铃声路径, tone);
+        click(Ctl::添加);
+    }
+
+    std::vector<std::string> row(int r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < 4; ++c) cells.push_back(host().listCell(Ctl::超级列表框1, r, c));
+        return cells;
+    }
+    int rows() { return host().listRowCount(Ctl::超级列表框1); }
+
+    // Play calls only, in order.
+    std::vector<std::string> plays() {
+        std::vector<std::string> out;
+        for (const auto& a : host().audio)
+            if (a.op == "play") out.push_back(a.path);
+        return out;
+    }
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> out;
+        for (const auto& b : host().boxes) out.push_back(b.text);
+        return out;
+    }
+
+private:
+    std::string dir_;
+    std::unique_ptr<SimHost> host_;
+    std::unique_ptr<App> app_;
+};
+
+}  // namespace ny::testing
