@@ -71,17 +71,21 @@ void OnAlarmCheckTick(App& app) {
 
     const Ctl list = Ctl::超级列表框1;
     const int n = host.listRowCount(list);
-    for (int r = 0; r < n; ++r) {
-        if (r >= host.listRowCount(list)) break;  // rows deleted meanwhile are not due
+    // The list and 短位时间 can change only while a ringing alarm waits or
+    // shows its box, so both are read again after each ring, not for every row.
+    int rowsNow = n;
+    std::string c = LeftChars(host.text(Ctl::短位时间), 16);
+    for (int r = 0; r < n && r < rowsNow; ++r) {
         const std::string a = LeftChars(host.listCell(list, r, 0), 16);
-        const std::string c = LeftChars(host.text(Ctl::短位时间), 16);
         // Due at its minute, or later when no check fell into its minute
         // (added after the check, queued behind a long box, asleep, clock jump).
-        const bool missed = host.listCell(list, r, 3) == kNotRung && IsMinuteText(a) &&
-                            IsMinuteText(previous) && previous <= a && a < c;
-        if (a != c && !missed) continue;
+        if (a != c && !(IsMinuteText(a) && IsMinuteText(previous) && previous <= a && a < c &&
+                        host.listCell(list, r, 3) == kNotRung))
+            continue;
         RingRow(app, r);
         if (!host.wait(1000)) return;
+        rowsNow = host.listRowCount(list);  // rows deleted meanwhile are not due
+        c = LeftChars(host.text(Ctl::短位时间), 16);
     }
 }
 
