@@ -26,7 +26,9 @@ std::string StorePath(Host& host);  // program directory + "\ny.edb"
 // when there is none. A damaged or foreign file is reported, moved aside
 // (never deleted) and replaced by a new empty store.
 void LoadOrCreateStore(App& app);
-// Each returns false (after telling the user) when the file was not changed.
+// Each returns false when the file was not changed: after telling the user
+// when the file could not be read or written; silently when the row has no
+// record (row -1 when nothing is selected, or a row past the last record).
 bool StoreAppend(App& app, const AlarmRecord& r);
 bool StoreMarkRung(App& app, int row);
 bool StoreDeleteRow(App& app, int row);

@@ -1,0 +1,293 @@
+#include "store/recordfile.h"
+
+#include <array>
+#include <set>
+
+#include "store/gb18030.h"
+
+namespace ny {
+namespace {
+
+// "\r\n" and "\x1A" catch a file mangled by a text-mode copy.
+constexpr std::string_view kMagic{"NyRec\r\n\x1A", 8};
+constexpr uint16_t kVersion = 1;
+constexpr uint8_t kLive = 0;
+constexpr uint8_t kDeleted = 1;
+
+// CRC-32 (IEEE 802.3, as zip and png use it). Twenty lines do not justify a
+// compression library as a dependency of the program.
+uint32_t Crc32(std::string_view bytes) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void PutU8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
+void PutU16(std::string& out, uint16_t v) {
+    for (int i = 0; i < 2; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+}
+void PutU32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+}
+
+// Bounds-checked little-endian reader; once it runs out it stays out.
+class Reader {
+public:
+    explicit Reader(std::string_view s) : s_(s) {}
+    bool exhausted() const { return exhausted_; }
+    size_t offset() const { return at_; }
+    uint32_t u(int bytes) {
+        if (!take(size_t(bytes))) return 0;
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(static_cast<unsigned char>(s_[at_ - bytes + i])) << (8 * i);
+        return v;
+    }
+    std::string_view bytes(size_t n) {
+        if (!take(n)) return {};
+        return s_.substr(at_ - n, n);
+    }
+
+private:
+    bool take(size_t n) {
+        if (exhausted_ || s_.size() - at_ < n) {
+            exhausted_ = true;
+            return false;
+        }
+        at_ += n;
+        return true;
+    }
+    std::string_view s_;
+    size_t at_ = 0;
+    bool exhausted_ = false;
+};
+
+struct Parsed {
+    std::vector<FieldDef> fields;
+    std::vector<std::pair<bool, std::vector<std::string>>> records;
+};
+
+OpenResult Fail(OpenStatus s, std::string reason) { return {s, std::move(reason)}; }
+
+OpenResult Parse(std::string_view file, Parsed& out) {
+    if (file.empty()) return Fail(OpenStatus::Empty, "文件是空的");
+    const size_t head = std::min(file.size(), kMagic.size());
+    if (file.substr(0, head) != kMagic.substr(0, head))
+        return Fail(OpenStatus::BadMagic, "文件头不对，不是闹钟数据文件");
+    Reader r(file);
+    r.bytes(kMagic.size());
+    const uint32_t version = r.u(2);
+    if (r.exhausted()) return Fail(OpenStatus::CutShort, "文件不完整（被截断）");
+    if (version != kVersion)
+        return Fail(OpenStatus::BadVersion, "文件格式版本 " + std::to_string(version) + " 无法识别");
+
+    // Walk the structure first: running out of bytes means the file was cut.
+    // Anything else odd is judged only after the checksum, which tells a
+    // damaged file from one that is well-formed but inconsistent.
+    bool contentOk = true;
+    const uint32_t fieldCount = r.u(2);
+    std::set<std::string> names;
+    for (uint32_t i = 0; i < fieldCount && !r.exhausted(); ++i) {
+        FieldDef f;
+        auto name = Gb18030ToUtf8(r.bytes(r.u(2)));
+        const uint32_t type = r.u(1);
+        const uint32_t maxLength = r.u(4);
+        if (!name || name->empty() || !names.insert(*name).second ||
+            type != uint32_t(FieldType::Text) || maxLength > 0x7FFFFFFF)
+            contentOk = false;
+        f.name = name.value_or("");
+        f.type = FieldType::Text;
+        f.maxLength = static_cast<int>(maxLength & 0x7FFFFFFF);
+        out.fields.push_back(std::move(f));
+    }
+    const uint32_t recordCount = r.u(4);
+    for (uint32_t i = 0; i < recordCount && !r.exhausted(); ++i) {
+        const uint32_t flag = r.u(1);
+        if (flag != kLive && flag != kDeleted) contentOk = false;
+        std::vector<std::string> values;
+        values.reserve(fieldCount);
+        for (uint32_t k = 0; k < fieldCount && !r.exhausted(); ++k) {
+            auto v = Gb18030ToUtf8(r.bytes(r.u(4)));
+            if (!v) contentOk = false;
+            values.push_back(v.value_or(""));
+        }
+        out.records.emplace_back(flag == kDeleted, std::move(values));
+    }
+    const size_t bodyEnd = r.offset();
+    const uint32_t stored = r.u(4);
+    if (r.exhausted()) return Fail(OpenStatus::CutShort, "文件不完整（被截断）");
+    if (r.offset() != file.size() || Crc32(file.substr(0, bodyEnd)) != stored)
+        return Fail(OpenStatus::BadChecksum, "校验和不符，文件内容已损坏");
+    if (!contentOk) return Fail(OpenStatus::BadContent, "文件内容无效");
+    return {};
+}
+
+std::string Serialize(std::span<const FieldDef> fields,
+                      const std::vector<std::pair<bool, const std::vector<std::string>*>>& recs) {
+    std::string out(kMagic);
+    PutU16(out, kVersion);
+    PutU16(out, static_cast<uint16_t>(fields.size()));
+    for (const auto& f : fields) {
+        const std::string name = Utf8ToGb18030(f.name);
+        PutU16(out, static_cast<uint16_t>(name.size()));
+        out += name;
+        PutU8(out, static_cast<uint8_t>(f.type));
+        PutU32(out, static_cast<uint32_t>(f.maxLength));
+    }
+    PutU32(out, static_cast<uint32_t>(recs.size()));
+    for (const auto& [deleted, values] : recs) {
+        PutU8(out, deleted ? kDeleted : kLive);
+        for (const auto& v : *values) {
+            const std::string gb = Utf8ToGb18030(v);
+            PutU32(out, static_cast<uint32_t>(gb.size()));
+            out += gb;
+        }
+    }
+    PutU32(out, Crc32(out));
+    return out;
+}
+
+// What a value reads back as once stored (malformed UTF-8 becomes U+FFFD),
+// so that memory holds exactly what the file holds.
+std::string AsStored(const std::string& v) { return *Gb18030ToUtf8(Utf8ToGb18030(v)); }
+
+}  // namespace
+
+IoResult RecordFile::create(const std::string& path, std::span<const FieldDef> fields) {
+    std::set<std::string> names;
+    for (const auto& f : fields) {
+        if (f.name.empty() || !names.insert(f.name).second || f.type != FieldType::Text ||
+            f.maxLength < 0 || Utf8ToGb18030(f.name).size() > 0xFFFF)
+            return {false, "字段定义无效：" + f.name};
+    }
+    if (fields.size() > 0xFFFF) return {false, "字段太多"};
+    return host_.replaceFile(path, Serialize(fields, {}));
+}
+
+OpenResult RecordFile::open(const std::string& path) {
+    close();
+    std::string reason;
+    auto bytes = host_.readFile(path, &reason);
+    if (!bytes) return Fail(OpenStatus::Unreadable, reason);
+    Parsed p;
+    OpenResult r = Parse(*bytes, p);
+    if (!r.ok()) return r;
+    path_ = path;
+    fields_ = std::move(p.fields);
+    records_.clear();
+    records_.reserve(p.records.size());
+    for (auto& [deleted, values] : p.records) records_.push_back({deleted, std::move(values)});
+    pos_ = 1;
+    open_ = true;
+    return {};
+}
+
+OpenResult RecordFile::open(const std::string& path, std::span<const FieldDef> expected) {
+    OpenResult r = open(path);
+    if (r.ok() && !std::equal(fields_.begin(), fields_.end(), expected.begin(), expected.end())) {
+        close();
+        return Fail(OpenStatus::OtherSchema, "字段定义与本程序的不同");
+    }
+    return r;
+}
+
+void RecordFile::close() {
+    open_ = false;
+    path_.clear();
+    fields_.clear();
+    records_.clear();
+    pos_ = 1;
+}
+
+bool RecordFile::skip() {
+    if (!open_ || eof()) return false;
+    ++pos_;
+    return true;
+}
+
+bool RecordFile::goTo(int64_t n) {
+    if (!open_ || n < 1 || n > count()) return false;
+    pos_ = static_cast<int>(n);
+    return true;
+}
+
+std::optional<std::string> RecordFile::read(std::string_view field) const {
+    if (!open_ || eof()) return std::nullopt;
+    for (size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i].name == field) return records_[size_t(pos_ - 1)].values[i];
+    return std::nullopt;
+}
+
+bool RecordFile::isDeleted() const { return open_ && !eof() && records_[size_t(pos_ - 1)].deleted; }
+
+IoResult RecordFile::checkCurrent() const {
+    if (!open_) return {false, "文件未打开"};
+    if (eof()) return {false, "没有当前记录"};
+    return {};
+}
+
+IoResult RecordFile::commit(std::vector<Record> records, int pos) {
+    std::vector<std::pair<bool, const std::vector<std::string>*>> view;
+    view.reserve(records.size());
+    for (const auto& r : records) view.emplace_back(r.deleted, &r.values);
+    IoResult w = host_.replaceFile(path_, Serialize(fields_, view));
+    if (w.ok) {
+        records_ = std::move(records);
+        pos_ = pos;
+    }
+    return w;
+}
+
+IoResult RecordFile::append(const std::vector<std::string>& values) {
+    if (!open_) return {false, "文件未打开"};
+    if (values.size() != fields_.size()) return {false, "字段个数不符"};
+    Record rec;
+    for (const auto& v : values) rec.values.push_back(AsStored(v));
+    std::vector<Record> next = records_;
+    next.push_back(std::move(rec));
+    const int pos = static_cast<int>(next.size());
+    return commit(std::move(next), pos);
+}
+
+IoResult RecordFile::modify(const std::vector<std::optional<std::string>>& values) {
+    if (IoResult c = checkCurrent(); !c.ok) return c;
+    if (values.size() != fields_.size()) return {false, "字段个数不符"};
+    std::vector<Record> next = records_;
+    auto& rec = next[size_t(pos_ - 1)];
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i]) rec.values[i] = AsStored(*values[i]);
+    return commit(std::move(next), pos_);
+}
+
+IoResult RecordFile::deleteCurrent() {
+    if (IoResult c = checkCurrent(); !c.ok) return c;
+    if (records_[size_t(pos_ - 1)].deleted) return {};
+    std::vector<Record> next = records_;
+    next[size_t(pos_ - 1)].deleted = true;
+    return commit(std::move(next), pos_);
+}
+
+IoResult RecordFile::purge() {
+    if (!open_) return {false, "文件未打开"};
+    std::vector<Record> next;
+    next.reserve(records_.size());
+    for (const auto& r : records_)
+        if (!r.deleted) next.push_back(r);
+    return commit(std::move(next), 1);
+}
+
+IoResult RecordFile::deleteAll() {
+    if (!open_) return {false, "文件未打开"};
+    return commit({}, 1);
+}
+
+}  // namespace ny
