@@ -309,14 +309,28 @@ bool SimHost::fileExists(const std::string& path) {
 }
 
 std::optional<std::string> SimHost::readFile(const std::string& path, std::string* reason) {
-    std::ifstream in(realPath(path), std::ios::binary);
-    if (!in) {
+    // Plain read(2) so that a failing read (a directory, an I/O error) is an
+    // error as on Windows, not an empty file.
+    int fd = ::open(realPath(path).c_str(), O_RDONLY);
+    if (fd < 0) {
         if (reason) *reason = SysReason();
         return std::nullopt;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    std::string out;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (reason) *reason = SysReason();
+            ::close(fd);
+            return std::nullopt;
+        }
+        out.append(buf, size_t(n));
+    }
+    ::close(fd);
+    return out;
 }
 
 IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
