@@ -99,6 +99,12 @@ void LoadOrCreateStore(App& app) {
     }
     const OpenResult r = f.open(path, AlarmFields());
     if (r.ok()) {
+        // A delete whose purge failed last time: finish it, so that row i is
+        // record i + 1 again.
+        bool anyDeleted = false;
+        for (int k = 1; k <= f.count() && !anyDeleted; ++k) anyDeleted = f.goTo(k) && f.isDeleted();
+        if (anyDeleted) Saved(app, f.purge(), path);
+        f.goTo(1);
         ListRecords(app, f);
         f.close();
     } else if (r.damaged()) {

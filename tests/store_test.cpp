@@ -598,3 +598,28 @@ TEST_F(StoreTest, AStoreDamagedWhileRunningIsReportedNotReplaced) {
 
 }  // namespace
 }  // namespace ny
+
+namespace ny {
+namespace {
+
+// A record left marked deleted (its purge failed) is purged at the next
+// start, so that the list rows and the record numbers agree again.
+TEST_F(StoreTest, ADeleteWhosePurgeFailedIsFinishedAtTheNextStart) {
+    makeStore(kThree);
+    {
+        RecordFile f(host());
+        ASSERT_TRUE(f.open(storePath(), kAlarmFields).ok());
+        ASSERT_TRUE(f.goTo(1));
+        ASSERT_TRUE(f.deleteCurrent().ok);
+    }
+    LoadOrCreateStore(app());
+    ASSERT_EQ(listed().size(), 2u);
+    EXPECT_EQ(listed()[0][0], kThree[1][2]);
+    ASSERT_EQ(stored().size(), 2u);
+    ASSERT_TRUE(StoreMarkRung(app(), 0));
+    EXPECT_EQ(stored()[0][2], kThree[1][2]);
+    EXPECT_EQ(stored()[0][5], "已响");
+}
+
+}  // namespace
+}  // namespace ny
