@@ -1,0 +1,48 @@
+// MP3 playback through MCI's mpegvideo device: one channel, one open device.
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include "host/win32/win32_host.h"
+#include "host/win32/wstr.h"
+
+namespace ny {
+
+bool Win32Host::playMp3(std::string_view path) {
+    stopAudio();  // one channel: the new sound replaces the old
+    // The path goes in a structure, never into a command string, so no
+    // character of it can be read as MCI syntax.
+    const std::wstring file = ToWstr(path);
+    MCI_OPEN_PARMSW open{};
+    open.lpstrDeviceType = L"mpegvideo";
+    open.lpstrElementName = file.c_str();
+    if (mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT,
+                        reinterpret_cast<DWORD_PTR>(&open)) != 0)
+        return false;
+    mciDevice_ = open.wDeviceID;
+    MCI_PLAY_PARMS play{};
+    DWORD flags = 0;
+    if (HWND main = hwndOf(Ctl::MainWindow)) {
+        // Told when the sound has ended, the device is closed again.
+        play.dwCallback = reinterpret_cast<DWORD_PTR>(main);
+        flags |= MCI_NOTIFY;
+    }
+    if (mciSendCommandW(mciDevice_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play)) != 0) {
+        stopAudio();
+        return false;
+    }
+    return true;
+}
+
+void Win32Host::stopAudio() {
+    if (!mciDevice_) return;
+    MCI_GENERIC_PARMS close{};
+    mciSendCommandW(mciDevice_, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    mciDevice_ = 0;
+}
+
+void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
+    if (flags == MCI_NOTIFY_SUCCESSFUL && static_cast<UINT>(device) == mciDevice_) stopAudio();
+}
+
+}  // namespace ny

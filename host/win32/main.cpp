@@ -1,0 +1,14 @@
+// The program entry: one main window, its message loop, exit code 0.
+#include <windows.h>
+
+#include "host/win32/win32_host.h"
+#include "mainwindow/app.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    ny::Win32Host host(instance);
+    ny::App app(host);
+    host.onEvent = [&app](const ny::Event& e) { return ny::Dispatch(app, e); };
+    host.loadWindow(ny::Ctl::MainWindow);
+    host.run();
+    return 0;
+}

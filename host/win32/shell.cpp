@@ -1,0 +1,120 @@
+// Message boxes, the open-file dialog, popup menus and the tray icon.
+#include <windows.h>
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "host/win32/win32_host.h"
+#include "host/win32/wstr.h"
+
+namespace ny {
+namespace {
+
+// The buttons of each message box type, in the order the program counts them.
+int ButtonIndex(int style, int id) {
+    static const int kOk[] = {IDOK};
+    static const int kOkCancel[] = {IDOK, IDCANCEL};
+    static const int kAbortRetryIgnore[] = {IDABORT, IDRETRY, IDIGNORE};
+    static const int kYesNoCancel[] = {IDYES, IDNO, IDCANCEL};
+    static const int kYesNo[] = {IDYES, IDNO};
+    static const int kRetryCancel[] = {IDRETRY, IDCANCEL};
+    const int* first = kOk;
+    int n = 1;
+    switch (static_cast<UINT>(style) & MB_TYPEMASK) {
+        case MB_OKCANCEL: first = kOkCancel, n = 2; break;
+        case MB_ABORTRETRYIGNORE: first = kAbortRetryIgnore, n = 3; break;
+        case MB_YESNOCANCEL: first = kYesNoCancel, n = 3; break;
+        case MB_YESNO: first = kYesNo, n = 2; break;
+        case MB_RETRYCANCEL: first = kRetryCancel, n = 2; break;
+        default: break;
+    }
+    for (int i = 0; i < n; ++i)
+        if (first[i] == id) return i;
+    return 0;
+}
+
+}  // namespace
+
+int Win32Host::messageBox(std::string_view text, int style,
+                          std::optional<std::string_view> caption, bool urgent) {
+    HWND main = hwndOf(Ctl::MainWindow);
+    HWND owner = main && IsWindowVisible(main) ? main : nullptr;
+    UINT type = static_cast<UINT>(style);
+    if (urgent) type |= MB_TOPMOST | MB_SETFOREGROUND;
+    const std::wstring body = ToWstr(text);
+    const std::wstring title = ToWstr(caption ? *caption : kProgramName);
+    // Timers keep ticking inside the box's own message loop.
+    return ButtonIndex(style, MessageBoxW(owner, body.c_str(), title.c_str(), type));
+}
+
+std::optional<std::string> Win32Host::openFileDialog(std::string_view filter) {
+    // "Mp3文件|*.mp3" -> "Mp3文件\0*.mp3\0\0"
+    std::wstring pairs = ToWstr(filter);
+    for (wchar_t& c : pairs)
+        if (c == L'|') c = L'\0';
+    pairs.push_back(L'\0');
+    pairs.push_back(L'\0');
+    std::wstring file(32768, L'\0');
+    HWND main = hwndOf(Ctl::MainWindow);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = main && IsWindowVisible(main) ? main : nullptr;
+    ofn.lpstrFilter = pairs.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    file.resize(file.find(L'\0'));
+    return ToUtf8(file);
+}
+
+void Win32Host::popupMenu(Ctl menu) {
+    HWND main = hwndOf(Ctl::MainWindow);
+    HMENU m = exists(menu) ? slot(menu).menu : nullptr;
+    if (!main || !m) return;
+    POINT at{};
+    GetCursorPos(&at);
+    // Without these two the menu stays open when the user clicks elsewhere.
+    SetForegroundWindow(main);
+    TrackPopupMenu(m, TPM_RIGHTBUTTON, at.x, at.y, 0, main, nullptr);
+    PostMessageW(main, WM_NULL, 0, 0);
+}
+
+bool Win32Host::addTrayIcon(DWORD message) {
+    HWND main = hwndOf(Ctl::MainWindow);
+    if (!main) return false;
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = main;
+    nid.uID = kTrayIconId;
+    nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    nid.uCallbackMessage = WMAPP_NOTIFYCALLBACK;
+    nid.hIcon = iconSmall_;
+    lstrcpynW(nid.szTip, trayTip_.c_str(), static_cast<int>(sizeof nid.szTip / sizeof nid.szTip[0]));
+    return Shell_NotifyIconW(message, &nid) != FALSE;
+}
+
+void Win32Host::setTrayIcon(std::string_view tip) {
+    if (!hwndOf(Ctl::MainWindow)) return;
+    trayTip_ = ToWstr(tip);
+    // Modify what is there, or add; either can find the other state after
+    // the taskbar restarted.
+    const DWORD first = trayShown_ ? NIM_MODIFY : NIM_ADD;
+    const DWORD second = trayShown_ ? NIM_ADD : NIM_MODIFY;
+    if (addTrayIcon(first) || addTrayIcon(second)) trayShown_ = true;
+}
+
+void Win32Host::removeTrayIcon() {
+    HWND main = hwndOf(Ctl::MainWindow);
+    if (!trayShown_ || !main) return;
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = main;
+    nid.uID = kTrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &nid);
+    trayShown_ = false;
+}
+
+}  // namespace ny

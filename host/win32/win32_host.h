@@ -1,0 +1,150 @@
+// The real program's platform layer: builds the windows from their designs,
+// turns window messages into ny::Event and carries out the Host operations
+// with the Win32 API. Text crosses into UTF-16 only through wstr.h.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace ny {
+
+// Tray icon notifications arrive as this message on MainWindow.
+constexpr UINT WMAPP_NOTIFYCALLBACK = WM_APP + 1;
+// The one tray icon of the program.
+constexpr UINT kTrayIconId = 1;
+
+class Win32Host final : public Host {
+public:
+    explicit Win32Host(HINSTANCE instance);
+    ~Win32Host() override;
+    Win32Host(const Win32Host&) = delete;
+    Win32Host& operator=(const Win32Host&) = delete;
+
+    // Where events go (normally Dispatch over an App). Its result answers a
+    // close request: 1 lets the window close.
+    std::function<int(const Event&)> onEvent;
+
+    // Runs the message loop until MainWindow has been destroyed.
+    void run();
+
+    // ---- Host ------------------------------------------------------------
+    void loadWindow(Ctl window) override;
+    void destroyWindow(Ctl window) override;
+    bool exists(Ctl c) override;
+    int windowState(Ctl window) override;
+    void setWindowState(Ctl window, int state) override;
+    void bringToFront(Ctl window) override;
+    Rect windowRect(Ctl c) override;
+    void moveWindow(Ctl window, int left, int top) override;
+    std::string text(Ctl c) override;
+    void setText(Ctl c, std::string_view s) override;
+    bool enabled(Ctl c) override;
+    void setEnabled(Ctl c, bool on) override;
+    bool visible(Ctl c) override;
+    void setVisible(Ctl c, bool on) override;
+    int caret(Ctl edit) override;
+    void setCaret(Ctl edit, int offset) override;
+    void setTimer(Ctl timer, int64_t periodMs) override;
+    int64_t timerPeriod(Ctl timer) override;
+    void listInsertColumn(Ctl list, std::string_view caption, int width) override;
+    int listAppendRow(Ctl list) override;
+    std::string listCell(Ctl list, int row, int col) override;
+    void listSetCell(Ctl list, int row, int col, std::string_view s) override;
+    int listRowCount(Ctl list) override;
+    void listDeleteRow(Ctl list, int row) override;
+    void listDeleteAll(Ctl list) override;
+    int listSelectedRow(Ctl list) override;
+    int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
+                   bool urgent) override;
+    std::optional<std::string> openFileDialog(std::string_view filter) override;
+    void popupMenu(Ctl menu) override;
+    void setTrayIcon(std::string_view tip) override;
+    void removeTrayIcon() override;
+    bool playMp3(std::string_view path) override;
+    void stopAudio() override;
+    LocalTime now() override;
+    int64_t monotonicMs() override;
+    bool wait(int64_t ms) override;
+    std::string programDir() override;
+    bool fileExists(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
+    IoResult writeFile(const std::string& path, std::string_view bytes) override;
+    IoResult replaceFile(const std::string& path, std::string_view bytes) override;
+    IoResult moveFile(const std::string& from, const std::string& to) override;
+    void setHiddenArchive(const std::string& path) override;
+    bool holdExclusive(const std::string& path) override;
+    void exitProcess(int code) override;
+
+private:
+    // What the host knows of each window, control, timer and menu.
+    struct Slot {
+        HWND hwnd = nullptr;    // window or control
+        HMENU menu = nullptr;   // menus
+        bool ownVisible = true; // a control's own visibility; its tab page may still hide it
+        int64_t period = 0;     // timers
+        // windows only
+        bool ready = false;     // Created raised: events may flow
+        bool dying = false;     // DestroyWindow under way
+    };
+    Slot& slot(Ctl c) { return slots_[static_cast<size_t>(c)]; }
+    HWND hwndOf(Ctl c) { return c > Ctl::None && c < Ctl::Count_ ? slot(c).hwnd : nullptr; }
+    Ctl windowCtl(HWND hwnd) const;
+
+    // ---- events (win32_host.cpp) ------------------------------------------
+    int raise(Ev kind, Ctl source, int code = 0);
+    void deliver(MSG& msg);
+    bool escapeCloses(HWND target);
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK GridProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT route(Ctl window, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    // ---- windows and controls (controls.cpp) -----------------------------
+    void registerClasses();
+    void createControl(Ctl window, const ControlDesign& d);
+    void createMenus();
+    void showPage(int page);
+    void applyVisibility(Ctl c);
+    void forgetWindow(Ctl window);
+    HFONT fontFor(const ControlDesign& d);
+    HBITMAP arrowBitmap(bool pointsLeft);
+    LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
+
+    // ---- tray and audio (shell.cpp, audio.cpp) ----------------------------
+    bool addTrayIcon(DWORD message);
+    void onMciNotify(WPARAM flags, LPARAM device);
+
+    HINSTANCE instance_;
+    std::array<Slot, static_cast<size_t>(Ctl::Count_)> slots_{};
+    int page_ = 0;  // the tab page in front
+
+    struct CachedFont {
+        int px;
+        bool bold;
+        std::string face;
+        HFONT font;
+    };
+    std::vector<CachedFont> fonts_;
+    HFONT uiFont_ = nullptr;   // the system's message font, for undecorated controls
+    std::wstring uiFace_;      // its face, for designed fonts that name none
+    HBRUSH backgrounds_[3] = {};  // per window, index = window - MainWindow
+    HBITMAP arrows_[2] = {};
+    HICON iconBig_ = nullptr;
+    HICON iconSmall_ = nullptr;
+
+    bool trayShown_ = false;
+    std::wstring trayTip_;
+    UINT taskbarCreated_ = 0;
+
+    UINT mciDevice_ = 0;
+    std::vector<HANDLE> held_;
+};
+
+}  // namespace ny
