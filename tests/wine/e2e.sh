@@ -1,0 +1,318 @@
+#!/usr/bin/env bash
+# One end-to-end test of the real program under Wine: e2e.sh TEST_NAME.
+# Runs in the world that env.sh set up (NY_RUN), with the program NY_EXE, the
+# probe NY_PROBE and the ring tone NY_TONE. Each test gets a fresh directory
+# holding only a copy of the program and alarm.mp3, as a user would have it.
+# Exit 0: passed; 1: failed; 77: cannot run yet (says why).
+set -euo pipefail
+
+name=${1:?usage: e2e.sh TEST_NAME}
+: "${NY_RUN:?}" "${NY_EXE:?}" "${NY_PROBE:?}" "${NY_TONE:?}"
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck disable=SC1091
+. "$NY_RUN/env"
+# shellcheck source=lib.sh
+. "$here/lib.sh"
+
+# ---------------------------------------------------------------------------
+
+test_first_start() {
+    start_program
+    probe wait-main 20000
+    [ -f "$dir/ny.yz" ] || fail "ny.yz was not created"
+    [ "$(od -An -tx1 "$dir/ny.yz" | tr -d ' \n')" = 00 ] || fail "ny.yz is not the one byte 00"
+    probe attrs "$(winpath "$dir/ny.yz")"
+    [ "$(val attrs)" = 0x22 ] || fail "ny.yz attributes are $(val attrs), not hidden+archive (0x22)"
+    [ -f "$dir/ny.edb" ] || fail "ny.edb was not created"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 0 ] || fail "a new store holds $(val records) records"
+    probe list
+    [ "$(val rows)" = 0 ] || fail "the list of a first start has rows"
+    probe text 编辑框1
+    [[ $(val text) =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}:[0-9]{2}$ ]] ||
+        fail "编辑框1 shows '$(val text)', not the start time"
+    probe text 铃声路径
+    [ "$(val text)" = "$(winpath "$dir")/alarm.mp3" ] || fail "铃声路径 shows '$(val text)'"
+    # The lock is held: nobody else may open it now.
+    probe_may_fail open-exclusive "$(winpath "$dir/ny.yz")"
+    [ "$(val error)" = 32 ] || fail "ny.yz is not held open with sharing denied"
+}
+
+test_second_instance() {
+    start_program
+    probe wait-main 20000
+    local pid1 hwnd1
+    pid1=$(val pid) hwnd1=$(val hwnd)
+    add_alarm "$(future 2)" "第一个"
+    local before
+    before=$(stat -c '%Y %s' "$dir/ny.edb")$(md5sum <"$dir/ny.edb")
+    sleep 1.1  # a write now would change the modification time
+    (cd "$dir" && exec wine "./$exe" >>"$dir/second.log" 2>&1) &
+    local second=$!
+    probe box 20000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=Ny闹钟已经在运行" "the second copy's message"
+    local box_pid
+    box_pid=$(sed -n 's/^box pid=\([0-9]*\).*/\1/p' <<<"$out")
+    [ "$box_pid" != "$pid1" ] || fail "the message came from the first copy"
+    probe box-ok 2000
+    local rc=0
+    wait_pid "$second" 20 || rc=$?
+    [ "$rc" = 0 ] || fail "the second copy ended with exit code $rc"
+    probe --pid "$pid1" wait-main 5000
+    [ "$(val hwnd)" = "$hwnd1" ] || fail "the first copy's window is gone"
+    probe list
+    [ "$(val rows)" = 1 ] || fail "the first copy's list changed"
+    [ "$(stat -c '%Y %s' "$dir/ny.edb")$(md5sum <"$dir/ny.edb")" = "$before" ] ||
+        fail "the second copy touched ny.edb"
+}
+
+test_restart_lists_records() {
+    start_program
+    probe wait-main 20000
+    add_alarm "$(future 3)" "第一条"
+    add_alarm "$(future 5)" ""
+    add_alarm "$(future 4)" "第三条 with ASCII"
+    probe list
+    local first_run=$out
+    [ "$(val rows)" = 3 ] || fail "3 alarms added, the list shows $(val rows)"
+    stop_program
+    start_program
+    probe wait-main 20000
+    probe list
+    [ "$(val rows)" = 3 ] || fail "after a restart the list shows $(val rows) rows, not 3"
+    [ "$out" = "$first_run" ] || fail "the restarted list differs: $out"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 3 ] || fail "ny.edb holds $(val records) records"
+    # The store holds what the list shows, in the same order.
+    local r
+    for r in 0 1 2; do
+        local row rec
+        row=$(sed -n "s/^row $r: //p" <<<"$first_run")
+        rec=$(sed -n "s/^record $((r + 1)): ||//p" <<<"$out")
+        [ "$row" = "$rec" ] || fail "record $((r + 1)) is '$rec', row $r is '$row'"
+    done
+}
+
+test_layout() {
+    start_program
+    probe wait-main 20000
+    probe_may_fail layout
+    [ "$rc" = 0 ] || fail "controls out of place"
+}
+
+test_popups_layout() {
+    start_program
+    probe wait-main 20000
+    probe_may_fail layout --popups
+    if [ "$rc" != 0 ] && grep -q 'did not open' <<<"$out" && ! ls "$src"/pickers/*.cpp >/dev/null 2>&1; then
+        skip "the program has no date and time popups yet"
+    fi
+    [ "$rc" = 0 ] || fail "popup controls out of place"
+}
+
+# A store that cannot be written: another program holds ny.edb open, letting
+# others read it but not replace it. (A read-only attribute would do on
+# Windows, but Wine lets a file be renamed over a read-only one.)
+test_store_write_fails() {
+    start_program
+    probe wait-main 20000
+    local before
+    before=$(md5sum <"$dir/ny.edb")
+    wine "$NY_PROBE" hold "$(winpath "$dir/ny.edb")" 8000 >"$dir/hold.log" 2>&1 &
+    local holder=$!
+    sleep 1
+    grep -q holding "$dir/hold.log" || fail "could not hold ny.edb open"
+    add_row_only "$(future 2)" "写不进去"
+    probe box 5000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=.*ny\.edb.*" "the message about the failed write"
+    probe box-ok 2000
+    probe wait-main 5000  # still there and answering
+    wait "$holder" || true
+    [ "$(md5sum <"$dir/ny.edb")" = "$before" ] || fail "the held store was changed"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 0 ] || fail "the held store gained a record"
+    # Once the file is free again, adding works.
+    add_alarm "$(future 3)" "这次可以"
+    probe no-box 300
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 1 ] || fail "after the holder let go, the store holds $(val records) records"
+}
+
+# An alarm due at the next minute is heard within a second of that minute,
+# shows its prompt, is marked 已响 in the list and the store; 停止 silences it.
+test_alarm_rings() {
+    fake_clock 14  # the faked minute begins 14 s from now
+    start_program
+    probe wait-main 20000
+    wait_clock_label
+    local prompt="起床了！今天有考试"
+    add_alarm "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M:%S')" "$prompt"
+    capture_start
+    sleep_until "$(calc "$minute_real - 1")"
+    capture_mark
+    probe box 8000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=$prompt" "the alarm's message"
+    sleep_until "$(calc "$minute_real + 1.5")"
+    local quiet heard
+    quiet=$(capture_rms_at "$(calc "$minute_real - 1")" 0.95)
+    below "$quiet" 0.003 || fail "sound before the alarm's minute (RMS $quiet)"
+    heard=$(capture_onset_after "$minute_real")
+    [ -n "$heard" ] || fail "the alarm was not heard"
+    log "heard ${heard} s after the minute began"
+    below "$heard" 1.0 || fail "the alarm was heard only ${heard} s after the minute began"
+    probe list
+    expect_line "row 0: .*\|$prompt\|已响" "the rung row"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 1: .*\|已响$" "the rung record"
+    xxd -p "$dir/ny.edb" | tr -d '\n' | grep -q d2d1cfec || fail "ny.edb lacks the GB18030 bytes of 已响"
+    probe box-ok 2000
+    sleep 0.5
+    local still
+    still=$(capture_rms_at "$(now)" -1.2)
+    above "$still" 0.02 || fail "closing the message stopped the sound (RMS $still)"
+    probe state 停止
+    [ "$(val enabled)" = 1 ] || fail "停止 is not enabled while the alarm sounds"
+    probe click 停止
+    sleep 0.3
+    local stopped_at
+    stopped_at=$(now)
+    sleep 1.3
+    local after
+    after=$(capture_rms_at "$stopped_at" 1.2)
+    below "$after" 0.003 || fail "still heard after 停止 (RMS $after)"
+    probe state 停止
+    [ "$(val enabled)" = 0 ] || fail "停止 stays enabled after stopping"
+}
+
+test_preview() {
+    start_program
+    probe wait-main 20000
+    probe state 停止
+    [ "$(val enabled)" = 0 ] || fail "停止 is enabled at start"
+    capture_start
+    sleep 0.5
+    capture_mark
+    local clicked
+    clicked=$(now)
+    probe click 试听
+    sleep 1.5
+    local heard
+    heard=$(capture_onset_after "$clicked")
+    [ -n "$heard" ] || fail "the preview was not heard"
+    log "heard ${heard} s after the click"
+    below "$heard" 1.0 || fail "the preview was heard only ${heard} s after the click"
+    probe state 停止
+    [ "$(val enabled)" = 1 ] || fail "停止 is not enabled during the preview"
+    probe click 停止
+    sleep 0.3
+    local stopped_at
+    stopped_at=$(now)
+    sleep 1.3
+    local after
+    after=$(capture_rms_at "$stopped_at" 1.2)
+    below "$after" 0.003 || fail "still heard after 停止 (RMS $after)"
+}
+
+test_list_menu_delete() {
+    start_program
+    probe wait-main 20000
+    add_alarm "$(future 2)" "一"
+    add_alarm "$(future 3)" "二"
+    add_alarm "$(future 4)" "三"
+    probe list-menu 1 删除
+    sleep 0.5
+    probe list
+    [ "$(val rows)" = 2 ] || fail "after deleting, the list has $(val rows) rows"
+    expect_line "row 0: .*\|一\|未响" "row 0"
+    expect_line "row 1: .*\|三\|未响" "row 1"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 2 ] || fail "after deleting, ny.edb holds $(val records) records"
+    expect_line "record 1: .*\|一\|未响" "record 1"
+    expect_line "record 2: .*\|三\|未响" "record 2"
+}
+
+test_tray() {
+    start_program
+    probe wait-main 20000
+    probe tray-icons
+    local icons0
+    icons0=$(val tray_icons)
+    probe close
+    sleep 0.7
+    probe main
+    [ "$(val visible)" = 0 ] || fail "closing left the window shown"
+    probe tray-icons
+    [ "$(val tray_icons)" = $((icons0 + 1)) ] || fail "no tray icon while hidden"
+    probe tray-click left
+    sleep 0.7
+    probe main
+    [ "$(val visible)" = 1 ] || fail "a tray click did not bring the window back"
+    probe tray-icons
+    [ "$(val tray_icons)" = "$icons0" ] || fail "the tray icon stayed after restoring"
+    probe minimise
+    sleep 0.7
+    probe main
+    [ "$(val visible)" = 0 ] || fail "minimising left the window shown"
+    probe tray-menu 打开
+    sleep 0.7
+    probe main
+    [ "$(val visible)$(val minimised)" = 10 ] || fail "打开 did not restore the window"
+    probe tray-icons
+    [ "$(val tray_icons)" = "$icons0" ] || fail "the tray icon stayed after 打开"
+}
+
+test_quit() {
+    start_program
+    probe wait-main 20000
+    probe tray-icons
+    local icons0
+    icons0=$(val tray_icons)
+    probe close
+    sleep 0.7
+    probe tray-menu 关闭
+    local rc=0
+    wait_pid "$prog_pid" 10 || rc=$?
+    prog_pid=
+    [ "$rc" = 0 ] || fail "关闭 ended the program with exit code $rc"
+    sleep 0.5
+    probe tray-icons
+    [ "$(val tray_icons)" = "$icons0" ] || fail "the tray icon outlived the program"
+}
+
+test_countdown() {
+    start_program
+    probe wait-main 20000
+    probe tab 1
+    probe pick 组合框_秒 3
+    probe settext 编辑框_倒计时闹钟提示信息 "该休息一下了"
+    capture_start
+    sleep 0.5
+    capture_mark
+    local started
+    started=$(now)
+    probe click 按钮_倒计时开始
+    sleep 0.5
+    probe text 按钮_倒计时开始
+    [ "$(val text)" = 倒计时取消 ] || fail "the button reads '$(val text)' while counting down"
+    probe box 8000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=该休息一下了" "the countdown's message"
+    sleep 0.5
+    local heard
+    heard=$(capture_onset_after "$started")
+    [ -n "$heard" ] || fail "the end of the countdown was not heard"
+    log "heard ${heard} s after the start"
+    above "$heard" 2.9 || fail "a 3-second countdown sounded after ${heard} s"
+    below "$heard" 5.0 || fail "a 3-second countdown sounded only after ${heard} s"
+    probe box-ok 2000
+    probe text 按钮_倒计时开始
+    [ "$(val text)" = 倒计时开始 ] || fail "the button reads '$(val text)' after the end"
+    probe click 停止
+}
+
+# ---------------------------------------------------------------------------
+
+fn=test_$name
+declare -F "$fn" >/dev/null || { echo "e2e.sh: no test $name" >&2; exit 2; }
+setup_test "$name"
+"$fn"
+pass

@@ -1,0 +1,976 @@
+// ny_probe: drives and inspects the running program from the outside, as a
+// second Windows process in the same Wine prefix and display. The shell
+// scripts of the end-to-end tests call it once per step; it prints what it
+// finds as plain "key=value" or "ok"/"BAD" lines in UTF-8 and exits 0 on
+// success, 1 when what it checks is not so, 2 on a usage error.
+//
+// The program's windows are found by caption and process, its controls by
+// their control id (the control's number in the design), and the expected places
+// come from the same design tables the program builds its windows from.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/host.h"
+#include "mainwindow/layout.h"
+#include "store/recordfile.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// ---- text ---------------------------------------------------------------
+
+std::string U8(std::wstring_view w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring W(std::string_view s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+    std::wstring w(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
+    return w;
+}
+
+void Out(const std::string& line) {
+    std::string s = line + "\n";
+    std::fwrite(s.data(), 1, s.size(), stdout);
+    std::fflush(stdout);
+}
+
+// Newlines inside texts would break the line format.
+std::string OneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\r' || c == '\n') c = ' ';
+    return s;
+}
+
+std::wstring WindowText(HWND h) {
+    wchar_t buf[4096];
+    // WM_GETTEXT rather than GetWindowTextW: the latter does not ask another
+    // process's controls for their text.
+    LRESULT n = SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf),
+                                    SMTO_ABORTIFHUNG, 5000, nullptr)
+                    ? SendMessageW(h, WM_GETTEXTLENGTH, 0, 0)
+                    : 0;
+    buf[4095] = 0;
+    return std::wstring(buf, std::min<size_t>(size_t(n), wcslen(buf)));
+}
+
+std::wstring ClassOf(HWND h) {
+    wchar_t buf[256];
+    int n = GetClassNameW(h, buf, 256);
+    return std::wstring(buf, size_t(n > 0 ? n : 0));
+}
+
+// ---- finding the program's windows ----------------------------------------
+
+constexpr wchar_t kMainCaption[] = L"Ny闹钟 v1.5";
+constexpr int kCtlIdBase = 0;  // the program uses the control's number as its id
+
+struct Found {
+    HWND hwnd = nullptr;
+    DWORD pid = 0;
+};
+
+DWORD PidOf(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    return pid;
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> all;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+// The main window: the top-level window with the program's caption. With
+// `pid` given, only that process's; otherwise a visible one is preferred
+// (a second copy's window may exist hidden while it gives way).
+Found FindMain(DWORD pid = 0) {
+    Found best;
+    for (HWND h : TopLevelWindows()) {
+        if (WindowText(h) != kMainCaption) continue;
+        if (ClassOf(h) == L"#32770") continue;
+        DWORD p = PidOf(h);
+        if (pid && p != pid) continue;
+        if (!best.hwnd || (IsWindowVisible(h) && !IsWindowVisible(best.hwnd))) best = {h, p};
+    }
+    return best;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> all;
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+HWND FindControl(HWND window, ny::Ctl c) {
+    for (HWND h : Descendants(window))
+        if (GetDlgCtrlID(h) == kCtlIdBase + int(c)) return h;
+    return nullptr;
+}
+
+const ny::ControlDesign* DesignByName(const std::string& name) {
+    for (const auto& d : ny::ControlDesigns())
+        if (d.name == name) return &d;
+    return nullptr;
+}
+
+DWORD g_pid = 0;  // --pid: the process whose windows count
+
+HWND MainOrDie() {
+    Found m = FindMain(g_pid);
+    if (!m.hwnd) {
+        Out("BAD no main window");
+        std::exit(1);
+    }
+    return m.hwnd;
+}
+
+HWND ControlOrDie(const std::string& name) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name + " in the design");
+        std::exit(2);
+    }
+    HWND h = FindControl(MainOrDie(), d->id);
+    if (!h) {
+        Out("BAD control " + name + " not found (id " + std::to_string(kCtlIdBase + int(d->id)) +
+            ")");
+        std::exit(1);
+    }
+    return h;
+}
+
+bool WaitFor(int ms, const std::function<bool()>& cond) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (cond()) return true;
+        if (Clock::now() >= end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+// Visible message boxes (dialog class), newest first as EnumWindows gives
+// them; those of process `pid` only when it is not 0.
+std::vector<HWND> Boxes(DWORD pid) {
+    std::vector<HWND> r;
+    for (HWND h : TopLevelWindows())
+        if (ClassOf(h) == L"#32770" && IsWindowVisible(h) && (!pid || PidOf(h) == pid))
+            r.push_back(h);
+    return r;
+}
+
+std::wstring BoxText(HWND box) {
+    // A message box's text is its static control 0xFFFF.
+    HWND t = GetDlgItem(box, 0xFFFF);
+    return t ? WindowText(t) : L"";
+}
+
+// ---- memory in the program's process (for list view and tab messages) ----
+
+class Remote {
+public:
+    Remote(HWND inWindowOf, size_t size) : size_(size) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               PidOf(inWindowOf));
+        if (process_)
+            mem_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                  PAGE_READWRITE);
+        if (!mem_) {
+            Out("BAD cannot reach the program's memory");
+            std::exit(1);
+        }
+    }
+    ~Remote() {
+        VirtualFreeEx(process_, mem_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
+    void* at(size_t offset = 0) const { return static_cast<char*>(mem_) + offset; }
+    void put(const void* data, size_t n, size_t offset = 0) {
+        WriteProcessMemory(process_, at(offset), data, n, nullptr);
+    }
+    void get(void* data, size_t n, size_t offset = 0) const {
+        ReadProcessMemory(process_, at(offset), data, n, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* mem_ = nullptr;
+    size_t size_;
+};
+
+int ListRows(HWND list) { return int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring ListCell(HWND list, int row, int col) {
+    constexpr size_t kChars = 1024;
+    Remote r(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    LVITEMW it{};
+    it.iSubItem = col;
+    it.cchTextMax = kChars;
+    it.pszText = static_cast<wchar_t*>(r.at(sizeof(LVITEMW)));
+    r.put(&it, sizeof it);
+    LRESULT n = SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(row), LPARAM(r.at()));
+    std::wstring s(kChars, L'\0');
+    r.get(s.data(), kChars * sizeof(wchar_t), sizeof(LVITEMW));
+    s.resize(std::min<size_t>(size_t(n), kChars));
+    return s;
+}
+
+RECT ListRowRect(HWND list, int row) {
+    Remote r(list, sizeof(RECT));
+    RECT rc{LVIR_BOUNDS, 0, 0, 0};
+    r.put(&rc, sizeof rc);
+    SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(r.at()));
+    r.get(&rc, sizeof rc);
+    return rc;  // client coordinates of the list
+}
+
+RECT TabItemRect(HWND tab, int index) {
+    Remote r(tab, sizeof(RECT));
+    RECT rc{};
+    SendMessageW(tab, TCM_GETITEMRECT, WPARAM(index), LPARAM(r.at()));
+    r.get(&rc, sizeof rc);
+    return rc;
+}
+
+// ---- real input -----------------------------------------------------------
+
+void MouseClick(int x, int y, bool right = false) {
+    SetCursorPos(x, y);
+    std::this_thread::sleep_for(30ms);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in[0], sizeof(INPUT));
+    std::this_thread::sleep_for(30ms);
+    SendInput(1, &in[1], sizeof(INPUT));
+    std::this_thread::sleep_for(30ms);
+}
+
+// ---- a host for reading and writing record files -------------------------
+// RecordFile reaches files only through Host; this one does files and nothing
+// else. Writes are plain (no flush): it only prepares test data.
+
+class FileHost final : public ny::Host {
+public:
+    void loadWindow(ny::Ctl) override {}
+    void destroyWindow(ny::Ctl) override {}
+    bool exists(ny::Ctl) override { return false; }
+    int windowState(ny::Ctl) override { return 0; }
+    void setWindowState(ny::Ctl, int) override {}
+    void bringToFront(ny::Ctl) override {}
+    ny::Rect windowRect(ny::Ctl) override { return {}; }
+    void moveWindow(ny::Ctl, int, int) override {}
+    std::string text(ny::Ctl) override { return {}; }
+    void setText(ny::Ctl, std::string_view) override {}
+    bool enabled(ny::Ctl) override { return false; }
+    void setEnabled(ny::Ctl, bool) override {}
+    bool visible(ny::Ctl) override { return false; }
+    void setVisible(ny::Ctl, bool) override {}
+    int caret(ny::Ctl) override { return 0; }
+    void setCaret(ny::Ctl, int) override {}
+    void setTimer(ny::Ctl, int64_t) override {}
+    int64_t timerPeriod(ny::Ctl) override { return 0; }
+    void listInsertColumn(ny::Ctl, std::string_view, int) override {}
+    int listAppendRow(ny::Ctl) override { return 0; }
+    std::string listCell(ny::Ctl, int, int) override { return {}; }
+    void listSetCell(ny::Ctl, int, int, std::string_view) override {}
+    int listRowCount(ny::Ctl) override { return 0; }
+    void listDeleteRow(ny::Ctl, int) override {}
+    void listDeleteAll(ny::Ctl) override {}
+    int listSelectedRow(ny::Ctl) override { return -1; }
+    int messageBox(std::string_view, int, std::optional<std::string_view>, bool) override {
+        return 0;
+    }
+    std::optional<std::string> openFileDialog(std::string_view) override { return {}; }
+    void popupMenu(ny::Ctl) override {}
+    void setTrayIcon(std::string_view) override {}
+    void removeTrayIcon() override {}
+    bool playMp3(std::string_view) override { return false; }
+    void stopAudio() override {}
+    ny::LocalTime now() override { return {}; }
+    int64_t monotonicMs() override { return 0; }
+    bool wait(int64_t) override { return true; }
+    std::string programDir() override { return "."; }
+    bool fileExists(const std::string& path) override {
+        return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::optional<std::string> readFile(const std::string& path, std::string* reason) override {
+        if (auto p = pending_.find(path); p != pending_.end()) return p->second;
+        HANDLE f = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) {
+            if (reason) *reason = "error " + std::to_string(GetLastError());
+            return std::nullopt;
+        }
+        std::string data;
+        char buf[65536];
+        DWORD got = 0;
+        while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got) data.append(buf, got);
+        CloseHandle(f);
+        return data;
+    }
+    ny::IoResult writeFile(const std::string& path, std::string_view bytes) override {
+        HANDLE f = CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                               nullptr);
+        if (f == INVALID_HANDLE_VALUE) return {false, "error " + std::to_string(GetLastError())};
+        DWORD put = 0;
+        BOOL ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &put, nullptr);
+        CloseHandle(f);
+        if (!ok || put != bytes.size()) return {false, "write failed"};
+        return {};
+    }
+    // Held in memory until flush(): a record file rewrites itself whole on
+    // every change, and a large test store would otherwise take minutes.
+    ny::IoResult replaceFile(const std::string& path, std::string_view bytes) override {
+        pending_[path] = std::string(bytes);
+        return {};
+    }
+    ny::IoResult flush() {
+        for (auto& [path, bytes] : pending_)
+            if (ny::IoResult w = writeFile(path, bytes); !w.ok) return w;
+        pending_.clear();
+        return {};
+    }
+    ny::IoResult moveFile(const std::string& from, const std::string& to) override {
+        if (!MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING))
+            return {false, "error " + std::to_string(GetLastError())};
+        return {};
+    }
+    void setHiddenArchive(const std::string&) override {}
+    bool holdExclusive(const std::string&) override { return false; }
+    void exitProcess(int code) override { std::exit(code); }
+
+private:
+    std::map<std::string, std::string> pending_;
+};
+
+// The alarm store's fields, as the program creates them.
+const std::vector<ny::FieldDef>& AlarmFields() {
+    static const std::vector<ny::FieldDef> f = {
+        {"月份", ny::FieldType::Text, 2},          {"周数", ny::FieldType::Text, 1},
+        {"闹钟时间", ny::FieldType::Text, 18},     {"铃声文件", ny::FieldType::Text, 100},
+        {"闹钟提示信息", ny::FieldType::Text, 100}, {"是否已响铃", ny::FieldType::Text, 4},
+    };
+    return f;
+}
+
+// ---- commands ---------------------------------------------------------------
+
+std::string RectText(int x, int y, int w, int h) {
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" +
+           std::to_string(h);
+}
+
+bool Measured(ny::Kind k) {
+    using ny::Kind;
+    return k != Kind::Timer && k != Kind::FileDialog && k != Kind::Menu && k != Kind::MenuItem &&
+           k != Kind::Window;
+}
+
+// Checks every control of one window against its design. Returns the number
+// of mismatches.
+int CheckWindowLayout(ny::Ctl window, HWND hwnd) {
+    int bad = 0;
+    const ny::WindowDesign& wd = ny::WindowDesignOf(window);
+    RECT wr;
+    GetWindowRect(hwnd, &wr);
+    const int ww = wr.right - wr.left, wh = wr.bottom - wr.top;
+    // The popups are placed below the entry field, not at their design place.
+    const bool checkPlace = window == ny::Ctl::MainWindow;
+    if (ww != wd.w || wh != wd.h || (checkPlace && (wr.left != wd.x || wr.top != wd.y))) {
+        Out("BAD window " + std::to_string(int(window)) + " expected " +
+            RectText(wd.x, wd.y, wd.w, wd.h) + " got " + RectText(wr.left, wr.top, ww, wh));
+        ++bad;
+    } else {
+        Out("ok window " + std::to_string(int(window)) + " " +
+            RectText(wr.left, wr.top, ww, wh));
+    }
+    POINT client{0, 0};
+    ClientToScreen(hwnd, &client);
+    for (const auto& d : ny::ControlDesigns()) {
+        if (d.window != window || !Measured(d.kind)) continue;
+        const std::string name(d.name);
+        HWND h = FindControl(hwnd, d.id);
+        if (!h) {
+            Out("BAD " + name + " missing");
+            ++bad;
+            continue;
+        }
+        POINT origin = client;
+        if (d.origin != window) {
+            HWND o = FindControl(hwnd, d.origin);
+            RECT orc{};
+            if (o) GetWindowRect(o, &orc);
+            origin = {orc.left, orc.top};
+        }
+        RECT r;
+        GetWindowRect(h, &r);
+        const int x = r.left - origin.x, y = r.top - origin.y;
+        const int w = r.right - r.left, hgt = r.bottom - r.top;
+        if (x != d.x || y != d.y || w != d.w || hgt != d.h) {
+            Out("BAD " + name + " expected " + RectText(d.x, d.y, d.w, d.h) + " got " +
+                RectText(x, y, w, hgt));
+            ++bad;
+        } else {
+            Out("ok " + name + " " + RectText(x, y, w, hgt));
+        }
+    }
+    return bad;
+}
+
+// A popup of the program: a visible top-level window of its process, not
+// the main window and not a message box, of the design's size.
+HWND FindPopup(DWORD pid, HWND main, ny::Ctl window) {
+    const ny::WindowDesign& wd = ny::WindowDesignOf(window);
+    for (HWND h : TopLevelWindows()) {
+        if (h == main || PidOf(h) != pid || !IsWindowVisible(h) || ClassOf(h) == L"#32770")
+            continue;
+        RECT r;
+        GetWindowRect(h, &r);
+        if (r.right - r.left == wd.w && r.bottom - r.top == wd.h) return h;
+    }
+    return nullptr;
+}
+
+// Opens a popup as the user does: a click in the entry field with the
+// caret at `chars` (the date part opens the calendar, the time the grid).
+HWND OpenPopup(HWND main, ny::Ctl window, int chars) {
+    HWND edit = FindControl(main, ny::Ctl::编辑框1);
+    if (!edit) return nullptr;
+    const DWORD pid = PidOf(main);
+    // Where character `chars` is: EM_POSFROMCHAR gives client coordinates.
+    LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(chars), 0);
+    POINT p{short(LOWORD(pos)) + 1, short(HIWORD(pos)) + 4};
+    ClientToScreen(edit, &p);
+    MouseClick(p.x, p.y);
+    HWND popup = nullptr;
+    WaitFor(3000, [&] { return (popup = FindPopup(pid, main, window)) != nullptr; });
+    return popup;
+}
+
+int CmdLayout(bool popups) {
+    HWND main = MainOrDie();
+    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main);
+    if (popups) {
+        struct P {
+            ny::Ctl window;
+            int chars;
+        } const which[] = {{ny::Ctl::CalendarWindow, 2}, {ny::Ctl::TimePickerWindow, 15}};
+        for (const P& p : which) {
+            HWND h = OpenPopup(main, p.window, p.chars);
+            if (!h) {
+                Out("BAD popup " + std::to_string(int(p.window)) + " did not open");
+                ++bad;
+                continue;
+            }
+            bad += CheckWindowLayout(p.window, h);
+            PostMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageW(h, WM_KEYUP, VK_ESCAPE, 0);
+            WaitFor(2000, [&] { return !IsWindow(h) || !IsWindowVisible(h); });
+        }
+    }
+    Out(bad ? "layout: " + std::to_string(bad) + " mismatches" : "layout: all in place");
+    return bad ? 1 : 0;
+}
+
+int CmdWaitMain(int ms) {
+    Found m;
+    bool ok = WaitFor(ms, [&] {
+        m = FindMain(g_pid);
+        return m.hwnd && IsWindowVisible(m.hwnd);
+    });
+    if (!ok) {
+        Out("BAD main window not shown within " + std::to_string(ms) + " ms");
+        return 1;
+    }
+    // Shown is not enough: wait until it answers, i.e. start-up has finished.
+    DWORD_PTR res = 0;
+    SendMessageTimeoutW(m.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, DWORD(ms), &res);
+    Out("hwnd=" + std::to_string(reinterpret_cast<uintptr_t>(m.hwnd)));
+    Out("pid=" + std::to_string(m.pid));
+    return 0;
+}
+
+// Prints one line per visible message box: caption and text.
+void PrintBox(HWND b) {
+    Out("box pid=" + std::to_string(PidOf(b)) + " caption=" + OneLine(U8(WindowText(b))) +
+        " text=" + OneLine(U8(BoxText(b))));
+}
+
+int CmdBox(int ms, bool pressOk) {
+    std::vector<HWND> boxes;
+    if (!WaitFor(ms, [&] { return !(boxes = Boxes(g_pid)).empty(); })) {
+        Out("BAD no message box within " + std::to_string(ms) + " ms");
+        return 1;
+    }
+    HWND b = boxes.front();
+    // A box that has just appeared may still be filling in its text.
+    WaitFor(1000, [&] { return !BoxText(b).empty(); });
+    PrintBox(b);
+    if (pressOk) {
+        HWND ok = GetDlgItem(b, IDOK);
+        PostMessageW(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(ok));
+        if (!WaitFor(5000, [&] { return !IsWindow(b) || !IsWindowVisible(b); })) {
+            Out("BAD the box did not close");
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CmdNoBox(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    std::vector<HWND> boxes = Boxes(g_pid);
+    for (HWND b : boxes) PrintBox(b);
+    if (!boxes.empty()) {
+        Out("BAD unexpected message box");
+        return 1;
+    }
+    Out("no box");
+    return 0;
+}
+
+int CmdList() {
+    HWND list = ControlOrDie("超级列表框1");
+    const int n = ListRows(list);
+    Out("rows=" + std::to_string(n));
+    for (int r = 0; r < n; ++r) {
+        std::string line = "row " + std::to_string(r) + ":";
+        for (int c = 0; c < 4; ++c) line += (c ? "|" : " ") + OneLine(U8(ListCell(list, r, c)));
+        Out(line);
+    }
+    return 0;
+}
+
+int CmdStore(const std::string& path) {
+    FileHost host;
+    ny::RecordFile f(host);
+    ny::OpenResult r = f.open(path, AlarmFields());
+    if (!r.ok()) {
+        Out("BAD store: " + r.reason);
+        return 1;
+    }
+    Out("records=" + std::to_string(f.count()));
+    for (int k = 1; k <= f.count(); ++k) {
+        f.goTo(k);
+        std::string line = "record " + std::to_string(k) + ":";
+        bool first = true;
+        for (const auto& d : AlarmFields()) {
+            line += (first ? " " : "|") + OneLine(f.read(d.name).value_or("?"));
+            first = false;
+        }
+        Out(line);
+    }
+    return 0;
+}
+
+// A store of n alarms, one a minute from `first` ("YYYY-MM-DD HH:MM"), all
+// with the given tone: test data for start-up with many records.
+int CmdMakeStore(const std::string& path, int n, const std::string& first,
+                 const std::string& tone) {
+    FileHost host;
+    ny::RecordFile f(host);
+    if (ny::IoResult c = f.create(path, AlarmFields()); !c.ok) {
+        Out("BAD create: " + c.reason);
+        return 1;
+    }
+    auto start = ny::ParseDateTime(first);
+    if (!start) {
+        Out("BAD time " + first);
+        return 2;
+    }
+    const int64_t t0 = ny::MsFromCivil(*start);
+    if (!f.open(path, AlarmFields()).ok()) return 1;
+    for (int i = 0; i < n; ++i) {
+        ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * 60000);
+        std::string when = ny::FormatDateTime(t, 1, 1).substr(0, 16);
+        if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), "未响"});
+            !a.ok) {
+            Out("BAD append: " + a.reason);
+            return 1;
+        }
+    }
+    if (ny::IoResult w = host.flush(); !w.ok) {
+        Out("BAD write: " + w.reason);
+        return 1;
+    }
+    Out("records=" + std::to_string(f.count()));
+    return 0;
+}
+
+// Picks item `index` of a combo box, as its drop-down list would.
+int CmdPick(const std::string& name, int index) {
+    HWND h = ControlOrDie(name);
+    SendMessageW(h, CB_SETCURSEL, WPARAM(index), 0);
+    Out("text=" + OneLine(U8(WindowText(h))));
+    return SendMessageW(h, CB_GETCURSEL, 0, 0) == index ? 0 : 1;
+}
+
+int CmdClick(const std::string& name) {
+    HWND b = ControlOrDie(name);
+    // Posted: the click's handler may open a message box, which must not
+    // hold this probe up.
+    PostMessageW(b, BM_CLICK, 0, 0);
+    Out("clicked " + name);
+    return 0;
+}
+
+int CmdSetText(const std::string& name, const std::string& text) {
+    HWND h = ControlOrDie(name);
+    SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(text).c_str()));
+    Out("text=" + OneLine(U8(WindowText(h))));
+    return U8(WindowText(h)) == text ? 0 : 1;
+}
+
+int CmdText(const std::string& name) {
+    Out("text=" + OneLine(U8(WindowText(ControlOrDie(name)))));
+    return 0;
+}
+
+int CmdState(const std::string& name) {
+    HWND h = ControlOrDie(name);
+    Out(std::string("enabled=") + (IsWindowEnabled(h) ? "1" : "0"));
+    Out(std::string("visible=") + (IsWindowVisible(h) ? "1" : "0"));
+    return 0;
+}
+
+int CmdMain() {
+    Found m = FindMain(g_pid);
+    if (!m.hwnd) {
+        Out("main=none");
+        return 1;
+    }
+    WINDOWPLACEMENT wp{sizeof wp};
+    GetWindowPlacement(m.hwnd, &wp);
+    Out("hwnd=" + std::to_string(reinterpret_cast<uintptr_t>(m.hwnd)));
+    Out("pid=" + std::to_string(m.pid));
+    Out(std::string("visible=") + (IsWindowVisible(m.hwnd) ? "1" : "0"));
+    Out(std::string("minimised=") + (IsIconic(m.hwnd) ? "1" : "0"));
+    return 0;
+}
+
+// The clicked tab page, as the user clicks it.
+int CmdTab(int index) {
+    HWND tab = ControlOrDie("选择夹1");
+    RECT rc = TabItemRect(tab, index);
+    POINT p{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    ClientToScreen(tab, &p);
+    MouseClick(p.x, p.y);
+    bool ok = WaitFor(2000, [&] { return SendMessageW(tab, TCM_GETCURSEL, 0, 0) == index; });
+    Out("tab=" + std::to_string(SendMessageW(tab, TCM_GETCURSEL, 0, 0)));
+    return ok ? 0 : 1;
+}
+
+void Key(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    std::this_thread::sleep_for(50ms);
+}
+
+// The 0-based position of a menu item in its menu, from the design.
+int MenuIndex(const std::string& item) {
+    const ny::ControlDesign* d = DesignByName(item);
+    if (!d || d->kind != ny::Kind::MenuItem) return -1;
+    int i = 0;
+    for (const auto& x : ny::ControlDesigns()) {
+        if (x.id == d->id) return i;
+        if (x.kind == ny::Kind::MenuItem && x.parentMenu == d->parentMenu) ++i;
+    }
+    return -1;
+}
+
+// Chooses `item` in the popup menu that is open, with the keyboard as a
+// user may: a menu belongs to its process, so another one cannot read it.
+int ChooseFromPopup(const std::string& item) {
+    HWND menu = nullptr;
+    if (!WaitFor(3000, [&] {
+            return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu);
+        })) {
+        Out("BAD no popup menu");
+        return 1;
+    }
+    const int index = MenuIndex(item);
+    if (index < 0) {
+        Out("BAD no menu item " + item + " in the design");
+        return 2;
+    }
+    for (int i = 0; i <= index; ++i) Key(VK_DOWN);
+    Key(VK_RETURN);
+    if (!WaitFor(2000, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); })) {
+        Out("BAD the menu stayed open");
+        return 1;
+    }
+    Out("chose " + item);
+    return 0;
+}
+
+// Right-clicks row `row` of the alarm list (selecting it first with a left
+// click, as a user does), then chooses `item` in the menu that pops up.
+int CmdListMenu(int row, const std::string& item) {
+    HWND list = ControlOrDie("超级列表框1");
+    RECT rc = ListRowRect(list, row);
+    POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
+    ClientToScreen(list, &p);
+    MouseClick(p.x, p.y);
+    MouseClick(p.x, p.y, true);
+    return ChooseFromPopup(item);
+}
+
+int CmdAttrs(const std::string& path) {
+    DWORD a = GetFileAttributesW(W(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+        Out("attrs=none");
+        return 1;
+    }
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "attrs=0x%02lx", static_cast<unsigned long>(a));
+    Out(buf);
+    return 0;
+}
+
+// Tries to open a file as the program holds its lock: sharing denied.
+int CmdOpenExclusive(const std::string& path) {
+    HANDLE f = CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        Out("opened=0");
+        Out("error=" + std::to_string(GetLastError()));
+        return 1;
+    }
+    CloseHandle(f);
+    Out("opened=1");
+    return 0;
+}
+
+// Holds a file open for reading, letting others read it but not write,
+// rename or delete it (as a backup program or a virus scanner may), for `ms`.
+int CmdHold(const std::string& path, int ms) {
+    HANDLE f = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        Out("BAD cannot open " + path + ": error " + std::to_string(GetLastError()));
+        return 1;
+    }
+    Out("holding");
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    CloseHandle(f);
+    return 0;
+}
+
+int CmdReadOnly(const std::string& path, bool on) {
+    DWORD a = GetFileAttributesW(W(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return 1;
+    a = on ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
+    return SetFileAttributesW(W(path).c_str(), a) ? 0 : 1;
+}
+
+// Tray icons as Wine shows them without a system tray: small windows in its
+// own tray window at the top-left of the screen.
+std::vector<HWND> TrayIcons() {
+    std::vector<HWND> r;
+    for (HWND h : TopLevelWindows())
+        if (IsWindowVisible(h))
+            for (HWND c : Descendants(h))
+                if (ClassOf(c) == L"__winex11_tray_icon" && IsWindowVisible(c)) r.push_back(c);
+    return r;
+}
+
+int CmdTrayIcons() {
+    Out("tray_icons=" + std::to_string(TrayIcons().size()));
+    return 0;
+}
+
+// Clicks the (one) tray icon with the given button.
+int CmdTrayClick(const std::string& button) {
+    std::vector<HWND> icons;
+    if (!WaitFor(3000, [&] { return !(icons = TrayIcons()).empty(); })) {
+        Out("BAD no tray icon");
+        return 1;
+    }
+    // The newest icon is the rightmost.
+    HWND icon = icons.front();
+    RECT r;
+    for (HWND i : icons) {
+        RECT ri;
+        GetWindowRect(i, &ri);
+        GetWindowRect(icon, &r);
+        if (ri.left > r.left) icon = i;
+    }
+    GetWindowRect(icon, &r);
+    MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2, button == "right");
+    Out("tray " + button + " click");
+    return 0;
+}
+
+// Chooses an item of the tray menu.
+int CmdTrayMenu(const std::string& item) {
+    if (int r = CmdTrayClick("right")) return r;
+    return ChooseFromPopup(item);
+}
+
+// Asks the main window for an answer until `ms` have passed, pressing OK on
+// every message box of the program as soon as it appears; prints the longest
+// time the window took to answer and how many boxes it closed. Stops early
+// once `boxes` boxes were closed and none is left.
+int CmdPing(int ms, int boxes) {
+    HWND main = MainOrDie();
+    const DWORD pid = PidOf(main);
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    double worst = 0;
+    int closed = 0;
+    std::vector<HWND> pressed;
+    while (Clock::now() < end) {
+        for (HWND b : Boxes(pid)) {
+            bool seen = false;
+            for (HWND p : pressed) seen |= p == b;
+            if (seen && IsWindow(b)) continue;
+            pressed.push_back(b);
+            PostMessageW(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(b, IDOK)));
+            ++closed;
+        }
+        if (boxes && closed >= boxes && Boxes(pid).empty()) break;
+        const auto t0 = Clock::now();
+        DWORD_PTR res = 0;
+        if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &res)) {
+            Out("BAD the window did not answer within 10 s");
+            worst = 10;
+        }
+        worst = std::max(worst, std::chrono::duration<double>(Clock::now() - t0).count());
+        std::this_thread::sleep_for(5ms);
+    }
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "worst_answer_s=%.3f", worst);
+    Out(buf);
+    Out("boxes_closed=" + std::to_string(closed));
+    return 0;
+}
+
+// The title bar's close button, as the window manager reports it.
+int CmdClose() {
+    PostMessageW(MainOrDie(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    Out("close requested");
+    return 0;
+}
+
+int CmdMinimise() {
+    PostMessageW(MainOrDie(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Out("minimise requested");
+    return 0;
+}
+
+// Every top-level window: for finding out what is on the screen.
+int CmdWindows() {
+    for (HWND h : TopLevelWindows()) {
+        RECT r;
+        GetWindowRect(h, &r);
+        Out("window pid=" + std::to_string(PidOf(h)) + " class=" + U8(ClassOf(h)) +
+            " visible=" + (IsWindowVisible(h) ? "1" : "0") + " rect=" +
+            RectText(r.left, r.top, r.right - r.left, r.bottom - r.top) +
+            " text=" + OneLine(U8(WindowText(h))));
+        for (HWND c : Descendants(h)) {
+            GetWindowRect(c, &r);
+            Out("  child id=" + std::to_string(GetDlgCtrlID(c)) + " class=" + U8(ClassOf(c)) +
+                " visible=" + (IsWindowVisible(c) ? "1" : "0") + " rect=" +
+                RectText(r.left, r.top, r.right - r.left, r.bottom - r.top));
+        }
+    }
+    return 0;
+}
+
+int Usage() {
+    Out("usage: ny_probe [--pid N] command ...\n"
+        "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
+        "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
+        "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
+        "  tray-menu ITEM | close | minimise | windows\n"
+        "  ping MS BOXES\n"
+        "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
+        "  readonly PATH on|off | store PATH | make-store PATH N FIRST TONE");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // "\n", not "\r\n": the scripts read lines
+    std::vector<std::string> a;
+    for (int i = 1; i < argc; ++i) a.push_back(U8(argv[i]));
+    if (a.size() >= 2 && a[0] == "--pid") {
+        g_pid = DWORD(std::stoul(a[1]));
+        a.erase(a.begin(), a.begin() + 2);
+    }
+    if (a.empty()) return Usage();
+    const std::string& c = a[0];
+    auto arg = [&](size_t i) -> const std::string& {
+        if (i >= a.size()) std::exit(Usage());
+        return a[i];
+    };
+    auto num = [&](size_t i) { return std::stoi(arg(i)); };
+    if (c == "wait-main") return CmdWaitMain(num(1));
+    if (c == "main") return CmdMain();
+    if (c == "layout") return CmdLayout(a.size() > 1 && a[1] == "--popups");
+    if (c == "box") return CmdBox(num(1), false);
+    if (c == "box-ok") return CmdBox(num(1), true);
+    if (c == "no-box") return CmdNoBox(num(1));
+    if (c == "click") return CmdClick(arg(1));
+    if (c == "pick") return CmdPick(arg(1), num(2));
+    if (c == "settext") return CmdSetText(arg(1), arg(2));
+    if (c == "text") return CmdText(arg(1));
+    if (c == "state") return CmdState(arg(1));
+    if (c == "tab") return CmdTab(num(1));
+    if (c == "list") return CmdList();
+    if (c == "list-menu") return CmdListMenu(num(1), arg(2));
+    if (c == "tray-icons") return CmdTrayIcons();
+    if (c == "tray-click") return CmdTrayClick(arg(1));
+    if (c == "tray-menu") return CmdTrayMenu(arg(1));
+    if (c == "close") return CmdClose();
+    if (c == "minimise") return CmdMinimise();
+    if (c == "windows") return CmdWindows();
+    if (c == "ping") return CmdPing(num(1), num(2));
+    if (c == "attrs") return CmdAttrs(arg(1));
+    if (c == "hold") return CmdHold(arg(1), num(2));
+    if (c == "open-exclusive") return CmdOpenExclusive(arg(1));
+    if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
+    if (c == "store") return CmdStore(arg(1));
+    if (c == "make-store") return CmdMakeStore(arg(1), num(2), arg(3), arg(4));
+    return Usage();
+}
