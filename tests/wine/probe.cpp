@@ -681,6 +681,10 @@ int CmdMain() {
     Out("pid=" + std::to_string(m.pid));
     Out(std::string("visible=") + (IsWindowVisible(m.hwnd) ? "1" : "0"));
     Out(std::string("minimised=") + (IsIconic(m.hwnd) ? "1" : "0"));
+    RECT r;
+    GetWindowRect(m.hwnd, &r);
+    Out("rect=" + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+        std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
     return 0;
 }
 

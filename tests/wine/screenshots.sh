@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Screenshots of both tabs for the README, taken of the real program under
+# Wine (inside a Wine desktop window, so that the title bar is drawn too).
+#
+#   screenshots.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR
+#
+# or `cmake --build --preset windows --target ny_screenshots`. Writes
+# OUT_DIR/screenshot-alarms.png and OUT_DIR/screenshot-countdown.png.
+set -euo pipefail
+
+NY_EXE=$(realpath "${1:?program}")
+NY_PROBE=$(realpath "${2:?probe}")
+NY_TONE=$(realpath "${3:?alarm.mp3}")
+outdir=$(realpath -m "${4:?output directory}")
+here=$(cd "$(dirname "$0")" && pwd)
+export NY_EXE NY_PROBE NY_TONE
+NY_RUN=$(mktemp -d /tmp/ny-shots.XXXXXX)
+export NY_RUN
+
+"$here/env.sh" start "$NY_RUN" >/dev/null
+# shellcheck disable=SC1091
+. "$NY_RUN/env"
+# shellcheck source=lib.sh
+. "$here/lib.sh"
+name=screenshots
+setup_test "$name"
+finish() {
+    local status=$?
+    set +e
+    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null
+    "$here/env.sh" stop "$NY_RUN"
+    rm -rf "$NY_RUN"
+    exit $status
+}
+trap finish EXIT
+
+# Every program of this prefix, the probe too, in one Wine desktop window.
+printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer]' \
+    '"Desktop"="Default"' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
+    '"Default"="1024x768"' >"$dir/desktop.reg"
+wine regedit /S "$(winpath "$dir/desktop.reg")"
+wineserver -w
+# Where a user would keep it: C:\Ny闹钟.
+mkdir -p "$WINEPREFIX/drive_c/Ny闹钟"
+mv "$dir/$exe" "$dir/$(basename "$NY_TONE")" "$WINEPREFIX/drive_c/Ny闹钟/"
+dir=$WINEPREFIX/drive_c/Ny闹钟
+start_program
+probe wait-main 30000
+wait_clock_label
+
+day() { date -d "+$1 day" "+%Y-%m-%d $2:00"; }
+add_alarm "$(day 1 07:30)" "起床，记得带上准考证"
+add_alarm "$(day 1 12:15)" "午饭后给妈妈打电话"
+add_alarm "$(day 2 18:40)" ""
+add_alarm "$(day 7 09:00)" "周例会"
+probe settext 编辑框1 "$(day 8 08:00)"
+probe settext 闹钟提示信息输入 "该出门了"
+
+# The window with its title bar, cut from the whole screen.
+shot() {  # file
+    probe main
+    local x y w h
+    read -r x y w h <<<"$(val rect)"
+    sleep 1.2  # let the clock label tick and everything repaint
+    import -display "$DISPLAY" -window root "$dir/screen.png"
+    mkdir -p "$outdir"
+    convert "$dir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$1"
+    log "wrote $1"
+}
+
+shot "$outdir/screenshot-alarms.png"
+probe tab 1
+probe pick 组合框_分 25
+probe settext 编辑框_倒计时闹钟提示信息 "茶泡好了"
+probe click 按钮_倒计时开始
+sleep 2
+shot "$outdir/screenshot-countdown.png"
+probe click 按钮_倒计时开始
