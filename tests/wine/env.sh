@@ -17,16 +17,26 @@ cmd=${1:?usage: env.sh start|stop|clone RUN_DIR [DEST]}
 run=$(realpath -m "${2:?run directory}")
 
 start() {
+    stop  # what an earlier run in this directory may have left
     rm -rf "$run"
     mkdir -p "$run/pulse" "$run/home"
 
-    # X: the first free display number from 90.
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
-    echo $! >"$run/xvfb.pid"
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    [ -e "/tmp/.X11-unix/X$n" ] || { echo "env.sh: Xvfb did not start" >&2; exit 1; }
+    # X: the first free display number from 90 (the next one if another
+    # program takes it at the same moment).
+    local n=90 xpid
+    while :; do
+        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+        xpid=$!
+        for _ in $(seq 100); do
+            { [ -e "/tmp/.X11-unix/X$n" ] || ! kill -0 $xpid 2>/dev/null; } && break
+            sleep 0.1
+        done
+        if kill -0 $xpid 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then break; fi
+        [ $n -lt 200 ] || { echo "env.sh: Xvfb did not start" >&2; exit 1; }
+        n=$((n + 1))
+    done
+    echo $xpid >"$run/xvfb.pid"
 
     # Sound: a null sink to record from, on a private socket, no auth cookie.
     PULSE_RUNTIME_PATH="$run/pulse" PULSE_STATE_PATH="$run/pulse" HOME="$run/home" \

@@ -404,17 +404,16 @@ bool Measured(ny::Kind k) {
 
 // Checks every control of one window against its design. Returns the number
 // of mismatches.
-int CheckWindowLayout(ny::Ctl window, HWND hwnd) {
+// `at`: where the window's top-left corner belongs on the screen.
+int CheckWindowLayout(ny::Ctl window, HWND hwnd, POINT at) {
     int bad = 0;
     const ny::WindowDesign& wd = ny::WindowDesignOf(window);
     RECT wr;
     GetWindowRect(hwnd, &wr);
     const int ww = wr.right - wr.left, wh = wr.bottom - wr.top;
-    // The popups are placed below the entry field, not at their design place.
-    const bool checkPlace = window == ny::Ctl::MainWindow;
-    if (ww != wd.w || wh != wd.h || (checkPlace && (wr.left != wd.x || wr.top != wd.y))) {
+    if (ww != wd.w || wh != wd.h || wr.left != at.x || wr.top != at.y) {
         Out("BAD window " + std::to_string(int(window)) + " expected " +
-            RectText(wd.x, wd.y, wd.w, wd.h) + " got " + RectText(wr.left, wr.top, ww, wh));
+            RectText(at.x, at.y, wd.w, wd.h) + " got " + RectText(wr.left, wr.top, ww, wh));
         ++bad;
     } else {
         Out("ok window " + std::to_string(int(window)) + " " +
@@ -485,7 +484,8 @@ HWND OpenPopup(HWND main, ny::Ctl window, int chars) {
 
 int CmdLayout(bool popups) {
     HWND main = MainOrDie();
-    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main);
+    const ny::WindowDesign& md = ny::WindowDesignOf(ny::Ctl::MainWindow);
+    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main, {md.x, md.y});
     if (popups) {
         struct P {
             ny::Ctl window;
@@ -498,7 +498,10 @@ int CmdLayout(bool popups) {
                 ++bad;
                 continue;
             }
-            bad += CheckWindowLayout(p.window, h);
+            // A popup hangs below the entry field, left edges aligned.
+            RECT er{};
+            GetWindowRect(FindControl(main, ny::Ctl::编辑框1), &er);
+            bad += CheckWindowLayout(p.window, h, {er.left, er.bottom});
             PostMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0);
             PostMessageW(h, WM_KEYUP, VK_ESCAPE, 0);
             WaitFor(2000, [&] { return !IsWindow(h) || !IsWindowVisible(h); });
