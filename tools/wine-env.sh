@@ -3,6 +3,7 @@
 #
 #   . tools/wine-env.sh            # Xvfb, a fresh Wine prefix with CJK fonts
 #   ny_wine "$exe" &               # run the program (under faketime if asked)
+#   ny_wine_desktop "$exe" &       # the same inside a Wine desktop window (see below)
 #   ny_wine_shot /tmp/shot.png     # screenshot of the whole screen
 #   ny_wine_cleanup                # end what this script started, remove the work dir
 #
@@ -22,7 +23,14 @@
 #   with NY_WINE_PULSE=1: PULSE_RUNTIME_PATH, PULSE_SERVER, NY_PULSE_SINK (=cap),
 #   NY_PULSE_MONITOR (=cap.monitor; record it with: parec -d "$NY_PULSE_MONITOR" --raw)
 #
-# Functions: ny_wine CMD..., ny_wine_shot FILE, ny_wine_cleanup.
+# Functions: ny_wine CMD..., ny_wine_desktop EXE [ARGS], ny_wine_shot FILE, ny_wine_cleanup.
+#
+# Plain Xvfb has no window manager: windows get no title bar, and a click on
+# another window moves the X focus only after the click has been handled, so a
+# popup that closes when it loses activation closes too late or eats the next
+# click. Inside a Wine desktop (ny_wine_desktop) Wine manages activation itself,
+# as Windows does, and draws title bars and a tray; the program's exit code is
+# then not passed back (explorer's is).
 # Every process is ended by the id this script saved, never by name.
 
 export WINEDEBUG=-all
@@ -122,6 +130,10 @@ ny_wine() {
   else
     wine "$@"
   fi
+}
+
+ny_wine_desktop() {
+  ny_wine explorer "/desktop=ny,1024x768" "$@"
 }
 
 ny_wine_shot() {
