@@ -218,7 +218,7 @@ capture_start() {
 capture_mark() {
     local s t
     t=$(now)
-    s=$(stat -c %s "$dir/cap.raw")
+    s=$(stat -L -c %s "$dir/cap.raw")
     mark_t=$t
     mark_c=$(calc "$s / $bytes_per_s")
 }
@@ -246,7 +246,7 @@ capture_rms_at() {  # t len
 capture_onset_after() {  # t
     local p total rest
     p=$(capture_pos "$1")
-    total=$(stat -c %s "$dir/cap.raw")
+    total=$(stat -L -c %s "$dir/cap.raw")
     sox_raw "$dir/cap.raw" -t raw "$dir/rest.raw" trim "$p" silence 1 0.005 1% 2>/dev/null || true
     rest=$(stat -c %s "$dir/rest.raw" 2>/dev/null || echo 0)
     [ "$rest" -gt 0 ] || return 0

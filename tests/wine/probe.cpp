@@ -10,6 +10,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -511,7 +512,20 @@ int CmdLayout(bool popups) {
     return bad ? 1 : 0;
 }
 
+// The wall clock as Unix seconds, for lining up with the scripts' `date`.
+std::string UnixNow() {
+    FILETIME ft;
+    GetSystemTimePreciseAsFileTime(&ft);
+    const uint64_t t = (uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) -
+                       116444736000000000ULL;  // 100 ns units since 1601 -> since 1970
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%llu.%07llu", static_cast<unsigned long long>(t / 10000000),
+                  static_cast<unsigned long long>(t % 10000000));
+    return buf;
+}
+
 int CmdWaitMain(int ms) {
+    Out("waiting");  // lets a script start the program once the probe watches
     Found m;
     bool ok = WaitFor(ms, [&] {
         m = FindMain(g_pid);
@@ -526,6 +540,7 @@ int CmdWaitMain(int ms) {
     SendMessageTimeoutW(m.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, DWORD(ms), &res);
     Out("hwnd=" + std::to_string(reinterpret_cast<uintptr_t>(m.hwnd)));
     Out("pid=" + std::to_string(m.pid));
+    Out("seen_unix=" + UnixNow());
     return 0;
 }
 
@@ -602,10 +617,11 @@ int CmdStore(const std::string& path) {
     return 0;
 }
 
-// A store of n alarms, one a minute from `first` ("YYYY-MM-DD HH:MM"), all
-// with the given tone: test data for start-up with many records.
+// A store of n alarms, `step` minutes apart from `first` ("YYYY-MM-DD
+// HH:MM"), all with the given tone: test data for start-up with many records
+// and for many alarms at once (step 0).
 int CmdMakeStore(const std::string& path, int n, const std::string& first,
-                 const std::string& tone) {
+                 const std::string& tone, int stepMinutes) {
     FileHost host;
     ny::RecordFile f(host);
     if (ny::IoResult c = f.create(path, AlarmFields()); !c.ok) {
@@ -620,7 +636,7 @@ int CmdMakeStore(const std::string& path, int n, const std::string& first,
     const int64_t t0 = ny::MsFromCivil(*start);
     if (!f.open(path, AlarmFields()).ok()) return 1;
     for (int i = 0; i < n; ++i) {
-        ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * 60000);
+        ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * stepMinutes * 60000);
         std::string when = ny::FormatDateTime(t, 1, 1).substr(0, 16);
         if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), "未响"});
             !a.ok) {
@@ -678,8 +694,6 @@ int CmdMain() {
         Out("main=none");
         return 1;
     }
-    WINDOWPLACEMENT wp{sizeof wp};
-    GetWindowPlacement(m.hwnd, &wp);
     Out("hwnd=" + std::to_string(reinterpret_cast<uintptr_t>(m.hwnd)));
     Out("pid=" + std::to_string(m.pid));
     Out(std::string("visible=") + (IsWindowVisible(m.hwnd) ? "1" : "0"));
@@ -864,6 +878,7 @@ int CmdPing(int ms, int boxes) {
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     double worst = 0;
     int closed = 0;
+    std::string lastBox;
     std::vector<HWND> pressed;
     while (Clock::now() < end) {
         for (HWND b : Boxes(pid)) {
@@ -872,7 +887,8 @@ int CmdPing(int ms, int boxes) {
             if (seen && IsWindow(b)) continue;
             pressed.push_back(b);
             PostMessageW(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(b, IDOK)));
-            ++closed;
+            if (++closed == 1) Out("first_box_unix=" + UnixNow());
+            lastBox = UnixNow();
         }
         if (boxes && closed >= boxes && Boxes(pid).empty()) break;
         const auto t0 = Clock::now();
@@ -888,6 +904,7 @@ int CmdPing(int ms, int boxes) {
     std::snprintf(buf, sizeof buf, "worst_answer_s=%.3f", worst);
     Out(buf);
     Out("boxes_closed=" + std::to_string(closed));
+    if (!lastBox.empty()) Out("last_box_unix=" + lastBox);
     return 0;
 }
 
@@ -923,6 +940,38 @@ int CmdWindows() {
     return 0;
 }
 
+// Plays an MP3 the way the program does (MCI mpegvideo) and prints when the
+// request was made: the platform's share of a ring's latency, to compare the
+// program's with. `preopen`: the device is opened half a second ahead, and
+// the request is the play command alone.
+int CmdPlay(const std::string& path, int ms, bool preopen) {
+    const std::wstring file = W(path);
+    MCI_OPEN_PARMSW open{};
+    open.lpstrDeviceType = L"mpegvideo";
+    open.lpstrElementName = file.c_str();
+    if (!preopen) Out("request_unix=" + UnixNow());
+    const auto t0 = Clock::now();
+    if (MCIERROR e = mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT,
+                                     reinterpret_cast<DWORD_PTR>(&open))) {
+        Out("BAD MCI open failed: " + std::to_string(e));
+        return 1;
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "open_s=%.3f",
+                  std::chrono::duration<double>(Clock::now() - t0).count());
+    Out(buf);
+    if (preopen) {
+        std::this_thread::sleep_for(500ms);
+        Out("request_unix=" + UnixNow());
+    }
+    MCI_PLAY_PARMS play{};
+    MCIERROR e = mciSendCommandW(open.wDeviceID, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play));
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    MCI_GENERIC_PARMS close{};
+    mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    return e ? 1 : 0;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
@@ -931,7 +980,7 @@ int Usage() {
         "  tray-menu ITEM | close | minimise | windows\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
-        "  readonly PATH on|off | store PATH | make-store PATH N FIRST TONE");
+        "  play MP3 MS [--preopen] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
 
@@ -974,10 +1023,12 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "windows") return CmdWindows();
     if (c == "ping") return CmdPing(num(1), num(2));
     if (c == "attrs") return CmdAttrs(arg(1));
+    if (c == "play") return CmdPlay(arg(1), num(2), a.size() > 3 && a[3] == "--preopen");
     if (c == "hold") return CmdHold(arg(1), num(2));
     if (c == "open-exclusive") return CmdOpenExclusive(arg(1));
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
-    if (c == "make-store") return CmdMakeStore(arg(1), num(2), arg(3), arg(4));
+    if (c == "make-store")
+        return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1);
     return Usage();
 }

@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# Benchmarks of the real program under Wine (Xvfb, a PulseAudio null sink,
+# faketime), in the same headless world as the end-to-end tests. Prints
+# figures; never fails on them.
+#
+#   wine_bench.sh PROGRAM.exe PROBE.exe ALARM.mp3
+#
+#   - executable size
+#   - start-up to the window shown and answering: empty store, 10,000 alarms
+#   - ring latency: from the alarm's minute to its sound in the recording,
+#     worst of 10 (goal: 0.15 s)
+#   - the longest time the main window takes to answer a message while 100
+#     alarms of one minute ring one after the other, each box closed at once
+set -euo pipefail
+
+NY_EXE=$(realpath "${1:?program}")
+NY_PROBE=$(realpath "${2:?probe}")
+NY_TONE=$(realpath "${3:?alarm.mp3}")
+here=$(cd "$(dirname "$0")" && pwd)
+wine_tests=$here/../tests/wine
+export NY_EXE NY_PROBE NY_TONE
+NY_RUN=$(mktemp -d /tmp/ny-bench.XXXXXX)
+export NY_RUN
+
+echo "setting up Xvfb, PulseAudio and a Wine prefix ..."
+"$wine_tests/env.sh" start "$NY_RUN" >/dev/null
+# shellcheck disable=SC1091
+. "$NY_RUN/env"
+# shellcheck source=../tests/wine/lib.sh
+. "$wine_tests/lib.sh"
+name=bench
+base_prefix=$WINEPREFIX
+# The steps' details go to a log; the figures to the terminal.
+bench_log=$(mktemp /tmp/ny-bench-log.XXXXXX)
+log() { printf '%s\n' "$*" >>"$bench_log"; }
+fail() {
+    echo "bench: $* (details: $bench_log)" >&2
+    exit 1
+}
+
+finish() {
+    local status=$?
+    set +e
+    [ -n "$cap_pid" ] && kill "$cap_pid" 2>/dev/null
+    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null
+    [ -n "$fake_server" ] && wineserver -k 2>/dev/null
+    "$wine_tests/env.sh" stop "$NY_RUN"
+    rm -rf "$NY_RUN"
+    exit $status
+}
+
+results=()
+report() { results+=("$1"); echo "  $1"; }
+
+stats() {  # numbers... -> "median X s, worst Y s"
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "median %.3f s, worst %.3f s (%d runs)", v[int((NR + 1) / 2)], v[NR], NR }'
+}
+
+# A fresh program directory for one run.
+new_dir() {  # name
+    setup_test "$1"
+    trap finish EXIT
+    trap 'exit 143' TERM INT
+}
+
+# ---- size -------------------------------------------------------------------
+report "executable size: $(stat -c %s "$NY_EXE") bytes ($(basename "$NY_EXE"))"
+
+# ---- start-up ---------------------------------------------------------------
+# The probe waits for the window first; the program is started once the probe
+# runs, and the time is from that start to the probe seeing the window shown
+# and answering (so Wine's own process start is included, as a user sees it).
+startup_once() {  # [store file to put beside the program]
+    [ -z "${1:-}" ] || cp "$1" "$dir/ny.edb"
+    wine "$NY_PROBE" wait-main 60000 >"$dir/seen.txt" 2>/dev/null &
+    local waiter=$!
+    local i
+    for ((i = 0; i < 100; i++)); do grep -q waiting "$dir/seen.txt" && break; sleep 0.05; done
+    local t0
+    t0=$(now)
+    start_program
+    wait "$waiter"
+    local seen
+    seen=$(sed -n 's/^seen_unix=//p' "$dir/seen.txt")
+    stop_program
+    calc "$seen - $t0"
+}
+
+echo "start-up, empty store (a first start: the store is created) ..."
+times=()
+for i in 1 2 3 4 5; do
+    new_dir "start-empty-$i"
+    times+=("$(startup_once)")
+done
+report "start-up to window shown, empty store: $(stats "${times[@]}")"
+
+echo "making a store of 10,000 alarms ..."
+new_dir store10k
+probe make-store "$(winpath "$dir/ny.edb")" 10000 "2027-01-01 08:00" "$(winpath "$dir")/alarm.mp3" >/dev/null
+store10k=$dir/ny.edb
+echo "start-up, 10,000 alarms ..."
+times=()
+for i in 1 2 3; do
+    new_dir "start-10k-$i"
+    times+=("$(startup_once "$store10k")")
+done
+report "start-up to window shown, 10,000 alarms: $(stats "${times[@]}")"
+
+# ---- ring latency -------------------------------------------------------------
+# Each run: a prefix whose wineserver and program run on a clock faked so that
+# the alarm's minute begins a few seconds after the start; the program starts
+# with a store holding that one alarm.
+echo "ring latency, 10 runs on a faked clock ..."
+export WINEPREFIX=$base_prefix
+new_dir capture
+capture_start
+cap_dir=$dir
+latencies=()
+for i in $(seq 10); do
+    new_dir "ring-$i"
+    ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+    fake_clock 7
+    probe make-store "$(winpath "$dir/ny.edb")" 1 "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" \
+        "$(winpath "$dir")/alarm.mp3" >/dev/null
+    start_program
+    probe wait-main 20000 >/dev/null
+    sleep_until "$(calc "$minute_real - 1")"
+    capture_mark
+    probe box 10000 >/dev/null
+    sleep 0.3
+    heard=$(capture_onset_after "$minute_real")
+    latencies+=("${heard:-99}")
+    echo "    run $i: $(printf '%.3f' "${heard:-99}") s"
+    probe box-ok 2000 >/dev/null
+    stop_program
+    wineserver -k 2>/dev/null || true
+    fake_server= fake=() fake_offset=0
+    export WINEPREFIX=$base_prefix
+done
+worst=$(printf '%s\n' "${latencies[@]}" | sort -g | tail -n 1)
+verdict=$(below "$worst" 0.1500001 && echo met || echo "NOT met")
+report "ring latency, minute start to sound: $(stats "${latencies[@]}") (goal 0.15 s: $verdict)"
+
+# The platform's own share: the same MCI calls made by the probe, from the
+# request to the sound; and the play command alone on a device opened ahead.
+echo "MP3 playback through MCI itself, for comparison ..."
+for mode in "" --preopen; do
+    floors=()
+    for i in 1 2 3 4 5; do
+        new_dir "mci$mode-$i"
+        ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+        capture_mark
+        probe play "$(winpath "$dir")\\alarm.mp3" 1200 $mode >/dev/null
+        heard=$(capture_onset_after "$(val request_unix)")
+        floors+=("${heard:-99}")
+    done
+    if [ -z "$mode" ]; then
+        report "MCI open + play to sound (the platform's floor): $(stats "${floors[@]}")"
+    else
+        report "MCI play alone, device opened ahead, to sound: $(stats "${floors[@]}")"
+    fi
+done
+
+# ---- answering while 100 alarms ring ---------------------------------------------
+echo "100 alarms of one minute ringing in a row (about two minutes) ..."
+new_dir ring100
+ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+fake_clock 10
+probe make-store "$(winpath "$dir/ny.edb")" 100 "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" \
+    "$(winpath "$dir")/alarm.mp3" 0 >/dev/null
+start_program
+probe wait-main 20000 >/dev/null
+probe ping 400000 100 >/dev/null
+for k in first_box_s last_box_s; do
+    v=$(val "${k%_s}_unix")
+    [ -n "$v" ] && out+=$'\n'"$k=$(printf '%.1f' "$(calc "$v - $minute_real")")"
+done
+report "longest wait for the main window to answer while 100 alarms rang in a row: $(val worst_answer_s) s ($(val boxes_closed) boxes closed, the first $(val first_box_s) s and the last $(val last_box_s) s after the minute began)"
+stop_program
+
+echo
+echo "== Ny闹钟 under Wine =="
+printf '%s\n' "${results[@]}"
+echo "(details of each step: $bench_log)"
