@@ -18,18 +18,7 @@ namespace {
 // "YYYY-MM-DD HH:MM:SS" naming a real date and time. Anything else would be
 // stored as an alarm that can never ring.
 bool IsFullTimeText(std::string_view s) {
-    if (s.size() != 19) return false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        switch (i) {
-            case 4: case 7: if (c != '-') return false; break;
-            case 10: if (c != ' ') return false; break;
-            case 13: case 16: if (c != ':') return false; break;
-            default: if (c < '0' || c > '9') return false;
-        }
-    }
-    const std::optional<LocalTime> t = ParseDateTime(s);
-    return t.has_value();
+    return MatchesPattern(s, "dddd-dd-dd dd:dd:dd") && ParseDateTime(s).has_value();
 }
 
 }  // namespace

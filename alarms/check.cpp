@@ -9,19 +9,7 @@
 
 namespace ny {
 
-bool IsMinuteText(std::string_view s) {
-    if (s.size() != 16) return false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        switch (i) {
-            case 4: case 7: if (c != '-') return false; break;
-            case 10: if (c != ' ') return false; break;
-            case 13: if (c != ':') return false; break;
-            default: if (c < '0' || c > '9') return false;
-        }
-    }
-    return true;
-}
+bool IsMinuteText(std::string_view s) { return MatchesPattern(s, "dddd-dd-dd dd:dd"); }
 
 namespace {
 

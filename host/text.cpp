@@ -36,6 +36,15 @@ int CharCount(std::string_view s) {
     return n;
 }
 
+bool MatchesPattern(std::string_view s, std::string_view pattern) {
+    if (s.size() != pattern.size()) return false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const bool ok = pattern[i] == 'd' ? s[i] >= '0' && s[i] <= '9' : s[i] == pattern[i];
+        if (!ok) return false;
+    }
+    return true;
+}
+
 double TextToNumber(std::string_view s) {
     size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;

@@ -14,6 +14,10 @@ std::string LeftChars(std::string_view s, int n);
 std::string MidChars(std::string_view s, int start, int n);
 int CharCount(std::string_view s);
 
+// True when s has the shape of pattern: 'd' stands for a digit, any other
+// character for itself ("dddd-dd-dd dd:dd" for a minute text).
+bool MatchesPattern(std::string_view s, std::string_view pattern);
+
 // The platform's text-to-number conversion: leading blanks, an optional sign,
 // digits with an optional fraction; whatever follows is ignored. A text that
 // does not begin with a number gives 0.
