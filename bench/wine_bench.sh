@@ -5,6 +5,8 @@
 #
 #   wine_bench.sh PROGRAM.exe PROBE.exe ALARM.mp3
 #
+# NY_BENCH_PARTS picks parts (default: all): size startup ring mci answer
+#
 #   - executable size
 #   - start-up to the window shown and answering: empty store, 10,000 alarms
 #   - ring latency: from the alarm's minute to its sound in the recording,
@@ -49,6 +51,8 @@ finish() {
     exit $status
 }
 
+want() { [[ " ${NY_BENCH_PARTS:-size startup ring mci answer} " == *" $1 "* ]]; }
+
 results=()
 report() { results+=("$1"); echo "  $1"; }
 
@@ -64,7 +68,7 @@ new_dir() {  # name
 }
 
 # ---- size -------------------------------------------------------------------
-report "executable size: $(stat -c %s "$NY_EXE") bytes ($(basename "$NY_EXE"))"
+want size && report "executable size: $(stat -c %s "$NY_EXE") bytes ($(basename "$NY_EXE"))"
 
 # ---- start-up ---------------------------------------------------------------
 # The probe waits for the window first; the program is started once the probe
@@ -86,97 +90,108 @@ startup_once() {  # [store file to put beside the program]
     calc "$seen - $t0"
 }
 
-echo "start-up, empty store (a first start: the store is created) ..."
-times=()
-for i in 1 2 3 4 5; do
-    new_dir "start-empty-$i"
-    times+=("$(startup_once)")
-done
-report "start-up to window shown, empty store: $(stats "${times[@]}")"
+if want startup; then
+    echo "start-up, empty store (a first start: the store is created) ..."
+    times=()
+    for i in 1 2 3 4 5; do
+        new_dir "start-empty-$i"
+        times+=("$(startup_once)")
+    done
+    report "start-up to window shown, empty store: $(stats "${times[@]}")"
 
-echo "making a store of 10,000 alarms ..."
-new_dir store10k
-probe make-store "$(winpath "$dir/ny.edb")" 10000 "2027-01-01 08:00" "$(winpath "$dir")/alarm.mp3" >/dev/null
-store10k=$dir/ny.edb
-echo "start-up, 10,000 alarms ..."
-times=()
-for i in 1 2 3; do
-    new_dir "start-10k-$i"
-    times+=("$(startup_once "$store10k")")
-done
-report "start-up to window shown, 10,000 alarms: $(stats "${times[@]}")"
+    echo "making a store of 10,000 alarms ..."
+    new_dir store10k
+    probe make-store "$(winpath "$dir/ny.edb")" 10000 "2027-01-01 08:00" "$(winpath "$dir")/alarm.mp3" >/dev/null
+    store10k=$dir/ny.edb
+    echo "start-up, 10,000 alarms ..."
+    times=()
+    for i in 1 2 3; do
+        new_dir "start-10k-$i"
+        times+=("$(startup_once "$store10k")")
+    done
+    report "start-up to window shown, 10,000 alarms: $(stats "${times[@]}")"
+fi
 
 # ---- ring latency -------------------------------------------------------------
 # Each run: a prefix whose wineserver and program run on a clock faked so that
 # the alarm's minute begins a few seconds after the start; the program starts
 # with a store holding that one alarm.
-echo "ring latency, 10 runs on a faked clock ..."
 export WINEPREFIX=$base_prefix
 new_dir capture
 capture_start
 cap_dir=$dir
-latencies=()
-for i in $(seq 10); do
-    new_dir "ring-$i"
-    ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
-    fake_clock 7
-    probe make-store "$(winpath "$dir/ny.edb")" 1 "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" \
-        "$(winpath "$dir")/alarm.mp3" >/dev/null
-    start_program
-    probe wait-main 20000 >/dev/null
-    sleep_until "$(calc "$minute_real - 1")"
-    capture_mark
-    probe box 10000 >/dev/null
-    sleep 0.3
-    heard=$(capture_onset_after "$minute_real")
-    latencies+=("${heard:-99}")
-    echo "    run $i: $(printf '%.3f' "${heard:-99}") s"
-    probe box-ok 2000 >/dev/null
-    stop_program
-    wineserver -k 2>/dev/null || true
-    fake_server= fake=() fake_offset=0
-    export WINEPREFIX=$base_prefix
-done
-worst=$(printf '%s\n' "${latencies[@]}" | sort -g | tail -n 1)
-verdict=$(below "$worst" 0.1500001 && echo met || echo "NOT met")
-report "ring latency, minute start to sound: $(stats "${latencies[@]}") (goal 0.15 s: $verdict)"
+
+if want ring; then
+    echo "ring latency, 10 runs on a faked clock ..."
+    latencies=()
+    for i in $(seq 10); do
+        new_dir "ring-$i"
+        ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+        fake_clock 7
+        probe make-store "$(winpath "$dir/ny.edb")" 1 "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" \
+            "$(winpath "$dir")/alarm.mp3" >/dev/null
+        start_program
+        probe wait-main 20000 >/dev/null
+        sleep_until "$(calc "$minute_real - 1")"
+        capture_mark
+        probe box 10000 >/dev/null
+        sleep 0.3
+        heard=$(capture_onset_after "$minute_real")
+        latencies+=("${heard:-99}")
+        echo "    run $i: $(printf '%.3f' "${heard:-99}") s"
+        probe box-ok 2000 >/dev/null
+        stop_program
+        wineserver -k 2>/dev/null || true
+        fake_server= fake=() fake_offset=0
+        export WINEPREFIX=$base_prefix
+    done
+    worst=$(printf '%s\n' "${latencies[@]}" | sort -g | tail -n 1)
+    verdict=$(below "$worst" 0.1500001 && echo met || echo "NOT met")
+    report "ring latency, minute start to sound: $(stats "${latencies[@]}") (goal 0.15 s: $verdict)"
+fi
 
 # The platform's own share: the same MCI calls made by the probe, from the
 # request to the sound; and the play command alone on a device opened ahead.
-echo "MP3 playback through MCI itself, for comparison ..."
-for mode in "" --preopen; do
-    floors=()
-    for i in 1 2 3 4 5; do
-        new_dir "mci$mode-$i"
-        ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
-        capture_mark
-        probe play "$(winpath "$dir")\\alarm.mp3" 1200 $mode >/dev/null
-        heard=$(capture_onset_after "$(val request_unix)")
-        floors+=("${heard:-99}")
+if want mci; then
+    echo "MP3 playback through MCI itself, for comparison ..."
+    for mode in "" --preopen; do
+        floors=()
+        for i in 1 2 3 4 5; do
+            new_dir "mci$mode-$i"
+            ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+            capture_mark
+            probe play "$(winpath "$dir")\\alarm.mp3" 1200 $mode >/dev/null
+            heard=$(capture_onset_after "$(val request_unix)")
+            floors+=("${heard:-99}")
+        done
+        if [ -z "$mode" ]; then
+            report "MCI open + play to sound (the platform's floor): $(stats "${floors[@]}")"
+        else
+            report "MCI play alone, device opened ahead, to sound: $(stats "${floors[@]}")"
+        fi
     done
-    if [ -z "$mode" ]; then
-        report "MCI open + play to sound (the platform's floor): $(stats "${floors[@]}")"
-    else
-        report "MCI play alone, device opened ahead, to sound: $(stats "${floors[@]}")"
-    fi
-done
+fi
 
 # ---- answering while 100 alarms ring ---------------------------------------------
-echo "100 alarms of one minute ringing in a row (about two minutes) ..."
-new_dir ring100
-ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
-fake_clock 10
-probe make-store "$(winpath "$dir/ny.edb")" 100 "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" \
-    "$(winpath "$dir")/alarm.mp3" 0 >/dev/null
-start_program
-probe wait-main 20000 >/dev/null
-probe ping 400000 100 >/dev/null
-for k in first_box_s last_box_s; do
-    v=$(val "${k%_s}_unix")
-    [ -n "$v" ] && out+=$'\n'"$k=$(printf '%.1f' "$(calc "$v - $minute_real")")"
-done
-report "longest wait for the main window to answer while 100 alarms rang in a row: $(val worst_answer_s) s ($(val boxes_closed) boxes closed, the first $(val first_box_s) s and the last $(val last_box_s) s after the minute began)"
-stop_program
+if want answer; then
+    echo "100 alarms of one minute ringing in a row (minutes) ..."
+    new_dir ring100
+    ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+    fake_clock 10
+    probe make-store "$(winpath "$dir/ny.edb")" 100 "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" \
+        "$(winpath "$dir")/alarm.mp3" 0 >/dev/null
+    start_program
+    probe wait-main 20000 >/dev/null
+    probe ping 400000 100 >/dev/null
+    rel() { printf '%.1f' "$(calc "$1 - $minute_real")"; }
+    boxes=$(sed -n 's/^box_unix=//p' <<<"$out")
+    span=$(awk 'NR == 1 { first = $1 } NR > 1 && $1 - prev > gap { gap = $1 - prev } { prev = $1 }
+                END { printf "%s %s %.1f", first, prev, gap }' <<<"$boxes")
+    read -r first_box last_box gap <<<"$span"
+    report "longest wait for the main window to answer while 100 alarms of one minute rang: $(printf '%.3f' "$(val worst_answer_s)") s (ended $(rel "$(val worst_end_unix)") s after the minute began)"
+    report "  their boxes: $(val boxes_closed) closed, the first $(rel "$first_box") s and the last $(rel "$last_box") s after the minute began; longest gap between two: $gap s"
+    stop_program
+fi
 
 echo
 echo "== Ny闹钟 under Wine =="

@@ -164,7 +164,7 @@ test_alarm_rings() {
     expect_line "row 0: .*\|$prompt\|已响" "the rung row"
     probe store "$(winpath "$dir/ny.edb")"
     expect_line "record 1: .*\|已响$" "the rung record"
-    xxd -p "$dir/ny.edb" | tr -d '\n' | grep -q d2d1cfec || fail "ny.edb lacks the GB18030 bytes of 已响"
+    od -An -tx1 -v "$dir/ny.edb" | tr -d ' \n' | grep -q d2d1cfec || fail "ny.edb lacks the GB18030 bytes of 已响"
     probe box-ok 2000
     sleep 0.5
     local still

@@ -870,15 +870,15 @@ int CmdTrayMenu(const std::string& item) {
 
 // Asks the main window for an answer until `ms` have passed, pressing OK on
 // every message box of the program as soon as it appears; prints the longest
-// time the window took to answer and how many boxes it closed. Stops early
-// once `boxes` boxes were closed and none is left.
+// time the window took to answer (and when that wait ended), and when each
+// box was closed. Stops early once `boxes` boxes were closed and none is left.
 int CmdPing(int ms, int boxes) {
     HWND main = MainOrDie();
     const DWORD pid = PidOf(main);
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     double worst = 0;
     int closed = 0;
-    std::string lastBox;
+    std::string worstAt;
     std::vector<HWND> pressed;
     while (Clock::now() < end) {
         for (HWND b : Boxes(pid)) {
@@ -887,8 +887,8 @@ int CmdPing(int ms, int boxes) {
             if (seen && IsWindow(b)) continue;
             pressed.push_back(b);
             PostMessageW(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(b, IDOK)));
-            if (++closed == 1) Out("first_box_unix=" + UnixNow());
-            lastBox = UnixNow();
+            ++closed;
+            Out("box_unix=" + UnixNow());
         }
         if (boxes && closed >= boxes && Boxes(pid).empty()) break;
         const auto t0 = Clock::now();
@@ -897,14 +897,18 @@ int CmdPing(int ms, int boxes) {
             Out("BAD the window did not answer within 10 s");
             worst = 10;
         }
-        worst = std::max(worst, std::chrono::duration<double>(Clock::now() - t0).count());
+        const double took = std::chrono::duration<double>(Clock::now() - t0).count();
+        if (took > worst) {
+            worst = took;
+            worstAt = UnixNow();
+        }
         std::this_thread::sleep_for(5ms);
     }
     char buf[96];
     std::snprintf(buf, sizeof buf, "worst_answer_s=%.3f", worst);
     Out(buf);
     Out("boxes_closed=" + std::to_string(closed));
-    if (!lastBox.empty()) Out("last_box_unix=" + lastBox);
+    if (!worstAt.empty()) Out("worst_end_unix=" + worstAt);
     return 0;
 }
 
