@@ -15,6 +15,8 @@
 # frame, which holds nothing but the delay. Every decoder then starts within
 # a few milliseconds of the first note.
 set -euo pipefail
+# The same file on every run (sox dithers with random numbers otherwise).
+export SOX_OPTS="-R"
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$here/assets/alarm.mp3}
