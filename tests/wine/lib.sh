@@ -189,6 +189,17 @@ fake_clock() {  # lead
     log "faked clock: +${fake_offset} s; the minute $(date -d "@$minute_fake" '+%H:%M') begins at real $(date -d "@$minute_real" '+%H:%M:%S')"
 }
 
+# Runs every program of the current prefix, the probe too, inside one Wine
+# desktop window. Without a window manager Wine waits 2 s for one each time
+# a window with a title bar (a message box) is hidden; inside a Wine desktop
+# it does not, and the title bars are drawn.
+use_desktop() {
+    printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer]' \
+        '"Desktop"="Default"' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
+        '"Default"="1024x768"' >"$dir/desktop.reg"
+    "${fake[@]}" wine regedit /S "$(winpath "$dir/desktop.reg")"
+}
+
 sleep_until() {  # real epoch seconds
     local d
     d=$(calc "$1 - $(now)")

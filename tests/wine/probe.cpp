@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -898,6 +899,11 @@ int CmdPing(int ms, int boxes) {
             worst = 10;
         }
         const double took = std::chrono::duration<double>(Clock::now() - t0).count();
+        if (took > 0.3) {
+            char b[64];
+            std::snprintf(b, sizeof b, "slow_answer_s=%.3f end_unix=", took);
+            Out(b + UnixNow());
+        }
         if (took > worst) {
             worst = took;
             worstAt = UnixNow();
@@ -948,7 +954,7 @@ int CmdWindows() {
 // request was made: the platform's share of a ring's latency, to compare the
 // program's with. `preopen`: the device is opened half a second ahead, and
 // the request is the play command alone.
-int CmdPlay(const std::string& path, int ms, bool preopen) {
+int CmdPlay(const std::string& path, int ms, bool preopen, bool notify) {
     const std::wstring file = W(path);
     MCI_OPEN_PARMSW open{};
     open.lpstrDeviceType = L"mpegvideo";
@@ -969,11 +975,58 @@ int CmdPlay(const std::string& path, int ms, bool preopen) {
         Out("request_unix=" + UnixNow());
     }
     MCI_PLAY_PARMS play{};
-    MCIERROR e = mciSendCommandW(open.wDeviceID, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play));
+    DWORD flags = 0;
+    if (notify) {  // as the program asks to be told when the sound ends
+        play.dwCallback = reinterpret_cast<DWORD_PTR>(
+            CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+        flags |= MCI_NOTIFY;
+    }
+    MCIERROR e =
+        mciSendCommandW(open.wDeviceID, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play));
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     MCI_GENERIC_PARMS close{};
+    const auto t2 = Clock::now();
     mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    std::snprintf(buf, sizeof buf, "close_s=%.3f",
+                  std::chrono::duration<double>(Clock::now() - t2).count());
+    Out(buf);
     return e ? 1 : 0;
+}
+
+// How long a message box takes to return once OK is pressed, in this
+// display: a box of the probe's own, closed from a second thread; "urgent"
+// adds the flags of the program's alarm boxes.
+struct BoxCloser {
+    DWORD pid;
+    Clock::time_point pressed;
+};
+
+DWORD WINAPI CloseBoxSoon(void* p) {
+    auto* c = static_cast<BoxCloser*>(p);
+    std::vector<HWND> b;
+    WaitFor(5000, [&] { return !(b = Boxes(c->pid)).empty(); });
+    std::this_thread::sleep_for(200ms);
+    c->pressed = Clock::now();
+    if (!b.empty()) PostMessageW(b.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
+int CmdBoxReturn(bool urgent) {
+    const UINT type = MB_OK | (urgent ? MB_TOPMOST | MB_SETFOREGROUND : 0);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                 100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    BoxCloser closer{GetCurrentProcessId(), {}};
+    HANDLE t = CreateThread(nullptr, 0, CloseBoxSoon, &closer, 0, nullptr);
+    MessageBoxW(owner, L"测试", L"probe", type);
+    const auto back = Clock::now();
+    WaitForSingleObject(t, INFINITE);
+    CloseHandle(t);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "box_return_s=%.3f",
+                  std::chrono::duration<double>(back - closer.pressed).count());
+    Out(buf);
+    DestroyWindow(owner);
+    return 0;
 }
 
 int Usage() {
@@ -984,7 +1037,7 @@ int Usage() {
         "  tray-menu ITEM | close | minimise | windows\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
-        "  play MP3 MS [--preopen] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
+        "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
 
@@ -1027,7 +1080,11 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "windows") return CmdWindows();
     if (c == "ping") return CmdPing(num(1), num(2));
     if (c == "attrs") return CmdAttrs(arg(1));
-    if (c == "play") return CmdPlay(arg(1), num(2), a.size() > 3 && a[3] == "--preopen");
+    if (c == "play") {
+        auto has = [&](const char* o) { return std::find(a.begin() + 3, a.end(), o) != a.end(); };
+        return CmdPlay(arg(1), num(2), a.size() > 3 && has("--preopen"), a.size() > 3 && has("--notify"));
+    }
+    if (c == "box-return") return CmdBoxReturn(a.size() > 1 && a[1] == "urgent");
     if (c == "hold") return CmdHold(arg(1), num(2));
     if (c == "open-exclusive") return CmdOpenExclusive(arg(1));
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");

@@ -34,11 +34,7 @@ finish() {
 }
 trap finish EXIT
 
-# Every program of this prefix, the probe too, in one Wine desktop window.
-printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer]' \
-    '"Desktop"="Default"' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
-    '"Default"="1024x768"' >"$dir/desktop.reg"
-wine regedit /S "$(winpath "$dir/desktop.reg")"
+use_desktop
 wineserver -w
 # Where a user would keep it: C:\Ny闹钟.
 mkdir -p "$WINEPREFIX/drive_c/Ny闹钟"
