@@ -74,7 +74,6 @@ probe_may_fail() {
     out=$(wine "$NY_PROBE" "$@" 2>>"$dir/probe.err") || rc=$?
     log "probe $*"$'\n'"$(sed 's/^/  /' <<<"$out")"
 }
-probe_quiet() { wine "$NY_PROBE" "$@" >/dev/null 2>&1; }
 
 # The value of "key=value" in the last probe output.
 val() { sed -n "s/^$1=//p" <<<"$out" | head -n 1; }

@@ -67,15 +67,14 @@ std::string OneLine(std::string s) {
 }
 
 std::wstring WindowText(HWND h) {
-    wchar_t buf[4096];
+    wchar_t buf[4096] = {};
     // WM_GETTEXT rather than GetWindowTextW: the latter does not ask another
-    // process's controls for their text.
-    LRESULT n = SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf),
-                                    SMTO_ABORTIFHUNG, 5000, nullptr)
-                    ? SendMessageW(h, WM_GETTEXTLENGTH, 0, 0)
-                    : 0;
-    buf[4095] = 0;
-    return std::wstring(buf, std::min<size_t>(size_t(n), wcslen(buf)));
+    // process's controls for their text. A hung window gives "".
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                             5000, &copied))
+        return {};
+    return std::wstring(buf, std::min<size_t>(size_t(copied), wcslen(buf)));
 }
 
 std::wstring ClassOf(HWND h) {
@@ -205,7 +204,7 @@ std::wstring BoxText(HWND box) {
 
 class Remote {
 public:
-    Remote(HWND inWindowOf, size_t size) : size_(size) {
+    Remote(HWND inWindowOf, size_t size) {
         process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
                                PidOf(inWindowOf));
         if (process_)
@@ -231,7 +230,6 @@ public:
 private:
     HANDLE process_ = nullptr;
     void* mem_ = nullptr;
-    size_t size_;
 };
 
 int ListRows(HWND list) { return int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
