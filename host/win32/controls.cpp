@@ -202,7 +202,19 @@ void Win32Host::loadWindow(Ctl window) {
     if (window == Ctl::MainWindow) showPage(0);
 
     slot(window).ready = true;
+    // The creation handler may fill the alarm list with thousands of rows:
+    // no list view repaints until it is done.
+    std::vector<HWND> lists;
+    for (const ControlDesign& d : ControlDesigns())
+        if (d.window == window && d.kind == Kind::ListView && hwndOf(d.id))
+            lists.push_back(hwndOf(d.id));
+    for (HWND l : lists) SendMessageW(l, WM_SETREDRAW, FALSE, 0);
     raise(Ev::Created, window);  // before the user can reach the window
+    for (HWND l : lists)
+        if (IsWindow(l)) {
+            SendMessageW(l, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(l, nullptr, TRUE);
+        }
     if (wd.visibleAtLoad && slot(window).hwnd == hwnd) {
         ShowWindow(hwnd, SW_SHOW);
         UpdateWindow(hwnd);
