@@ -40,19 +40,8 @@ fi
 if [ ! -d "$WINEPREFIX" ]; then
   echo "Preparing a Wine prefix in $WINEPREFIX (about 10 s, once)…"
   wineboot --init >/dev/null 2>&1
-  fonts=$(mktemp --suffix=.reg)
-  cat >"$fonts" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"SimSun"="WenQuanYi Micro Hei"
-"宋体"="WenQuanYi Micro Hei"
-"Tahoma"="WenQuanYi Micro Hei"
-"MS Shell Dlg"="WenQuanYi Micro Hei"
-"MS Shell Dlg 2"="WenQuanYi Micro Hei"
-REG
-  wine regedit /S "$fonts" >/dev/null 2>&1
-  rm -f "$fonts"
+  # Chinese text needs the UI fonts mapped to an installed CJK font.
+  wine regedit /S "$root/tools/wine-fonts.reg" >/dev/null 2>&1
   wineserver -w
 fi
 

@@ -16,6 +16,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 # ---------------------------------------------------------------------------
 
+# Presses 停止 and checks that the recording falls silent.
+stop_and_expect_silence() {
+    probe click 停止
+    sleep 0.3
+    local stopped_at
+    stopped_at=$(now)
+    sleep 1.3
+    local after
+    after=$(capture_rms_at "$stopped_at" 1.2)
+    below "$after" 0.003 || fail "still heard after 停止 (RMS $after)"
+}
+
 test_first_start() {
     start_program
     probe wait-main 20000
@@ -172,14 +184,7 @@ test_alarm_rings() {
     above "$still" 0.02 || fail "closing the message stopped the sound (RMS $still)"
     probe state 停止
     [ "$(val enabled)" = 1 ] || fail "停止 is not enabled while the alarm sounds"
-    probe click 停止
-    sleep 0.3
-    local stopped_at
-    stopped_at=$(now)
-    sleep 1.3
-    local after
-    after=$(capture_rms_at "$stopped_at" 1.2)
-    below "$after" 0.003 || fail "still heard after 停止 (RMS $after)"
+    stop_and_expect_silence
     probe state 停止
     [ "$(val enabled)" = 0 ] || fail "停止 stays enabled after stopping"
 }
@@ -203,14 +208,7 @@ test_preview() {
     below "$heard" 1.0 || fail "the preview was heard only ${heard} s after the click"
     probe state 停止
     [ "$(val enabled)" = 1 ] || fail "停止 is not enabled during the preview"
-    probe click 停止
-    sleep 0.3
-    local stopped_at
-    stopped_at=$(now)
-    sleep 1.3
-    local after
-    after=$(capture_rms_at "$stopped_at" 1.2)
-    below "$after" 0.003 || fail "still heard after 停止 (RMS $after)"
+    stop_and_expect_silence
 }
 
 test_list_menu_delete() {

@@ -61,19 +61,8 @@ EOF
     . "$run/env"
 
     wineboot --init >"$run/wineboot.log" 2>&1
-    cat >"$run/fonts.reg" <<'EOF'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"SimSun"="WenQuanYi Micro Hei"
-"宋体"="WenQuanYi Micro Hei"
-"Tahoma"="WenQuanYi Micro Hei"
-"MS Shell Dlg"="WenQuanYi Micro Hei"
-"MS Shell Dlg 2"="WenQuanYi Micro Hei"
-"Microsoft YaHei"="WenQuanYi Micro Hei"
-"微软雅黑"="WenQuanYi Micro Hei"
-EOF
-    wine regedit /S "$run/fonts.reg" >>"$run/wineboot.log" 2>&1
+    # Chinese text needs the UI fonts mapped to an installed CJK font.
+    wine regedit /S "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/wine-fonts.reg" >>"$run/wineboot.log" 2>&1
     wineserver -w
     # Tests may fake other dates; a prefix must not update itself then.
     echo disable >"$WINEPREFIX/.update-timestamp"
