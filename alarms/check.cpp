@@ -40,6 +40,20 @@ struct CheckGuard {
 
 }  // namespace
 
+void PrepareNextMinute(App& app) {
+    Host& host = app.host;
+    const LocalTime now = host.now();
+    const std::string next = LeftChars(ShortTimeText(CivilFromMs(MsFromCivil(now) + 1000)), 16);
+    const Ctl list = Ctl::超级列表框1;
+    const int n = host.listRowCount(list);
+    for (int r = 0; r < n; ++r) {
+        if (LeftChars(host.listCell(list, r, 0), 16) == next) {
+            host.prepareMp3(host.listCell(list, r, 1));
+            return;
+        }
+    }
+}
+
 void OnAlarmCheckTick(App& app) {
     Host& host = app.host;
     const LocalTime now = host.now();

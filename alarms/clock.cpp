@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "alarms/check.h"
 #include "host/text.h"
 
 namespace ny {
@@ -47,7 +48,9 @@ void ArmClockTimers(App& app) {
 
 void OnClockTick(App& app) {
     UpdateClockLabels(app);
-    ArmClockTick(app, app.host.now());
+    const LocalTime now = app.host.now();
+    if (now.second == 59) PrepareNextMinute(app);
+    ArmClockTick(app, now);
 }
 
 void OnClockChanged(App& app) {

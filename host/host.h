@@ -86,6 +86,9 @@ public:
     // --- audio: one channel; a new play replaces the current sound -------
     // Returns false when the file could not be opened for playback.
     virtual bool playMp3(std::string_view path) = 0;
+    // A hint that `path` is about to be played: the file is opened for
+    // playback ahead, so that the play itself starts sooner. No sound.
+    virtual void prepareMp3(std::string_view path) = 0;
     virtual void stopAudio() = 0;
 
     // --- clock -----------------------------------------------------------

@@ -300,3 +300,31 @@ TEST_F(Alarms, TenThousandRowsAreCheckedWithoutWaiting) {
 
 }  // namespace
 }  // namespace ny::testing
+
+namespace ny::testing {
+namespace {
+
+// The tone of an alarm due next minute is opened ahead in the minute's last
+// second, and only then; the ring itself still plays it.
+TEST_F(ProgramTest, ToneOfTheNextMinutesAlarmIsOpenedAhead) {
+    start(At(2026, 12, 8, 7, 28, 30));
+    writeFile("wake.mp3", "ID3 wake");
+    add("2026-12-08 07:31:00", "", dir() + "/alarm.mp3");
+    add("2026-12-08 07:30:00", "", path("wake.mp3"));
+    auto prepared = [&] {
+        std::vector<std::string> out;
+        for (const auto& a : host().prepared) out.push_back(a.path + "@" + ShortTimeText(a.at));
+        return out;
+    };
+    host().advanceTo(At(2026, 12, 8, 7, 29, 58, 500));
+    EXPECT_TRUE(prepared().empty());
+    host().advanceTo(At(2026, 12, 8, 7, 30, 1));
+    EXPECT_EQ(prepared(), std::vector<std::string>{path("wake.mp3") + "@2026-12-08 07:29:59"});
+    EXPECT_EQ(plays(), std::vector<std::string>{path("wake.mp3")});
+    host().advanceTo(At(2026, 12, 8, 7, 31, 1));
+    EXPECT_EQ(prepared().size(), 2u);
+    EXPECT_EQ(prepared()[1], dir() + "/alarm.mp3@2026-12-08 07:30:59");
+}
+
+}  // namespace
+}  // namespace ny::testing

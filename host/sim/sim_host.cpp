@@ -290,6 +290,10 @@ bool SimHost::playMp3(std::string_view path) {
     return ok;
 }
 
+void SimHost::prepareMp3(std::string_view path) {
+    prepared.push_back({now(), "prepare", std::string(path), true});
+}
+
 void SimHost::stopAudio() { audio.push_back({now(), "stop", "", true}); }
 
 // ---- clock --------------------------------------------------------------------

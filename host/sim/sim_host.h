@@ -70,6 +70,7 @@ public:
         bool ok;
     };
     std::vector<AudioCall> audio;
+    std::vector<AudioCall> prepared;  // prepareMp3 hints, op "prepare"
     std::vector<Ctl> popups;  // menus popped up
     int frontCount = 0;       // bringToFront calls on MainWindow
     std::optional<std::string> trayTip;  // the tray icon's tip while shown
@@ -119,6 +120,7 @@ public:
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
     bool playMp3(std::string_view path) override;
+    void prepareMp3(std::string_view path) override;
     void stopAudio() override;
     LocalTime now() override;
     int64_t monotonicMs() override { return mono_; }

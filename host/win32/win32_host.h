@@ -67,6 +67,7 @@ public:
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
     bool playMp3(std::string_view path) override;
+    void prepareMp3(std::string_view path) override;
     void stopAudio() override;
     LocalTime now() override;
     int64_t monotonicMs() override;
@@ -144,6 +145,9 @@ private:
     UINT taskbarCreated_ = 0;
 
     UINT mciDevice_ = 0;
+    // A device opened ahead by prepareMp3, and the file it holds.
+    UINT preparedDevice_ = 0;
+    std::wstring preparedPath_;
     std::vector<HANDLE> held_;
 };
 

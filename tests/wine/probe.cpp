@@ -321,6 +321,7 @@ public:
     void setTrayIcon(std::string_view) override {}
     void removeTrayIcon() override {}
     bool playMp3(std::string_view) override { return false; }
+    void prepareMp3(std::string_view) override {}
     void stopAudio() override {}
     ny::LocalTime now() override { return {}; }
     int64_t monotonicMs() override { return 0; }
