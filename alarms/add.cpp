@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/text.h"
+#include "host/texts.h"
 #include "store/alarmstore.h"
 
 namespace ny {
@@ -49,7 +50,7 @@ void OnAddClicked(App& app) {
     host.listSetCell(list, r, 0, LeftChars(entered, 16));
     host.listSetCell(list, r, 1, ringTone);
     host.listSetCell(list, r, 2, host.text(Ctl::闹钟提示信息输入));
-    host.listSetCell(list, r, 3, "未响");
+    host.listSetCell(list, r, 3, txt::kNotRung);
 
     AlarmRecord rec;
     rec.闹钟时间 = host.listCell(list, r, 0);

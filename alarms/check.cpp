@@ -4,6 +4,7 @@
 
 #include "alarms/clock.h"
 #include "host/text.h"
+#include "host/texts.h"
 #include "mainwindow/startup.h"
 #include "store/alarmstore.h"
 
@@ -13,8 +14,8 @@ bool IsMinuteText(std::string_view s) { return MatchesPattern(s, "dddd-dd-dd dd:
 
 namespace {
 
-constexpr std::string_view kNotRung = "未响";
-constexpr std::string_view kRung = "已响";
+constexpr std::string_view kNotRung = txt::kNotRung;
+constexpr std::string_view kRung = txt::kRung;
 
 void RingRow(App& app, int r) {
     Host& host = app.host;
@@ -29,7 +30,7 @@ void RingRow(App& app, int r) {
     host.removeTrayIcon();
     host.bringToFront(Ctl::MainWindow);
     const std::string prompt = host.listCell(list, r, 2);
-    host.messageBox(prompt.empty() ? "时间到！时间到！" : prompt, kMbOk, std::nullopt, true);
+    host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
 }
 
 struct CheckGuard {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/text.h"
+#include "host/texts.h"
 #include "mainwindow/startup.h"
 #include "ringtone/ringtone.h"
 
@@ -74,7 +75,7 @@ void OnCountdownTick(App& app) {
     host.setText(Ctl::按钮_倒计时开始, kIdleCaption);
     const std::string prompt = host.text(Ctl::编辑框_倒计时闹钟提示信息);
     // In front even while the window stays in the tray.
-    host.messageBox(prompt.empty() ? "时间到！时间到！" : prompt, kMbOk, std::nullopt, true);
+    host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
 }
 
 }  // namespace ny

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/texts.h"
 #include "store/recordfile.h"
 
 namespace ny {
@@ -135,7 +136,7 @@ bool StoreMarkRung(App& app, int row) {
     if (!f.goTo(int64_t{row} + 1)) return false;
     return Saved(app,
                  f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                           std::string("已响")}),
+                           std::string(txt::kRung)}),
                  path);
 }
 

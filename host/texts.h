@@ -1,0 +1,16 @@
+// Texts the user sees, or that stand in the record file, that more than one
+// part of the program uses: each lives here once.
+#pragma once
+
+#include <string_view>
+
+namespace ny::txt {
+
+// The ringing box when the alarm or countdown has no prompt of its own.
+constexpr std::string_view kTimeUp = "时间到！时间到！";
+
+// The state column of the list and the record field 是否已响铃.
+constexpr std::string_view kNotRung = "未响";
+constexpr std::string_view kRung = "已响";
+
+}  // namespace ny::txt
