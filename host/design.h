@@ -67,6 +67,7 @@ enum class Ctl : int {
     // menus and their items
     托盘菜单,
     打开,
+    开机启动,
     关闭,
     指定时间列表框右键菜单,
     删除,
@@ -146,6 +147,7 @@ enum class Ev {
     Char,          // code = character code
     CellChosen,    // grid cell chosen
     ClockChanged,  // system clock set, or the computer resumed from sleep
+    Loaded,        // once, after Created: the window is on screen (or kept hidden)
 };
 
 struct Event {
@@ -165,5 +167,10 @@ constexpr int kStateMinimised = 2;
 
 constexpr std::string_view kProgramName = "Ny闹钟";
 constexpr std::string_view kTrayTip = "闹钟 - Verunda";
+
+// Start with Windows: the value's name under the per-user Run key, and the
+// switch its command line carries so that such a start stays in the tray.
+constexpr std::string_view kStartupValueName = "Ny闹钟";
+constexpr std::string_view kTraySwitch = "/tray";
 
 }  // namespace ny

@@ -116,6 +116,22 @@ public:
 
     // Ends the process at once with `code` (the second instance gives way).
     virtual void exitProcess(int code) = 0;
+
+    // --- beyond the basics: start with Windows, the wake timer -----------
+    // The running program's own full path (the .exe).
+    virtual std::string programPath() = 0;
+    // True when the program was started with the tray switch (kTraySwitch).
+    virtual bool startedInTray() = 0;
+    // The per-user start-with-Windows value `name`: its data, or nullopt
+    // when there is none (or it cannot be read).
+    virtual std::optional<std::string> startupValue(std::string_view name) = 0;
+    virtual IoResult setStartupValue(std::string_view name, std::string_view command) = 0;
+    virtual IoResult deleteStartupValue(std::string_view name) = 0;
+    // A check mark on a menu item.
+    virtual void setMenuChecked(Ctl item, bool on) = 0;
+    // One timer that wakes the computer from sleep at the local time `at`;
+    // nullopt cancels it. Arming again replaces the previous time.
+    virtual void armWakeTimer(std::optional<LocalTime> at) = 0;
 };
 
 }  // namespace ny

@@ -29,6 +29,9 @@ struct App {
     // began, so that a minute no check fell into is caught up.
     bool checkRunning = false;
     std::string previousCheckMinute;
+
+    // The minute the program started in: alarms before it were missed.
+    std::string startMinute;
 };
 
 // Routes one event to its handler. For CloseRequest the result is 1 when the

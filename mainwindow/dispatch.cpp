@@ -3,8 +3,10 @@
 #include "alarms/check.h"
 #include "alarms/clock.h"
 #include "alarms/listedit.h"
+#include "alarms/wake.h"
 #include "countdown/countdown.h"
 #include "mainwindow/app.h"
+#include "mainwindow/autostart.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tray.h"
 #include "ringtone/ringtone.h"
@@ -25,6 +27,7 @@ int OnClick(App& app, Ctl c) {
         case Ctl::按钮_倒计时开始: OnCountdownButton(app); break;
         case Ctl::打开: OnOpenChosen(app); break;
         case Ctl::关闭: OnQuitChosen(app); break;
+        case Ctl::开机启动: OnStartupChosen(app); break;
         default: break;
     }
     return 0;
@@ -40,9 +43,30 @@ int OnTick(App& app, Ctl c) {
     return 0;
 }
 
+// Events after which the earliest alarm still to ring may be another one.
+bool MayMoveNextAlarm(const Event& e) {
+    switch (e.kind) {
+        case Ev::ClockChanged: return true;
+        case Ev::Tick: return e.source == Ctl::时钟2;
+        case Ev::Click:
+            return e.source == Ctl::添加 || e.source == Ctl::删除 || e.source == Ctl::清空列表;
+        default: return false;
+    }
+}
+
+int Route(App& app, const Event& e);
+
 }  // namespace
 
 int Dispatch(App& app, const Event& e) {
+    const int result = Route(app, e);
+    if (MayMoveNextAlarm(e) && app.host.exists(Ctl::MainWindow)) RearmWakeTimer(app);
+    return result;
+}
+
+namespace {
+
+int Route(App& app, const Event& e) {
     switch (e.kind) {
         case Ev::Created:
             if (e.source == Ctl::MainWindow) OnMainWindowCreated(app);
@@ -61,8 +85,13 @@ int Dispatch(App& app, const Event& e) {
             if (e.source == Ctl::超级列表框1) OnListRightClick(app);
             return 0;
         case Ev::ClockChanged: OnClockChanged(app); return 0;
+        case Ev::Loaded:
+            if (e.source == Ctl::MainWindow) OnMainWindowLoaded(app);
+            return 0;
         default: return 0;
     }
 }
+
+}  // namespace
 
 }  // namespace ny

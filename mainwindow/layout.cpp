@@ -109,6 +109,7 @@ const std::array kControls = {
     // menus of MainWindow
     C(Ctl::托盘菜单, "托盘菜单", Kind::Menu, M, M, -1, 0, 0, 0, 0),
     Item(Ctl::打开, "打开", Ctl::托盘菜单),
+    Item(Ctl::开机启动, "开机启动", Ctl::托盘菜单),
     Item(Ctl::关闭, "关闭", Ctl::托盘菜单),
     C(Ctl::指定时间列表框右键菜单, "指定时间列表框右键菜单", Kind::Menu, M, M, -1, 0, 0, 0, 0),
     Item(Ctl::删除, "删除", Ctl::指定时间列表框右键菜单),

@@ -1,7 +1,10 @@
 #include "mainwindow/startup.h"
 
 #include "alarms/clock.h"
+#include "alarms/missed.h"
+#include "alarms/wake.h"
 #include "host/text.h"
+#include "mainwindow/tray.h"
 #include "store/alarmstore.h"
 
 namespace ny {
@@ -47,7 +50,16 @@ void OnMainWindowCreated(App& app) {
 
     // The first alarm check catches up from the minute of the start.
     app.previousCheckMinute = LeftChars(host.text(Ctl::短位时间), 16);
+    app.startMinute = app.previousCheckMinute;
     ArmClockTimers(app);
+
+    // Started with Windows: straight into the tray, the window never shown.
+    if (host.startedInTray()) HideToTray(app);
+}
+
+void OnMainWindowLoaded(App& app) {
+    NotifyMissedAlarms(app);
+    RearmWakeTimer(app);
 }
 
 }  // namespace ny

@@ -1,15 +1,13 @@
 #include "mainwindow/tray.h"
 
-namespace ny {
+#include "mainwindow/autostart.h"
 
-namespace {
+namespace ny {
 
 void HideToTray(App& app) {
     app.host.setVisible(Ctl::MainWindow, false);
     app.host.setTrayIcon(kTrayTip);
 }
-
-}  // namespace
 
 bool OnCloseRequest(App& app) {
     HideToTray(app);
@@ -30,7 +28,10 @@ void ShowMainWindow(App& app) {
 
 void OnTrayEvent(App& app, int code) {
     if (code == 1) ShowMainWindow(app);
-    else if (code == 3) app.host.popupMenu(Ctl::托盘菜单);
+    else if (code == 3) {
+        RefreshStartupCheck(app);  // the user may have changed it elsewhere
+        app.host.popupMenu(Ctl::托盘菜单);
+    }
 }
 
 void OnOpenChosen(App& app) { ShowMainWindow(app); }

@@ -12,5 +12,7 @@ void OnOpenChosen(App& app);
 void OnQuitChosen(App& app);
 // Visible, no longer minimised, in front, tray icon removed.
 void ShowMainWindow(App& app);
+// Invisible, the tray icon shown.
+void HideToTray(App& app);
 
 }  // namespace ny

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ protected:
         host_ = std::make_unique<SimHost>(dir_, t);
         app_ = std::make_unique<App>(*host_);
         host_->onEvent = [this](const Event& e) { return Dispatch(*app_, e); };
+        if (beforeLoad) beforeLoad(*host_);
         host_->loadWindow(Ctl::MainWindow);
     }
     // Ends the program and starts it again `laterMs` after the current time.
@@ -46,6 +48,10 @@ protected:
         LocalTime t = CivilFromMs(MsFromCivil(host().now()) + laterMs);
         start(t);
     }
+
+    // Runs on each new host before the program loads (start switches, the
+    // platform's state as the program will find it).
+    std::function<void(SimHost&)> beforeLoad;
 
     SimHost& host() { return *host_; }
     App& app() { return *app_; }

@@ -48,6 +48,7 @@ bool WriteAll(const std::string& path, std::string_view bytes, bool sync) {
 }  // namespace
 
 SimHost::SimHost(std::string dir, LocalTime start) : dir_(std::move(dir)) {
+    exePath = dir_ + "\\Ny闹钟.exe";
     mono_ = 1'000'000;  // an arbitrary boot-relative start
     wallOffset_ = MsFromCivil(start) - mono_;
 }
@@ -144,6 +145,7 @@ void SimHost::loadWindow(Ctl window) {
         st(d.id) = s;
     }
     raise(Ev::Created, window);
+    if (find(window) && !ended_) raise(Ev::Loaded, window);
 }
 
 void SimHost::destroyWindow(Ctl window) {
@@ -386,6 +388,37 @@ bool SimHost::holdExclusive(const std::string& path) {
 void SimHost::exitProcess(int code) {
     ended_ = true;
     throw SimExit{code};
+}
+
+}  // namespace ny
+
+// ---- beyond the basics ----------------------------------------------------------
+
+namespace ny {
+
+std::optional<std::string> SimHost::startupValue(std::string_view name) {
+    auto it = startupValues.find(std::string(name));
+    if (it == startupValues.end()) return std::nullopt;
+    return it->second;
+}
+
+IoResult SimHost::setStartupValue(std::string_view name, std::string_view command) {
+    if (failStartupWrites) return {false, *failStartupWrites};
+    startupValues[std::string(name)] = std::string(command);
+    return {};
+}
+
+IoResult SimHost::deleteStartupValue(std::string_view name) {
+    if (failStartupWrites) return {false, *failStartupWrites};
+    startupValues.erase(std::string(name));
+    return {};
+}
+
+void SimHost::setMenuChecked(Ctl item, bool on) { menuChecks[item] = on; }
+
+void SimHost::armWakeTimer(std::optional<LocalTime> at) {
+    wakeAt = at;
+    ++wakeArmCalls;
 }
 
 }  // namespace ny

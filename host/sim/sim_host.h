@@ -138,6 +138,23 @@ public:
     // Attributes set through setHiddenArchive (the sim has no real ones).
     std::vector<std::string> hiddenFiles;
 
+    // ---- beyond the basics: start with Windows, the wake timer ------------
+    std::string programPath() override { return exePath; }
+    bool startedInTray() override { return inTray; }
+    std::optional<std::string> startupValue(std::string_view name) override;
+    IoResult setStartupValue(std::string_view name, std::string_view command) override;
+    IoResult deleteStartupValue(std::string_view name) override;
+    void setMenuChecked(Ctl item, bool on) override;
+    void armWakeTimer(std::optional<LocalTime> at) override;
+
+    std::string exePath;   // dir + "\\Ny闹钟.exe" unless a test says otherwise
+    bool inTray = false;   // started with the tray switch
+    std::map<std::string, std::string> startupValues;  // the per-user Run key
+    std::optional<std::string> failStartupWrites;      // its writes fail with this reason
+    std::map<Ctl, bool> menuChecks;
+    std::optional<LocalTime> wakeAt;                   // the armed time, if any
+    int wakeArmCalls = 0;
+
 private:
     struct State {
         bool exists = false;

@@ -1,0 +1,52 @@
+#include "alarms/missed.h"
+
+#include <string>
+#include <vector>
+
+#include "alarms/check.h"
+#include "host/text.h"
+#include "host/texts.h"
+#include "store/alarmstore.h"
+
+namespace ny {
+
+namespace {
+
+// More lines would make a box taller than the screen.
+constexpr size_t kMaxLines = 10;
+
+}  // namespace
+
+void NotifyMissedAlarms(App& app) {
+    Host& host = app.host;
+    const Ctl list = Ctl::超级列表框1;
+    const std::string& start = app.startMinute;
+    if (!IsMinuteText(start)) return;
+    // A row of the start-up minute itself is the alarm check's to ring.
+    auto isMissed = [&](int r) {
+        const std::string a = LeftChars(host.listCell(list, r, 0), 16);
+        return IsMinuteText(a) && a < start && host.listCell(list, r, 3) == txt::kNotRung;
+    };
+    std::vector<int> missed;
+    for (int r = 0, n = host.listRowCount(list); r < n; ++r)
+        if (isMissed(r)) missed.push_back(r);
+    if (missed.empty()) return;
+
+    std::string text = "程序没有运行时错过了 " + std::to_string(missed.size()) + " 个闹钟：";
+    for (size_t i = 0; i < missed.size() && i < kMaxLines; ++i)
+        text += "\n" + LeftChars(host.listCell(list, missed[i], 0), 16) + "  " +
+                host.listCell(list, missed[i], 2);
+    if (missed.size() > kMaxLines)
+        text += "\n…还有 " + std::to_string(missed.size() - kMaxLines) + " 个";
+    host.messageBox(text, kMbExclamation);
+
+    // Told is delivered: the notice comes once. The list may have changed
+    // while the box was open, so the rows are looked for again.
+    for (int r = 0; r < host.listRowCount(list); ++r) {
+        if (!isMissed(r)) continue;
+        if (!StoreMarkRung(app, r)) break;  // already told; the rest stay as they are
+        host.listSetCell(list, r, 3, txt::kRung);
+    }
+}
+
+}  // namespace ny

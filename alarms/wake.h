@@ -1,0 +1,17 @@
+// Waking the computer for the next alarm: one wake timer, kept at the start
+// of the earliest future minute that an alarm not yet rung is set for.
+#pragma once
+
+#include <optional>
+
+#include "mainwindow/app.h"
+
+namespace ny {
+
+// The start of the earliest minute later than the current one of a "未响"
+// row with a well-formed minute; nullopt when there is none.
+std::optional<LocalTime> NextWakeMinute(Host& host);
+// Arms the host's wake timer for NextWakeMinute, or cancels it.
+void RearmWakeTimer(App& app);
+
+}  // namespace ny
