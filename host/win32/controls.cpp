@@ -215,10 +215,12 @@ void Win32Host::loadWindow(Ctl window) {
             SendMessageW(l, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(l, nullptr, TRUE);
         }
-    if (wd.visibleAtLoad && slot(window).hwnd == hwnd) {
+    // The creation handler may have kept it hidden (a start into the tray).
+    if (wd.visibleAtLoad && slot(window).hwnd == hwnd && slot(window).ownVisible) {
         ShowWindow(hwnd, SW_SHOW);
         UpdateWindow(hwnd);
     }
+    if (slot(window).hwnd == hwnd) PostMessageW(hwnd, WMAPP_LOADED, 0, 0);
 }
 
 void Win32Host::createControl(Ctl window, const ControlDesign& d) {
@@ -546,6 +548,7 @@ bool Win32Host::visible(Ctl c) {
 void Win32Host::setVisible(Ctl c, bool on) {
     if (!exists(c)) return;
     if (IsWindowCtl(c)) {
+        slot(c).ownVisible = on;
         ShowWindow(hwndOf(c), on ? SW_SHOW : SW_HIDE);
         return;
     }

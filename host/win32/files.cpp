@@ -8,7 +8,6 @@
 #include "host/win32/wstr.h"
 
 namespace ny {
-namespace {
 
 // The system's own words for an error code.
 std::string SystemReason(DWORD error) {
@@ -19,6 +18,8 @@ std::string SystemReason(DWORD error) {
     if (n == 0) return "系统错误 " + std::to_string(error);
     return ToUtf8(std::wstring_view(buf, n));
 }
+
+namespace {
 
 IoResult Failed(DWORD error) { return {false, SystemReason(error)}; }
 

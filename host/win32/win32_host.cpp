@@ -44,6 +44,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
 Win32Host::~Win32Host() {
     stopAudio();
     removeTrayIcon();
+    if (wakeTimer_) CloseHandle(wakeTimer_);
     for (const CachedFont& f : fonts_) DeleteObject(f.font);
     for (HBRUSH b : backgrounds_)
         if (b) DeleteObject(b);  // system colour brushes ignore this
@@ -159,6 +160,9 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WMAPP_NOTIFYCALLBACK:
             if (LOWORD(lp) == WM_LBUTTONUP) raise(Ev::Tray, w, 1);
             else if (LOWORD(lp) == WM_RBUTTONUP) raise(Ev::Tray, w, 3);
+            return 0;
+        case WMAPP_LOADED:
+            raise(Ev::Loaded, w);
             return 0;
         case MM_MCINOTIFY:
             onMciNotify(wp, lp);

@@ -18,6 +18,11 @@ namespace ny {
 constexpr UINT WMAPP_NOTIFYCALLBACK = WM_APP + 1;
 // The one tray icon of the program.
 constexpr UINT kTrayIconId = 1;
+// Posted by loadWindow once a window is on screen: raises Ev::Loaded.
+constexpr UINT WMAPP_LOADED = WM_APP + 2;
+
+// The system's own words for an error code.
+std::string SystemReason(DWORD error);
 
 class Win32Host final : public Host {
 public:
@@ -81,6 +86,14 @@ public:
     void setHiddenArchive(const std::string& path) override;
     bool holdExclusive(const std::string& path) override;
     void exitProcess(int code) override;
+    // beyond the basics (system.cpp)
+    std::string programPath() override;
+    bool startedInTray() override;
+    std::optional<std::string> startupValue(std::string_view name) override;
+    IoResult setStartupValue(std::string_view name, std::string_view command) override;
+    IoResult deleteStartupValue(std::string_view name) override;
+    void setMenuChecked(Ctl item, bool on) override;
+    void armWakeTimer(std::optional<LocalTime> at) override;
 
 private:
     // What the host knows of each window, control, timer and menu.
@@ -149,6 +162,9 @@ private:
     UINT preparedDevice_ = 0;
     std::wstring preparedPath_;
     std::vector<HANDLE> held_;
+
+    // The timer that wakes the computer for the next alarm (system.cpp).
+    HANDLE wakeTimer_ = nullptr;
 };
 
 }  // namespace ny

@@ -307,7 +307,99 @@ test_countdown() {
     probe click 停止
 }
 
-# ---------------------------------------------------------------------------
+# ---- beyond the basics ------------------------------------------------------
+
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+
+# The Run value Ny闹钟, as `wine reg` exports it (its console output turns
+# Chinese into "?"); empty when there is none.
+run_value() {
+    rm -f "$dir/run.reg"
+    wine reg export "$run_key" "$(winpath "$dir/run.reg")" /y >/dev/null 2>&1 || return 0
+    iconv -f UTF-16LE -t UTF-8 "$dir/run.reg" | tr -d '\r' |
+        sed -n 's/^"Ny闹钟"="\(.*\)"$/\1/p' | sed 's/\\\(.\)/\1/g'
+}
+
+# 开机启动 through the real tray menu writes the Run value; a start with its
+# switch waits in the tray without showing the window; choosing again deletes it.
+test_start_with_windows() {
+    start_program
+    probe wait-main 20000
+    probe tray-icons
+    local icons0
+    icons0=$(val tray_icons)
+    probe close
+    sleep 0.5
+    probe tray-menu 开机启动
+    sleep 0.5
+    local want value
+    want="\"$(winpath "$dir/$exe")\" /tray"
+    value=$(run_value)
+    log "Run value: $value"
+    [ "$value" = "$want" ] || fail "the Run value is '$value', not '$want'"
+    stop_program
+
+    (cd "$dir" && exec wine "./$exe" /tray >>"$dir/program.log" 2>&1) &
+    prog_pid=$!
+    local i icons=$icons0
+    for ((i = 0; i < 100 && icons == icons0; i++)); do
+        sleep 0.2
+        probe tray-icons
+        icons=$(val tray_icons)
+    done
+    [ "$icons" = $((icons0 + 1)) ] || fail "started with /tray, no tray icon"
+    probe main
+    [ "$(val visible)" = 0 ] || fail "started with /tray, the window is shown"
+    probe tray-menu 开机启动
+    sleep 0.5
+    value=$(run_value)
+    [ -z "$value" ] || fail "choosing 开机启动 again left the Run value '$value'"
+}
+
+# The wake timer is armed for the start of the earliest alarm's minute, and
+# moves when an earlier one is added (a real wake cannot be shown here).
+test_wake_timer() {
+    start_program
+    probe wait-main 20000
+    local t
+    for t in 5 3; do
+        local at
+        at=$(future "$t")
+        add_alarm "$at" "唤醒 $t"
+        probe wake
+        [ "$(val wake)" = armed ] || fail "no wake timer armed after adding $at"
+        local due want
+        due=$(calc "$(val now_unix) + $(val remaining_s)")
+        want=$(date -d "${at:0:16}" +%s)
+        log "wake timer due at $due, the alarm's minute begins at $want"
+        below "$(calc "($due - $want) * ($due - $want)")" 4 ||
+            fail "the wake timer is due at $due, not at the minute $want of $at"
+    done
+}
+
+# Two alarms whose minutes passed while the program was not running: one
+# notice at start, both marked 已响, and no notice after a restart.
+test_missed_alarms() {
+    local first
+    first=$(date -d '-3 min' '+%Y-%m-%d %H:%M')
+    probe make-store "$(winpath "$dir/ny.edb")" 2 "$first" "$(winpath "$dir/alarm.mp3")"
+    start_program
+    probe box 20000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=程序没有运行时错过了 2 个闹钟： $first  提醒 1 .*  提醒 2" \
+        "the notice of the missed alarms"
+    probe box-ok 2000
+    sleep 0.3
+    probe list
+    expect_line "row 0: .*\|已响" "row 0 after the notice"
+    expect_line "row 1: .*\|已响" "row 1 after the notice"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 1: .*\|已响" "record 1 after the notice"
+    expect_line "record 2: .*\|已响" "record 2 after the notice"
+    stop_program
+    start_program
+    probe wait-main 20000
+    probe no-box 1000
+}
 
 fn=test_$name
 declare -F "$fn" >/dev/null || { echo "e2e.sh: no test $name" >&2; exit 2; }

@@ -375,6 +375,13 @@ public:
     void setHiddenArchive(const std::string&) override {}
     bool holdExclusive(const std::string&) override { return false; }
     void exitProcess(int code) override { std::exit(code); }
+    std::string programPath() override { return {}; }
+    bool startedInTray() override { return false; }
+    std::optional<std::string> startupValue(std::string_view) override { return {}; }
+    ny::IoResult setStartupValue(std::string_view, std::string_view) override { return {}; }
+    ny::IoResult deleteStartupValue(std::string_view) override { return {}; }
+    void setMenuChecked(ny::Ctl, bool) override {}
+    void armWakeTimer(std::optional<ny::LocalTime>) override {}
 
 private:
     std::map<std::string, std::string> pending_;
@@ -1028,12 +1035,43 @@ int CmdBoxReturn(bool urgent) {
     return 0;
 }
 
+// When the program's wake timer is due: it is named after the process.
+// NtQueryTimer gives the time left; a timer that is not armed reports none.
+int CmdWake() {
+    const DWORD pid = PidOf(MainOrDie());
+    const std::wstring name = L"Local\\NyClockWake-" + std::to_wstring(pid);
+    HANDLE t = OpenWaitableTimerW(0x0001 /* TIMER_QUERY_STATE */, FALSE, name.c_str());
+    if (!t) {
+        Out("wake=none");
+        Out("error=" + std::to_string(GetLastError()));
+        return 1;
+    }
+    struct BasicInfo {
+        LARGE_INTEGER remaining;  // 100 ns units
+        BOOLEAN signalled;
+    } info{};
+    using QueryTimer = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryTimer>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryTimer")));
+    ULONG len = 0;
+    const LONG status = query ? query(t, 0, &info, sizeof info, &len) : -1;
+    CloseHandle(t);
+    if (status != 0) {
+        Out("BAD NtQueryTimer failed: " + std::to_string(status));
+        return 1;
+    }
+    Out("wake=" + std::string(info.remaining.QuadPart > 0 ? "armed" : "idle"));
+    Out("remaining_s=" + std::to_string(info.remaining.QuadPart / 10000000.0));
+    Out("now_unix=" + UnixNow());
+    return 0;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
         "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
-        "  tray-menu ITEM | close | minimise | windows\n"
+        "  tray-menu ITEM | close | minimise | windows | wake\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
@@ -1077,6 +1115,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "close") return CmdClose();
     if (c == "minimise") return CmdMinimise();
     if (c == "windows") return CmdWindows();
+    if (c == "wake") return CmdWake();
     if (c == "ping") return CmdPing(num(1), num(2));
     if (c == "attrs") return CmdAttrs(arg(1));
     if (c == "play") {
