@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "host/win32/dpi.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/wstr.h"
 #include "mainwindow/layout.h"
@@ -39,15 +40,31 @@ bool IsWindowCtl(Ctl c) {
 }
 
 // A control's position in its window's client area: designs give it relative
-// to the window, the tab control or a group box.
-POINT ClientPos(const ControlDesign& d) {
-    POINT p{d.x, d.y};
+// to the window, the tab control or a group box. Each step is scaled on its
+// own, so that a control keeps its scaled place within its container.
+POINT ClientPos(const ControlDesign& d, int dpi) {
+    POINT p{Scale(d.x, dpi), Scale(d.y, dpi)};
     for (const ControlDesign* o = d.origin == d.window ? nullptr : FindDesign(d.origin); o;
          o = o->origin == o->window ? nullptr : FindDesign(o->origin)) {
-        p.x += o->x;
-        p.y += o->y;
+        p.x += Scale(o->x, dpi);
+        p.y += Scale(o->y, dpi);
     }
     return p;
+}
+
+// A drop-down list's closed height comes from its item height: make it
+// `height`. The control may round what it is given, so look again.
+// (Wine reports a different item height from the one it was given.)
+void FitComboHeight(HWND h, int height) {
+    LRESULT item = SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int tries = 0; tries < 3 && item > 0; ++tries) {
+        RECT r;
+        GetWindowRect(h, &r);
+        const int fix = height - (r.bottom - r.top);
+        if (fix == 0 || item + fix <= 0) break;
+        item += fix;
+        SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+    }
 }
 
 // Which year button shows which picture (none for every other button).
@@ -75,6 +92,7 @@ std::wstring TwoDigits(int v) {
 struct GridData {
     Win32Host* host = nullptr;
     Ctl id = Ctl::None;
+    int cell = kGridCell;  // at the window's DPI
     int rows = 0, cols = 0;
     int row = 0, col = 0;  // the current cell
     HFONT font = nullptr;
@@ -113,13 +131,28 @@ void Win32Host::registerClasses() {
     RegisterClassExW(&grid);
 }
 
-HFONT Win32Host::fontFor(const ControlDesign& d) {
-    if (d.fontPx <= 0) return uiFont_;
-    const std::string face(d.fontFace);
-    for (const CachedFont& f : fonts_)
-        if (f.px == d.fontPx && f.bold == d.bold && f.face == face) return f.font;
+// The system's message font is made for the system's DPI.
+HFONT Win32Host::uiFontFor(int dpi) {
+    if (dpi == SystemDpi() || !uiFont_) return uiFont_;
+    for (const ScaledFont& f : uiFonts_)
+        if (f.dpi == dpi) return f.font;
     LOGFONTW lf{};
-    lf.lfHeight = -d.fontPx;  // character height, not cell height
+    GetObjectW(uiFont_, sizeof lf, &lf);
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, SystemDpi());
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font) return uiFont_;
+    uiFonts_.push_back({dpi, font});
+    return font;
+}
+
+HFONT Win32Host::fontFor(const ControlDesign& d, int dpi) {
+    if (d.fontPx <= 0) return uiFontFor(dpi);
+    const std::string face(d.fontFace);
+    const int px = Scale(d.fontPx, dpi);
+    for (const CachedFont& f : fonts_)
+        if (f.px == px && f.bold == d.bold && f.face == face) return f.font;
+    LOGFONTW lf{};
+    lf.lfHeight = -px;  // character height, not cell height
     lf.lfWeight = d.bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = GB2312_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -128,19 +161,23 @@ HFONT Win32Host::fontFor(const ControlDesign& d) {
     const std::wstring w = face.empty() ? uiFace_ : ToWstr(face);
     lstrcpynW(lf.lfFaceName, w.c_str(), LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
-    if (!font) return uiFont_;
-    fonts_.push_back({d.fontPx, d.bold, face, font});
+    if (!font) return uiFontFor(dpi);
+    fonts_.push_back({px, d.bold, face, font});
     return font;
 }
 
-// 15 x 15: two black arrowheads side by side on the light grey ground.
-HBITMAP Win32Host::arrowBitmap(bool pointsLeft) {
-    HBITMAP& cached = arrows_[pointsLeft ? 0 : 1];
-    if (cached) return cached;
+// 15 x 15 at 96 DPI, larger in step: two black arrowheads side by side on
+// the light grey ground.
+HBITMAP Win32Host::arrowBitmap(bool pointsLeft, int dpi) {
+    const int size = Scale(kArrowSize, dpi);
+    for (const ScaledArrow& a : arrows_)
+        if (a.size == size && a.left == pointsLeft) return a.bitmap;
+    arrows_.push_back({size, pointsLeft, nullptr});
+    HBITMAP& cached = arrows_.back().bitmap;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kArrowSize;
-    bi.bmiHeader.biHeight = -kArrowSize;  // top row first
+    bi.bmiHeader.biWidth = size;
+    bi.bmiHeader.biHeight = -size;  // top row first
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
@@ -153,15 +190,17 @@ HBITMAP Win32Host::arrowBitmap(bool pointsLeft) {
     const DWORD ground = (GetRValue(kArrowGround) << 16) | (GetGValue(kArrowGround) << 8) |
                          GetBValue(kArrowGround);
     const int mid = kArrowSize / 2;
-    for (int y = 0; y < kArrowSize; ++y) {
-        for (int x = 0; x < kArrowSize; ++x) {
+    for (int sy = 0; sy < size; ++sy) {
+        for (int sx = 0; sx < size; ++sx) {
+            // The design pixel this one shows.
+            const int x = sx * kArrowSize / size, y = sy * kArrowSize / size;
             const int lx = pointsLeft ? x : kArrowSize - 1 - x;  // draw left, mirror for right
             bool ink = false;
             for (int tip : {2, 7}) {
                 const int run = lx - tip;  // a tip column, widening by one row each side per column
                 if (run >= 0 && run <= 4 && std::abs(y - mid) <= run) ink = true;
             }
-            px[y * kArrowSize + x] = ink ? 0 : ground;
+            px[sy * size + sx] = ink ? 0 : ground;
         }
     }
     return cached;
@@ -182,11 +221,18 @@ void Win32Host::loadWindow(Ctl window) {
     if (!wd.taskbar) ex |= WS_EX_TOOLWINDOW;
     // Popups belong to the main window so they stay above it.
     HWND owner = window == Ctl::MainWindow ? nullptr : hwndOf(Ctl::MainWindow);
-    HWND hwnd = CreateWindowExW(ex, ClassName(window), ToWstr(wd.caption).c_str(), style, wd.x,
-                                wd.y, wd.w, wd.h, owner, nullptr, instance_, this);
+    int dpi = SystemDpi();
+    HWND hwnd = CreateWindowExW(ex, ClassName(window), ToWstr(wd.caption).c_str(), style,
+                                Scale(wd.x, dpi), Scale(wd.y, dpi), Scale(wd.w, dpi),
+                                Scale(wd.h, dpi), owner, nullptr, instance_, this);
     if (!hwnd) return;
     slot(window) = Slot{};
     slot(window).hwnd = hwnd;
+    // Sized again now that it is known here (creation may have cut it to
+    // the screen), for the DPI of the monitor it is on.
+    slot(window).dpi = dpi = DpiOfWindow(hwnd);
+    SetWindowPos(hwnd, nullptr, 0, 0, Scale(wd.w, dpi), Scale(wd.h, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     for (const ControlDesign& d : ControlDesigns())
         if (d.window == window) createControl(window, d);
@@ -230,10 +276,11 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
         if (d.timerMs > 0) setTimer(d.id, d.timerMs);
         return;
     }
+    const int dpi = slot(window).dpi;
     const wchar_t* cls = nullptr;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD ex = 0;
-    int height = d.h;
+    int height = Scale(d.h, dpi);
     bool titled = false;  // the design caption is the window text
     switch (d.kind) {
         case Kind::Label:
@@ -260,7 +307,7 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
         case Kind::Combo:
             cls = WC_COMBOBOXW;
             style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-            height += kComboDropHeight;
+            height += Scale(kComboDropHeight, dpi);
             break;
         case Kind::GroupBox:
             cls = L"BUTTON";
@@ -290,19 +337,19 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
     if (d.disabled) style |= WS_DISABLED;
     s.ownVisible = !d.hidden;
     if (s.ownVisible && d.page < 0) style |= WS_VISIBLE;  // page controls wait for showPage
-    const POINT p = ClientPos(d);
+    const POINT p = ClientPos(d, dpi);
     HWND h = CreateWindowExW(ex, cls, titled ? ToWstr(d.caption).c_str() : L"", style, p.x, p.y,
-                             d.w, height, hwndOf(window),
+                             Scale(d.w, dpi), height, hwndOf(window),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, this);
     if (!h) return;
     s.hwnd = h;
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(d)), FALSE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(d, dpi)), FALSE);
 
     switch (d.kind) {
         case Kind::Button:
             if (int arrow = ArrowOf(d.id))
                 SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP,
-                             reinterpret_cast<LPARAM>(arrowBitmap(arrow == 1)));
+                             reinterpret_cast<LPARAM>(arrowBitmap(arrow == 1, dpi)));
             break;
         case Kind::Edit:
         case Kind::MultiEdit:
@@ -314,18 +361,7 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
         case Kind::Combo: {
             for (int i = 0; i <= d.comboMax; ++i)
                 SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(TwoDigits(i).c_str()));
-            // The closed box takes its height from its item height: make it the
-            // design's. The control may round what it is given, so look again.
-            // (Wine reports a different item height from the one it was given.)
-            LRESULT item = SendMessageW(h, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-            for (int tries = 0; tries < 3 && item > 0; ++tries) {
-                RECT r;
-                GetWindowRect(h, &r);
-                const int fix = d.h - (r.bottom - r.top);
-                if (fix == 0 || item + fix <= 0) break;
-                item += fix;
-                SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
-            }
+            FitComboHeight(h, Scale(d.h, dpi));
             setText(d.id, d.caption);
             break;
         }
@@ -354,6 +390,44 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
         default:
             break;
     }
+}
+
+void Win32Host::relayout(Ctl window, int dpi) {
+    if (!IsWindowCtl(window) || !hwndOf(window) || dpi <= 0) return;
+    const int old = slot(window).dpi;
+    slot(window).dpi = dpi;
+    for (const ControlDesign& d : ControlDesigns()) {
+        HWND h = d.window == window ? hwndOf(d.id) : nullptr;
+        if (!h) continue;
+        const POINT p = ClientPos(d, dpi);
+        int height = Scale(d.h, dpi);
+        if (d.kind == Kind::Combo) height += Scale(kComboDropHeight, dpi);
+        SetWindowPos(h, nullptr, p.x, p.y, Scale(d.w, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(d, dpi)), TRUE);
+        switch (d.kind) {
+            case Kind::Button:
+                if (int arrow = ArrowOf(d.id))
+                    SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP,
+                                 reinterpret_cast<LPARAM>(arrowBitmap(arrow == 1, dpi)));
+                break;
+            case Kind::Combo: FitComboHeight(h, Scale(d.h, dpi)); break;
+            case Kind::ListView: {
+                HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
+                const LRESULT n = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+                for (int c = 0; c < n; ++c) {
+                    const int w = static_cast<int>(SendMessageW(h, LVM_GETCOLUMNWIDTH, c, 0));
+                    SendMessageW(h, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(MulDiv(w, dpi, old), 0));
+                }
+                break;
+            }
+            case Kind::Grid:
+                if (auto* g = reinterpret_cast<GridData*>(GetWindowLongPtrW(h, GWLP_USERDATA)))
+                    g->cell = Scale(kGridCell, dpi);
+                break;
+            default: break;
+        }
+    }
+    InvalidateRect(hwndOf(window), nullptr, TRUE);
 }
 
 void Win32Host::createMenus() {
@@ -599,7 +673,7 @@ void Win32Host::listInsertColumn(Ctl list, std::string_view caption, int width) 
     std::wstring w = ToWstr(caption);
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = width;
+    col.cx = Scale(width, slot(WindowOf(list)).dpi);  // a design width
     col.pszText = w.data();
     SendMessageW(h, LVM_INSERTCOLUMNW, static_cast<WPARAM>(n < 0 ? 0 : n),
                  reinterpret_cast<LPARAM>(&col));
@@ -676,9 +750,12 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     switch (msg) {
         case WM_NCCREATE: {
             const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            const int rows = cs->cy / kGridCell, cols = cs->cx / kGridCell;
+            auto* host = static_cast<Win32Host*>(cs->lpCreateParams);
+            const int cell = Scale(kGridCell, host->slot(host->windowCtl(cs->hwndParent)).dpi);
+            const int rows = cs->cy / cell, cols = cs->cx / cell;
             g = new GridData;
-            g->host = static_cast<Win32Host*>(cs->lpCreateParams);
+            g->host = host;
+            g->cell = cell;
             g->id = static_cast<Ctl>(reinterpret_cast<INT_PTR>(cs->hMenu));
             g->rows = rows;
             g->cols = cols;
@@ -712,25 +789,25 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
             HGDIOBJ oldPen = SelectObject(dc, pen);
             HGDIOBJ oldFont = SelectObject(dc, g && g->font ? g->font : GetStockObject(DEFAULT_GUI_FONT));
             const int rows = g ? g->rows : 0, cols = g ? g->cols : 0;
+            const int cell = g ? g->cell : kGridCell;
             for (int c = 0; c <= cols; ++c) {
-                MoveToEx(dc, c * kGridCell, 0, nullptr);
-                LineTo(dc, c * kGridCell, rows * kGridCell + 1);
+                MoveToEx(dc, c * cell, 0, nullptr);
+                LineTo(dc, c * cell, rows * cell + 1);
             }
             for (int r = 0; r <= rows; ++r) {
-                MoveToEx(dc, 0, r * kGridCell, nullptr);
-                LineTo(dc, cols * kGridCell + 1, r * kGridCell);
+                MoveToEx(dc, 0, r * cell, nullptr);
+                LineTo(dc, cols * cell + 1, r * cell);
             }
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
             for (int r = 0; r < rows; ++r) {
                 for (int c = 0; c < cols; ++c) {
                     const std::wstring& t = g->cells[static_cast<size_t>(r * cols + c)];
-                    RECT cell{c * kGridCell + 1, r * kGridCell + 1, (c + 1) * kGridCell,
-                              (r + 1) * kGridCell};
+                    RECT box{c * cell + 1, r * cell + 1, (c + 1) * cell, (r + 1) * cell};
                     if (!t.empty())
-                        DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &cell,
+                        DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &box,
                                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-                    if (GetFocus() == hwnd && r == g->row && c == g->col) DrawFocusRect(dc, &cell);
+                    if (GetFocus() == hwnd && r == g->row && c == g->col) DrawFocusRect(dc, &box);
                 }
             }
             SelectObject(dc, oldFont);
@@ -742,8 +819,9 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_LBUTTONDOWN: {
             if (!g) break;
             SetFocus(hwnd);
-            const int c = static_cast<short>(LOWORD(lp)) / kGridCell;
-            const int r = static_cast<short>(HIWORD(lp)) / kGridCell;
+            const int cell = g->cell;
+            const int c = static_cast<short>(LOWORD(lp)) / cell;
+            const int r = static_cast<short>(HIWORD(lp)) / cell;
             if (r < 0 || c < 0 || r >= g->rows || c >= g->cols) return 0;
             g->row = r;
             g->col = c;

@@ -2,6 +2,8 @@
 // ny::Event, and the clock.
 #include "host/win32/win32_host.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -48,8 +50,9 @@ Win32Host::~Win32Host() {
     for (const CachedFont& f : fonts_) DeleteObject(f.font);
     for (HBRUSH b : backgrounds_)
         if (b) DeleteObject(b);  // system colour brushes ignore this
-    for (HBITMAP b : arrows_)
-        if (b) DeleteObject(b);
+    for (const ScaledFont& f : uiFonts_) DeleteObject(f.font);
+    for (const ScaledArrow& a : arrows_)
+        if (a.bitmap) DeleteObject(a.bitmap);
     if (iconBig_) DestroyIcon(iconBig_);
     if (iconSmall_) DestroyIcon(iconSmall_);
     // The lock handles in held_ stay open: the process ends right after.
@@ -161,6 +164,24 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (LOWORD(lp) == WM_LBUTTONUP) raise(Ev::Tray, w, 1);
             else if (LOWORD(lp) == WM_RBUTTONUP) raise(Ev::Tray, w, 3);
             return 0;
+        case WM_DPICHANGED: {
+            // Take the size the system suggests, then lay the controls out anew.
+            const auto* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            relayout(w, HIWORD(wp));
+            return 0;
+        }
+        case WM_GETMINMAXINFO: {
+            // The design's size, scaled, even where that is more than the
+            // screen: a cut-down window would hide controls.
+            auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+            const WindowDesign& wd = WindowDesignOf(w);
+            const int dpi = slot(w).dpi;
+            mm->ptMaxTrackSize.x = std::max<LONG>(mm->ptMaxTrackSize.x, MulDiv(wd.w, dpi, 96));
+            mm->ptMaxTrackSize.y = std::max<LONG>(mm->ptMaxTrackSize.y, MulDiv(wd.h, dpi, 96));
+            return 0;
+        }
         case WMAPP_LOADED:
             raise(Ev::Loaded, w);
             return 0;

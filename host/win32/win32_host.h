@@ -105,6 +105,7 @@ private:
         // windows only
         bool ready = false;     // Created raised: events may flow
         bool dying = false;     // DestroyWindow under way
+        int dpi = 96;           // the DPI its controls are laid out for
     };
     Slot& slot(Ctl c) { return slots_[static_cast<size_t>(c)]; }
     HWND hwndOf(Ctl c) { return c > Ctl::None && c < Ctl::Count_ ? slot(c).hwnd : nullptr; }
@@ -127,8 +128,12 @@ private:
     void showPage(int page);
     void applyVisibility(Ctl c);
     void forgetWindow(Ctl window);
-    HFONT fontFor(const ControlDesign& d);
-    HBITMAP arrowBitmap(bool pointsLeft);
+    HFONT fontFor(const ControlDesign& d, int dpi);
+    HFONT uiFontFor(int dpi);
+    HBITMAP arrowBitmap(bool pointsLeft, int dpi);
+    // The window moved to a monitor of another DPI: every control again at
+    // its design rectangle and font for the new DPI.
+    void relayout(Ctl window, int dpi);
     LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
 
     // ---- tray and audio (shell.cpp, audio.cpp) ----------------------------
@@ -149,7 +154,17 @@ private:
     HFONT uiFont_ = nullptr;   // the system's message font, for undecorated controls
     std::wstring uiFace_;      // its face, for designed fonts that name none
     HBRUSH backgrounds_[3] = {};  // per window, index = window - MainWindow
-    HBITMAP arrows_[2] = {};
+    struct ScaledFont {
+        int dpi;
+        HFONT font;
+    };
+    std::vector<ScaledFont> uiFonts_;  // the message font at other DPIs
+    struct ScaledArrow {
+        int size;
+        bool left;
+        HBITMAP bitmap;
+    };
+    std::vector<ScaledArrow> arrows_;
     HICON iconBig_ = nullptr;
     HICON iconSmall_ = nullptr;
 

@@ -401,6 +401,21 @@ test_missed_alarms() {
     probe no-box 1000
 }
 
+# At 144 DPI (a 150 % screen) every control stands at 1.5 times its design
+# rectangle, in a prefix of its own so that no other test sees that DPI.
+test_layout_144dpi() {
+    export WINEPREFIX=$dir/prefix
+    "$src/tests/wine/env.sh" clone "$NY_RUN" "$WINEPREFIX"
+    fake_server=1  # its own wineserver, ended with the test
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    start_program
+    probe wait-main 30000
+    local popups=()
+    ls "$src"/pickers/*.cpp >/dev/null 2>&1 && popups=(--popups)
+    probe_may_fail layout --dpi 144 "${popups[@]}"
+    [ "$rc" = 0 ] || fail "controls out of place at 144 DPI"
+}
+
 fn=test_$name
 declare -F "$fn" >/dev/null || { echo "e2e.sh: no test $name" >&2; exit 2; }
 setup_test "$name"

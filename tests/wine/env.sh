@@ -3,7 +3,8 @@
 # (Xvfb), a PulseAudio daemon whose only sink is a null sink named "cap" (what
 # the program plays can be recorded from cap.monitor), and a Wine prefix with
 # CJK font replacements. Everything lives in one run directory, so parallel
-# runs and other users of the machine do not meet.
+# runs and other users of the machine do not meet. NY_SCREEN sets the screen
+# size (default 1024x768).
 #
 #   env.sh start RUN_DIR   sets it all up, writes RUN_DIR/env (to be sourced)
 #   env.sh stop RUN_DIR    ends what start began (only those processes)
@@ -26,7 +27,7 @@ start() {
     local n=90 xpid
     while :; do
         while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${NY_SCREEN:-1024x768}x24" -nolisten tcp >"$run/xvfb.log" 2>&1 &
         xpid=$!
         for _ in $(seq 100); do
             { [ -e "/tmp/.X11-unix/X$n" ] || ! kill -0 $xpid 2>/dev/null; } && break

@@ -410,6 +410,16 @@ bool Measured(ny::Kind k) {
            k != Kind::Window;
 }
 
+// The DPI the program is expected to lay its windows out for: 96 is the
+// design itself, exactly; at any other, every length is the design's times
+// DPI / 96, give or take a pixel of rounding.
+int g_dpi = 96;
+int Scaled(int v) { return MulDiv(v, g_dpi, 96); }
+bool Near(int got, int design) {
+    const int want = Scaled(design);
+    return g_dpi == 96 ? got == want : std::abs(got - want) <= 1;
+}
+
 // Checks every control of one window against its design. Returns the number
 // of mismatches.
 // `at`: where the window's top-left corner belongs on the screen.
@@ -419,9 +429,10 @@ int CheckWindowLayout(ny::Ctl window, HWND hwnd, POINT at) {
     RECT wr;
     GetWindowRect(hwnd, &wr);
     const int ww = wr.right - wr.left, wh = wr.bottom - wr.top;
-    if (ww != wd.w || wh != wd.h || wr.left != at.x || wr.top != at.y) {
+    if (!Near(ww, wd.w) || !Near(wh, wd.h) || wr.left != at.x || wr.top != at.y) {
         Out("BAD window " + std::to_string(int(window)) + " expected " +
-            RectText(at.x, at.y, wd.w, wd.h) + " got " + RectText(wr.left, wr.top, ww, wh));
+            RectText(at.x, at.y, Scaled(wd.w), Scaled(wd.h)) + " got " +
+            RectText(wr.left, wr.top, ww, wh));
         ++bad;
     } else {
         Out("ok window " + std::to_string(int(window)) + " " +
@@ -449,8 +460,9 @@ int CheckWindowLayout(ny::Ctl window, HWND hwnd, POINT at) {
         GetWindowRect(h, &r);
         const int x = r.left - origin.x, y = r.top - origin.y;
         const int w = r.right - r.left, hgt = r.bottom - r.top;
-        if (x != d.x || y != d.y || w != d.w || hgt != d.h) {
-            Out("BAD " + name + " expected " + RectText(d.x, d.y, d.w, d.h) + " got " +
+        if (!Near(x, d.x) || !Near(y, d.y) || !Near(w, d.w) || !Near(hgt, d.h)) {
+            Out("BAD " + name + " expected " +
+                RectText(Scaled(d.x), Scaled(d.y), Scaled(d.w), Scaled(d.h)) + " got " +
                 RectText(x, y, w, hgt));
             ++bad;
         } else {
@@ -469,7 +481,7 @@ HWND FindPopup(DWORD pid, HWND main, ny::Ctl window) {
             continue;
         RECT r;
         GetWindowRect(h, &r);
-        if (r.right - r.left == wd.w && r.bottom - r.top == wd.h) return h;
+        if (Near(r.right - r.left, wd.w) && Near(r.bottom - r.top, wd.h)) return h;
     }
     return nullptr;
 }
@@ -493,7 +505,32 @@ HWND OpenPopup(HWND main, ny::Ctl window, int chars) {
 int CmdLayout(bool popups) {
     HWND main = MainOrDie();
     const ny::WindowDesign& md = ny::WindowDesignOf(ny::Ctl::MainWindow);
-    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main, {md.x, md.y});
+    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main, {Scaled(md.x), Scaled(md.y)});
+    // Placed right is not enough: the system places a program that is not
+    // DPI aware the same, but it draws at 96 DPI, to be stretched and
+    // blurred. What only the program itself sets shows which it is: its
+    // list's column widths and the line height of its fonts.
+    if (HWND list = FindControl(main, ny::Ctl::超级列表框1)) {
+        const int widths[] = {130, 130, 200, 80};
+        for (int c = 0; c < 4; ++c) {
+            const int w = int(SendMessageW(list, LVM_GETCOLUMNWIDTH, WPARAM(c), 0));
+            if (!Near(w, widths[c])) {
+                Out("BAD list column " + std::to_string(c) + " is " + std::to_string(w) +
+                    " wide, not " + std::to_string(Scaled(widths[c])));
+                ++bad;
+            }
+        }
+    }
+    for (const auto& d : ny::ControlDesigns()) {
+        if (d.kind != ny::Kind::Combo || d.window != ny::Ctl::MainWindow) continue;
+        HWND h = FindControl(main, d.id);
+        const int line = h ? int(SendMessageW(h, CB_GETITEMHEIGHT, 0, 0)) : 0;
+        if (line < Scaled(d.fontPx)) {
+            Out("BAD " + std::string(d.name) + " lines are " + std::to_string(line) +
+                " high, less than its " + std::to_string(Scaled(d.fontPx)) + " px font");
+            ++bad;
+        }
+    }
     if (popups) {
         struct P {
             ny::Ctl window;
@@ -1068,7 +1105,7 @@ int CmdWake() {
 
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
-        "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
+        "  wait-main MS | main | layout [--popups] [--dpi N] | box MS | box-ok MS | no-box MS\n"
         "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
         "  tray-menu ITEM | close | minimise | windows | wake\n"
@@ -1082,6 +1119,8 @@ int Usage() {
 
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // "\n", not "\r\n": the scripts read lines
+    // Measures in real pixels, whatever the screen's DPI.
+    SetProcessDPIAware();
     std::vector<std::string> a;
     for (int i = 1; i < argc; ++i) a.push_back(U8(argv[i]));
     if (a.size() >= 2 && a[0] == "--pid") {
@@ -1097,7 +1136,14 @@ int wmain(int argc, wchar_t** argv) {
     auto num = [&](size_t i) { return std::stoi(arg(i)); };
     if (c == "wait-main") return CmdWaitMain(num(1));
     if (c == "main") return CmdMain();
-    if (c == "layout") return CmdLayout(a.size() > 1 && a[1] == "--popups");
+    if (c == "layout") {
+        bool popups = false;
+        for (size_t i = 1; i < a.size(); ++i) {
+            if (a[i] == "--popups") popups = true;
+            if (a[i] == "--dpi" && i + 1 < a.size()) g_dpi = std::stoi(a[++i]);
+        }
+        return CmdLayout(popups);
+    }
     if (c == "box") return CmdBox(num(1), false);
     if (c == "box-ok") return CmdBox(num(1), true);
     if (c == "no-box") return CmdNoBox(num(1));

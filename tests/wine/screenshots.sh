@@ -2,16 +2,25 @@
 # Screenshots of both tabs for the README, taken of the real program under
 # Wine (inside a Wine desktop window, so that the title bar is drawn too).
 #
-#   screenshots.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR
+#   screenshots.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR [DPI]
 #
 # or `cmake --build --preset windows --target ny_screenshots`. Writes
-# OUT_DIR/screenshot-alarms.png and OUT_DIR/screenshot-countdown.png.
+# OUT_DIR/screenshot-alarms.png and OUT_DIR/screenshot-countdown.png; with a
+# DPI other than 96, a screen of that many dots per inch and -DPIdpi in the names.
 set -euo pipefail
 
 NY_EXE=$(realpath "${1:?program}")
 NY_PROBE=$(realpath "${2:?probe}")
 NY_TONE=$(realpath "${3:?alarm.mp3}")
 outdir=$(realpath -m "${4:?output directory}")
+dpi=${5:-96}
+suffix=
+if [ "$dpi" != 96 ]; then
+    suffix=-${dpi}dpi
+    # Room for the window at that DPI, as such a screen has.
+    NY_SCREEN=$(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 ))
+    export NY_SCREEN
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 export NY_EXE NY_PROBE NY_TONE
 NY_RUN=$(mktemp -d /tmp/ny-shots.XXXXXX)
@@ -35,6 +44,10 @@ finish() {
 trap finish EXIT
 
 use_desktop
+if [ "$dpi" != 96 ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$NY_SCREEN" /f >/dev/null 2>&1
+fi
 wineserver -w
 # Where a user would keep it: C:\Ny闹钟.
 mkdir -p "$WINEPREFIX/drive_c/Ny闹钟"
@@ -64,11 +77,11 @@ shot() {  # file
     log "wrote $1"
 }
 
-shot "$outdir/screenshot-alarms.png"
+shot "$outdir/screenshot-alarms$suffix.png"
 probe tab 1
 probe pick 组合框_分 25
 probe settext 编辑框_倒计时闹钟提示信息 "茶泡好了"
 probe click 按钮_倒计时开始
 sleep 2
-shot "$outdir/screenshot-countdown.png"
+shot "$outdir/screenshot-countdown$suffix.png"
 probe click 按钮_倒计时开始
