@@ -166,9 +166,9 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_DPICHANGED: {
             // Take the size the system suggests, then lay the controls out anew.
-            const auto* r = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            if (const auto* r = reinterpret_cast<const RECT*>(lp))
+                SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left,
+                             r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
             relayout(w, HIWORD(wp));
             return 0;
         }

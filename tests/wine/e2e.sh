@@ -416,6 +416,20 @@ test_layout_144dpi() {
     [ "$rc" = 0 ] || fail "controls out of place at 144 DPI"
 }
 
+# Moved to a monitor of another DPI (the message the system sends then), the
+# window lays itself out for it, and back at 96 DPI exactly as designed.
+# 108 DPI: the window still fits the test's screen.
+test_dpi_change() {
+    start_program
+    probe wait-main 20000
+    probe dpi-changed 108
+    probe_may_fail layout --dpi 108 --anywhere
+    [ "$rc" = 0 ] || fail "controls out of place after a change to 108 DPI"
+    probe dpi-changed 96
+    probe_may_fail layout --anywhere
+    [ "$rc" = 0 ] || fail "controls out of place after changing back to 96 DPI"
+}
+
 fn=test_$name
 declare -F "$fn" >/dev/null || { echo "e2e.sh: no test $name" >&2; exit 2; }
 setup_test "$name"

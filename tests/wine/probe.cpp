@@ -502,10 +502,16 @@ HWND OpenPopup(HWND main, ny::Ctl window, int chars) {
     return popup;
 }
 
-int CmdLayout(bool popups) {
+int CmdLayout(bool popups, bool anywhere) {
     HWND main = MainOrDie();
     const ny::WindowDesign& md = ny::WindowDesignOf(ny::Ctl::MainWindow);
-    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main, {Scaled(md.x), Scaled(md.y)});
+    POINT at{Scaled(md.x), Scaled(md.y)};
+    if (anywhere) {  // moved by the user or the system: only its size counts
+        RECT r;
+        GetWindowRect(main, &r);
+        at = {r.left, r.top};
+    }
+    int bad = CheckWindowLayout(ny::Ctl::MainWindow, main, at);
     // Placed right is not enough: the system places a program that is not
     // DPI aware the same, but it draws at 96 DPI, to be stretched and
     // blurred. What only the program itself sets shows which it is: its
@@ -1072,6 +1078,25 @@ int CmdBoxReturn(bool urgent) {
     return 0;
 }
 
+// Tells the main window, as the system does when it is dragged to another
+// monitor, that its DPI is now `dpi`. The system's suggested rectangle is a
+// pointer that does not cross processes, so none is sent: the probe sizes
+// the window itself, as the system would have suggested.
+int CmdDpiChanged(int dpi) {
+    HWND main = MainOrDie();
+    const ny::WindowDesign& wd = ny::WindowDesignOf(ny::Ctl::MainWindow);
+    DWORD_PTR res = 0;
+    if (!SendMessageTimeoutW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_NORMAL, 5000,
+                             &res)) {
+        Out("BAD no answer");
+        return 1;
+    }
+    SetWindowPos(main, nullptr, 0, 0, MulDiv(wd.w, dpi, 96), MulDiv(wd.h, dpi, 96),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Out("dpi changed");
+    return 0;
+}
+
 // When the program's wake timer is due: it is named after the process.
 // NtQueryTimer gives the time left; a timer that is not armed reports none.
 int CmdWake() {
@@ -1105,10 +1130,10 @@ int CmdWake() {
 
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
-        "  wait-main MS | main | layout [--popups] [--dpi N] | box MS | box-ok MS | no-box MS\n"
+        "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS | no-box MS\n"
         "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
-        "  tray-menu ITEM | close | minimise | windows | wake\n"
+        "  tray-menu ITEM | close | minimise | windows | wake | dpi-changed DPI\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
@@ -1137,12 +1162,13 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "wait-main") return CmdWaitMain(num(1));
     if (c == "main") return CmdMain();
     if (c == "layout") {
-        bool popups = false;
+        bool popups = false, anywhere = false;
         for (size_t i = 1; i < a.size(); ++i) {
             if (a[i] == "--popups") popups = true;
+            if (a[i] == "--anywhere") anywhere = true;
             if (a[i] == "--dpi" && i + 1 < a.size()) g_dpi = std::stoi(a[++i]);
         }
-        return CmdLayout(popups);
+        return CmdLayout(popups, anywhere);
     }
     if (c == "box") return CmdBox(num(1), false);
     if (c == "box-ok") return CmdBox(num(1), true);
@@ -1162,6 +1188,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "minimise") return CmdMinimise();
     if (c == "windows") return CmdWindows();
     if (c == "wake") return CmdWake();
+    if (c == "dpi-changed") return CmdDpiChanged(num(1));
     if (c == "ping") return CmdPing(num(1), num(2));
     if (c == "attrs") return CmdAttrs(arg(1));
     if (c == "play") {
