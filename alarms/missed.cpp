@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "alarms/check.h"
+#include "alarms/wake.h"
 #include "host/text.h"
 #include "host/texts.h"
 #include "store/alarmstore.h"
@@ -25,7 +26,7 @@ void NotifyMissedAlarms(App& app) {
     // A row of the start-up minute itself is the alarm check's to ring.
     auto isMissed = [&](int r) {
         const std::string a = LeftChars(host.listCell(list, r, 0), 16);
-        return IsMinuteText(a) && a < start && host.listCell(list, r, 3) == txt::kNotRung;
+        return a < start && MinuteStart(a) && host.listCell(list, r, 3) == txt::kNotRung;
     };
     std::vector<int> missed;
     for (int r = 0, n = host.listRowCount(list); r < n; ++r)

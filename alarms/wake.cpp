@@ -9,6 +9,11 @@
 
 namespace ny {
 
+std::optional<LocalTime> MinuteStart(std::string_view minuteText) {
+    if (!IsMinuteText(minuteText)) return std::nullopt;
+    return ParseDateTime(std::string(minuteText) + ":00");  // 2026-02-30 never comes
+}
+
 std::optional<LocalTime> NextWakeMinute(Host& host) {
     // Minute texts of one fixed shape order as their times do.
     const std::string current = LeftChars(ShortTimeText(host.now()), 16);
@@ -18,12 +23,10 @@ std::optional<LocalTime> NextWakeMinute(Host& host) {
     for (int r = 0; r < n; ++r) {
         const std::string a = LeftChars(host.listCell(list, r, 0), 16);
         if (!(a > current) || (!best.empty() && !(a < best))) continue;
-        if (!IsMinuteText(a) || host.listCell(list, r, 3) != txt::kNotRung) continue;
-        if (!ParseDateTime(a + ":00")) continue;  // 2026-02-30 never comes
+        if (!MinuteStart(a) || host.listCell(list, r, 3) != txt::kNotRung) continue;
         best = a;
     }
-    if (best.empty()) return std::nullopt;
-    return ParseDateTime(best + ":00");
+    return MinuteStart(best);
 }
 
 void RearmWakeTimer(App& app) { app.host.armWakeTimer(NextWakeMinute(app.host)); }

@@ -52,8 +52,8 @@ TEST_F(Missed, OneNoticeListingTheRowsBeforeTheStartMinute) {
         {"none", 0, {}, false, true, ""},
         {"one", 1, {}, false, true, "程序没有运行时错过了 1 个闹钟：\n2026-03-07 07:00  闹钟 0"},
         {"twelve: ten lines and the rest counted", 12, {}, false, false, twelve},
-        {"malformed minutes are not alarms",
-         1, {"2026-3-7 07:30", "07:30", "", "2026-03-07 7:30"}, false, false,
+        {"malformed or impossible minutes are not alarms",
+         1, {"2026-3-7 07:30", "07:30", "", "2026-03-07 7:30", "2026-02-30 07:30"}, false, false,
          "程序没有运行时错过了 1 个闹钟：\n2026-03-07 07:00  闹钟 0"},
         {"the start minute is left to the check", 0, {}, true, false, ""},
     };
