@@ -40,7 +40,12 @@ int Win32Host::messageBox(std::string_view text, int style,
     HWND main = hwndOf(Ctl::MainWindow);
     HWND owner = main && IsWindowVisible(main) ? main : nullptr;
     UINT type = static_cast<UINT>(style);
-    if (urgent) type |= MB_TOPMOST | MB_SETFOREGROUND;
+    if (urgent) {
+        type |= MB_TOPMOST | MB_SETFOREGROUND;
+        // Woken by the wake timer, the computer would sleep again unattended
+        // and leave the screen dark: a ringing alarm counts as use.
+        SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    }
     const std::wstring body = ToWstr(text);
     const std::wstring title = ToWstr(caption ? *caption : kProgramName);
     // Timers keep ticking inside the box's own message loop.
