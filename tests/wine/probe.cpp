@@ -375,6 +375,16 @@ public:
     void setHiddenArchive(const std::string&) override {}
     bool holdExclusive(const std::string&) override { return false; }
     void exitProcess(int code) override { std::exit(code); }
+    int gridRowCount(ny::Ctl) override { return 0; }
+    int gridColCount(ny::Ctl) override { return 0; }
+    void gridClear(ny::Ctl) override {}
+    void gridSetCell(ny::Ctl, int, int, std::string_view) override {}
+    std::string gridCell(ny::Ctl, int, int) override { return {}; }
+    int gridCurrentRow(ny::Ctl) override { return 0; }
+    int gridCurrentCol(ny::Ctl) override { return 0; }
+    ny::LocalTime monthCalDate(ny::Ctl) override { return {}; }
+    void setMonthCalDate(ny::Ctl, const ny::LocalTime&) override {}
+    ny::Rect workArea(ny::Ctl) override { return {}; }
 
 private:
     std::map<std::string, std::string> pending_;
