@@ -130,7 +130,7 @@ TEST_F(Pickers, PopupFitsTheWorkArea) {
 
 TEST_F(Pickers, NearTheScreenCornerThePopupOpensAboveAndInside) {
     host().screenWork = {0, 0, 1024, 738};
-    host().moveWindow(Ctl::MainWindow, 1024 - 300, 738 - 200);
+    host().moveWindow(Ctl::MainWindow, 1024 - 500, 738 - 200);
     const Rect f = host().windowRect(Ctl::编辑框1);
     ASSERT_GT(f.bottom + 166, 738);  // below it would not fit
     for (auto [caret, popup] : {std::pair{15, Ctl::TimePickerWindow}, {3, Ctl::CalendarWindow}}) {
