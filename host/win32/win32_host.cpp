@@ -141,7 +141,18 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             raise(Ev::SizeChanged, w);
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wp) == WA_INACTIVE) raise(Ev::Deactivated, w);
+            if (LOWORD(wp) == WA_INACTIVE) {
+                raise(Ev::Deactivated, w);
+            } else if (w != Ctl::MainWindow) {
+                // A popup's keys go to its calendar or grid, so that the
+                // arrow keys move through days or fields at once.
+                for (const ControlDesign& d : ControlDesigns())
+                    if (d.window == w && (d.kind == Kind::MonthCal || d.kind == Kind::Grid) &&
+                        hwndOf(d.id)) {
+                        SetFocus(hwndOf(d.id));
+                        return 0;
+                    }
+            }
             break;
         case WM_KEYDOWN:
             raise(Ev::KeyDown, w, static_cast<int>(wp));

@@ -268,16 +268,30 @@ RECT TabItemRect(HWND tab, int index) {
 
 // ---- real input -----------------------------------------------------------
 
+// The pointer is moved by the same input stream as the press, so the press
+// cannot land where the pointer was before (SetCursorPos alone may not have
+// taken effect yet under Wine).
 void MouseClick(int x, int y, bool right = false) {
-    SetCursorPos(x, y);
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((x * 65536LL + cx / 2) / cx);
+    in.mi.dy = LONG((y * 65536LL + cy / 2) / cy);
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dwFlags = at;
+    SendInput(1, &in, sizeof in);
+    for (int i = 0; i < 25; ++i) {
+        POINT p;
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y) break;
+        std::this_thread::sleep_for(20ms);
+    }
     std::this_thread::sleep_for(30ms);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &in[0], sizeof(INPUT));
+    in.mi.dwFlags = at | (right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    SendInput(1, &in, sizeof in);
     std::this_thread::sleep_for(30ms);
-    SendInput(1, &in[1], sizeof(INPUT));
+    in.mi.dwFlags = at | (right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    SendInput(1, &in, sizeof in);
     std::this_thread::sleep_for(30ms);
 }
 
@@ -1040,31 +1054,6 @@ int CmdBoxReturn(bool urgent) {
 
 // ---- the date and time popups ------------------------------------------------
 
-// A left click at a screen point with real input, the pointer moved there
-// by the same input stream first, so the press cannot land where the
-// pointer was before.
-void ClickAt(int x, int y) {
-    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = LONG((x * 65536LL + cx / 2) / cx);
-    in.mi.dy = LONG((y * 65536LL + cy / 2) / cy);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-    WaitFor(500, [&] {
-        POINT p;
-        GetCursorPos(&p);
-        return p.x == x && p.y == y;
-    });
-    std::this_thread::sleep_for(30ms);
-    in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-    std::this_thread::sleep_for(30ms);
-    in.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-    std::this_thread::sleep_for(30ms);
-}
-
 const ny::Ctl kPopups[] = {ny::Ctl::CalendarWindow, ny::Ctl::TimePickerWindow};
 
 std::string RectOf(HWND h) {
@@ -1132,7 +1121,7 @@ int CmdEntryClick(int chars) {
     ny::Ctl which;
     int count = 0;
     HWND before = OpenPopupWindow(main, &which, &count);
-    ClickAt(p.x, p.y);
+    MouseClick(p.x, p.y);
     WaitFor(3000, [&] {
         HWND now = OpenPopupWindow(main, &which, &count);
         return now && now != before;
@@ -1168,7 +1157,7 @@ int CmdGridClick(int value) {
     const int cols = d->w / 24;
     POINT pt{value % cols * 24 + 12, value / cols * 24 + 12};
     ClientToScreen(grid, &pt);
-    ClickAt(pt.x, pt.y);
+    MouseClick(pt.x, pt.y);
     return AfterPopupClick(p);
 }
 
@@ -1184,7 +1173,7 @@ int CmdPress(const std::string& name) {
     HWND h = FindControl(window, d->id);
     RECT r{};
     GetWindowRect(h, &r);
-    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     std::this_thread::sleep_for(150ms);
     return ReportPopup(main);
 }
@@ -1244,7 +1233,8 @@ int CmdCalDay(const std::string& date) {
             ht.pt = {px, py};
             r.put(&ht, sizeof ht);
             const LRESULT hit = SendMessageW(cal, MCM_HITTEST, 0, LPARAM(r.at()));
-            if (hit != LRESULT(MCHT_CALENDARDATE)) continue;
+            // Days of this month, and the greyed ones of the months beside it.
+            if ((hit & MCHT_CALENDARDATE) != MCHT_CALENDARDATE || (hit & 0xFF) != 1) continue;
             r.get(&ht, sizeof ht);
             if (ht.st.wYear == y && ht.st.wMonth == m && ht.st.wDay == d) sx += px, sy += py, ++n;
         }
@@ -1255,7 +1245,7 @@ int CmdCalDay(const std::string& date) {
     POINT pt{int(sx / n), int(sy / n)};
     ClientToScreen(cal, &pt);
     Out("day_at=" + std::to_string(pt.x) + " " + std::to_string(pt.y));
-    ClickAt(pt.x, pt.y);
+    MouseClick(pt.x, pt.y);
     return AfterPopupClick(popup);
 }
 
