@@ -155,6 +155,7 @@ test_time_picker() {
     expect_popup none "$day 23:59:59"
     probe entry-click 12
     expect_popup timepicker "$day 23:59:59" 小时
+    expect_below_field
     probe keys 0 9
     expect_popup timepicker "$day 09:59:59" 小时
     [ "$(val caret)" = 11 ] || fail "after typing the caret is at $(val caret), not 11"
@@ -178,6 +179,7 @@ test_time_picker() {
     expect_popup calendar "$day 09:45:00"
     probe entry-click 17
     expect_popup timepicker "$day 09:45:00" 秒钟
+    expect_below_field
     probe keys esc
     expect_popup none "$day 09:45:00"
     probe list
