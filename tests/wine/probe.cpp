@@ -1075,9 +1075,19 @@ HWND OpenPopupWindow(HWND main, ny::Ctl* which, int* count) {
     return found;
 }
 
+// Until the program has handled the input sent to it (or 3 s have passed):
+// a busy machine may take longer than any fixed pause.
+void Settle(HWND main) {
+    if (HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, PidOf(main))) {
+        WaitForInputIdle(p, 3000);
+        CloseHandle(p);
+    }
+}
+
 // What is open: which popup, where, the entry field's place and the screen's
 // work area, the unit label of the time grid, the entry's text and caret.
 int ReportPopup(HWND main) {
+    Settle(main);
     ny::Ctl which = ny::Ctl::None;
     int count = 0;
     HWND p = OpenPopupWindow(main, &which, &count);
