@@ -5,8 +5,9 @@
 #   screenshots.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR [DPI]
 #
 # or `cmake --build --preset windows --target ny_screenshots`. Writes
-# OUT_DIR/screenshot-alarms.png and OUT_DIR/screenshot-countdown.png; with a
-# DPI other than 96, a screen of that many dots per inch and -DPIdpi in the names.
+# OUT_DIR/screenshot-alarms.png, screenshot-timepicker.png,
+# screenshot-calendar.png and screenshot-countdown.png; with a DPI other than
+# 96, a screen of that many dots per inch and -DPIdpi in the names.
 set -euo pipefail
 
 NY_EXE=$(realpath "${1:?program}")
@@ -78,6 +79,13 @@ shot() {  # file
 }
 
 shot "$outdir/screenshot-alarms$suffix.png"
+# Both popups, opened by real clicks in the entry field.
+probe entry-click 15
+shot "$outdir/screenshot-timepicker$suffix.png"
+probe keys esc
+probe entry-click 3
+shot "$outdir/screenshot-calendar$suffix.png"
+probe keys esc
 probe tab 1
 probe pick 组合框_分 25
 probe settext 编辑框_倒计时闹钟提示信息 "茶泡好了"
