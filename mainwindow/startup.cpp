@@ -14,7 +14,7 @@ namespace {
 // gives way before it touches anything. Returns false when this copy must end.
 bool TakeInstanceLock(Host& host) {
     const std::string path = host.programDir() + "\\ny.yz";
-    if (host.fileExists(path)) return host.holdExclusive(path);
+    if (host.fileExists(path)) return host.holdExclusive(path).ok;
     host.writeFile(path, std::string_view("\0", 1));
     host.setHiddenArchive(path);
     host.holdExclusive(path);

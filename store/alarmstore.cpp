@@ -73,7 +73,7 @@ void ReplaceDamaged(App& app, const std::string& path, const std::string& why) {
     const std::string head =
         "闹钟数据文件 " + path + " 已损坏或不是本程序的文件（" + why + "）。";
     const std::string aside = AsidePath(app.host, path);
-    if (IoResult m = app.host.moveFile(path, aside); !m.ok) {
+    if (IoResult m = app.host.renameFile(path, aside, false); !m.ok) {
         Tell(app, head + "无法把它改名为 " + aside + "：" + m.reason +
                       "。文件保持原样，这次不显示已保存的闹钟。");
         return;

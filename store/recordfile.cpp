@@ -3,6 +3,7 @@
 #include <array>
 #include <set>
 
+#include "store/filereplace.h"
 #include "store/gb18030.h"
 
 namespace ny {
@@ -170,13 +171,13 @@ IoResult RecordFile::create(const std::string& path, std::span<const FieldDef> f
             return {false, "字段定义无效：" + f.name};
     }
     if (fields.size() > 0xFFFF) return {false, "字段太多"};
-    return host_.replaceFile(path, Serialize(fields, {}));
+    return ReplaceWholeFile(fs_, path, Serialize(fields, {}), true);
 }
 
 OpenResult RecordFile::open(const std::string& path) {
     close();
     std::string reason;
-    auto bytes = host_.readFile(path, &reason);
+    auto bytes = fs_.readFile(path, &reason);
     if (!bytes) return Fail(OpenStatus::Unreadable, reason);
     Parsed p;
     OpenResult r = Parse(*bytes, p);
@@ -239,7 +240,7 @@ IoResult RecordFile::commit(std::vector<Record> records, int pos) {
     std::vector<std::pair<bool, const std::vector<std::string>*>> view;
     view.reserve(records.size());
     for (const auto& r : records) view.emplace_back(r.deleted, &r.values);
-    IoResult w = host_.replaceFile(path_, Serialize(fields_, view));
+    IoResult w = ReplaceWholeFile(fs_, path_, Serialize(fields_, view));
     if (w.ok) {
         records_ = std::move(records);
         pos_ = pos;
