@@ -286,6 +286,15 @@ IoResult RecordFile::purge() {
     return commit(std::move(next), 1);
 }
 
+IoResult RecordFile::removeCurrent() {
+    if (IoResult c = checkCurrent(); !c.ok) return c;
+    std::vector<Record> next;
+    next.reserve(records_.size());
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (!records_[i].deleted && i != size_t(pos_ - 1)) next.push_back(records_[i]);
+    return commit(std::move(next), 1);
+}
+
 IoResult RecordFile::deleteAll() {
     if (!open_) return {false, "文件未打开"};
     return commit({}, 1);

@@ -92,6 +92,9 @@ public:
     // Removes the records marked deleted; the rest are renumbered from 1 in
     // their order, and the current record is 1.
     IoResult purge();
+    // Removes the current record, and with it any marked deleted, in one
+    // write; the rest are renumbered and the current record is 1.
+    IoResult removeCurrent();
     // Removes every record; the fields stay.
     IoResult deleteAll();
 

@@ -65,9 +65,11 @@ protected:
             if (b.text.find("ny.edb") != std::string::npos) ++n;
         return n;
     }
+    // The store itself found damaged (a half-written temporary file left by
+    // a crash is set aside as it should be: that is no damage).
     bool damagedBoxShown() {
         for (const auto& b : host().boxes)
-            if (b.text.find("已损坏") != std::string::npos) return true;
+            if (b.text.find("ny.edb 已损坏") != std::string::npos) return true;
         return false;
     }
 
@@ -170,7 +172,10 @@ protected:
                 // The process is gone; it starts again as the user would.
                 restartClean();
                 auto file = fileNow(&note);
-                if (!file || damagedBoxShown()) damaged = true;
+                if (!file || damagedBoxShown()) {
+                    damaged = true;
+                    note = s.name + ": " + note + (host().boxes.empty() ? "" : " [told: " + host().boxes.back().text + "]");
+                }
                 else if (*file != before && *file != after) {
                     lost = true;
                     note = s.name + ": " + Show(*file) + " is neither " + Show(before) + " nor " + Show(after);
@@ -194,7 +199,10 @@ protected:
                 lost = true;
                 note = s.name + ": file " + Show(*file) + toldText;
             }
-            if (!apart && listNow() != *file) {
+            // A start that could not read the store leaves the list empty and
+            // says so; the list is filled as soon as the store can be read.
+            const bool knownApart = told && !app().alarmListLoaded;
+            if (!apart && !knownApart && listNow() != *file) {
                 apart = true;
                 if (note.empty()) note = s.name + ": list " + Show(listNow()) + " file " + Show(*file) + toldText;
             }
