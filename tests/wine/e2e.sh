@@ -229,6 +229,15 @@ test_list_menu_delete() {
     expect_line "record 2: .*\|三\|未响" "record 2"
 }
 
+# A long prompt pasted into either prompt box is kept whole, well past the
+# 30,000 characters an edit box takes by default.
+test_long_prompt() {
+    start_program
+    probe wait-main 20000
+    probe paste 闹钟提示信息输入 40000 || fail "the alarm prompt box kept $(val length) of 40000 characters"
+    probe paste 编辑框_倒计时闹钟提示信息 40000 || fail "the countdown prompt box kept $(val length) of 40000 characters"
+}
+
 test_tray() {
     start_program
     probe wait-main 20000

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <map>
@@ -642,6 +643,30 @@ int CmdSetText(const std::string& name, const std::string& text) {
     return U8(WindowText(h)) == text ? 0 : 1;
 }
 
+// Pastes `n` characters into a control as a user would (clipboard, then
+// WM_PASTE, which keeps to the control's text limit) and tells how many it
+// holds afterwards.
+int CmdPaste(const std::string& name, int n) {
+    HWND h = ControlOrDie(name);
+    std::wstring text;
+    for (int i = 0; i < n; ++i) text += i % 100 == 99 ? L'|' : L'闹';
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    if (!OpenClipboard(nullptr)) {
+        Out("BAD clipboard");
+        return 1;
+    }
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+    SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(h, WM_PASTE, 0, 0);
+    const LRESULT got = SendMessageW(h, WM_GETTEXTLENGTH, 0, 0);
+    Out("length=" + std::to_string(got));
+    return got == n ? 0 : 1;
+}
+
 int CmdText(const std::string& name) {
     Out("text=" + OneLine(U8(WindowText(ControlOrDie(name)))));
     return 0;
@@ -997,7 +1022,8 @@ int CmdBoxReturn(bool urgent) {
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
-        "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
+        "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | paste NAME N\n"
+        "  state NAME | tab INDEX\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
         "  tray-menu ITEM | close | minimise | windows\n"
         "  ping MS BOXES\n"
@@ -1033,6 +1059,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "pick") return CmdPick(arg(1), num(2));
     if (c == "settext") return CmdSetText(arg(1), arg(2));
     if (c == "text") return CmdText(arg(1));
+    if (c == "paste") return CmdPaste(arg(1), num(2));
     if (c == "state") return CmdState(arg(1));
     if (c == "tab") return CmdTab(num(1));
     if (c == "list") return CmdList();
