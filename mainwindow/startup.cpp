@@ -14,11 +14,12 @@ namespace {
 // gives way before it touches anything. Returns false when this copy must end.
 bool TakeInstanceLock(Host& host) {
     const std::string path = host.programDir() + "\\ny.yz";
+    IoResult held;
     if (host.probeFile(path).failure == IoFailure::NotFound) {
-        if (IoResult w = host.writeFile(path, std::string_view("\0", 1)); w.ok)
-            host.setHiddenArchive(path);
+        held = host.writeFile(path, std::string_view("\0", 1));
+        if (held.ok) host.setHiddenArchive(path);
     }
-    const IoResult held = host.holdExclusive(path);
+    if (held.ok) held = host.holdExclusive(path);
     if (held.ok) return true;
     // Only another holder means another copy runs. Anything else (a read-only
     // folder, a full disk) must not stop the alarm clock: it runs unguarded.

@@ -120,16 +120,31 @@ TEST_F(StoreFaults, AStoreUnreadableAtStartIsReadAgainByTheNextCheck) {
 }
 
 TEST_F(StoreFaults, ALockFileThatFailsForAnotherReasonIsToldAndTheProgramRunsOn) {
-    fs::create_directory(path("ny.yz"));  // opens, but not as a file
-    start(At(2026, 12, 10, 8, 0, 0));
-    EXPECT_FALSE(host().ended());
-    ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].style, kMbExclamation);
-    EXPECT_NE(host().boxes[0].text.find(dir() + "\\ny.yz"), std::string::npos) << host().boxes[0].text;
-    EXPECT_NE(host().boxes[0].text.find("Is a directory"), std::string::npos) << host().boxes[0].text;
-    EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 4u);
-    add("2026-12-10 09:00:00", "照常");
-    EXPECT_EQ(storedPrompts(), std::vector<std::string>{"照常"});
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        const char* reason;
+    } cases[] = {
+        {"cannot be opened", [this] { fs::create_directory(path("ny.yz")); }, "Is a directory"},
+        {"cannot be written", [this] { beforeStart = [this] { host().failWrites = "拒绝访问。"; }; }, "拒绝访问"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& e : fs::directory_iterator(dir()))
+            if (e.path().filename() != "alarm.mp3") fs::remove_all(e.path());
+        c.make();
+        start(At(2026, 12, 10, 8, 0, 0));
+        beforeStart = nullptr;
+        host().failWrites.reset();
+        EXPECT_FALSE(host().ended());
+        ASSERT_GE(host().boxes.size(), 1u);
+        EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+        EXPECT_NE(host().boxes[0].text.find(dir() + "\\ny.yz"), std::string::npos) << host().boxes[0].text;
+        EXPECT_NE(host().boxes[0].text.find(c.reason), std::string::npos) << host().boxes[0].text;
+        EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 4u);
+        add("2026-12-10 09:00:00", "照常");
+        EXPECT_EQ(storedPrompts(), std::vector<std::string>{"照常"});
+    }
 }
 
 // The replace is create, write, flush, close, rename: a sharing failure of
