@@ -138,11 +138,12 @@ protected:
         const std::vector<Step> steps = run();
         Alarms model;
         int64_t opsBefore = 0;  // operations of hosts already ended
-        bool damaged = false, lost = false, apart = false;
+        bool damaged = false, lost = false, apart = false, fired = false;
         std::string note;
         for (const Step& s : steps) {
             const bool restarts = s.name == "start" || s.name == "restart";
-            if (restarts && hasHost()) opsBefore += host().fileOps;
+            // (The host left from the previous run is not this run's.)
+            if (s.name == "restart") opsBefore += host().fileOps;
             // The fault sits at operation n of the whole run; each start is a
             // new host counting from 1.
             auto arm = [&] {
@@ -153,7 +154,7 @@ protected:
                 if (mode == Mode::Crash) host().crashAt = local;
                 else host().failAt = local;
             };
-            const int boxesBefore = restarts || !hasHost() ? 0 : storeBoxes();
+            const int boxesBefore = restarts ? 0 : storeBoxes();
             const Alarms before = model;
             Alarms after = model;
             s.apply(after);
@@ -168,6 +169,7 @@ protected:
             } catch (const SimCrash&) {
                 crashed = true;
             }
+            fired = fired || (n > opsBefore && n <= opsBefore + host().fileOps) || crashed;
             if (crashed) {
                 // The process is gone; it starts again as the user would.
                 restartClean();
@@ -210,7 +212,7 @@ protected:
         }
         const int64_t total = opsBefore + host().fileOps;
         if (n != 0) {
-            ++fig.points;
+            fig.points += fired;
             fig.damaged += damaged;
             fig.silentLosses += lost;
             fig.listApart += apart;
@@ -219,8 +221,6 @@ protected:
         }
         return total;
     }
-
-    bool hasHost() { return hostOrNull() != nullptr; }
 
     void startArmed(const Step& s, const std::function<void()>& arm) {
         // The fault must be armed before the start's own file operations: the

@@ -50,7 +50,6 @@ protected:
     }
 
     SimHost& host() { return *host_; }
-    SimHost* hostOrNull() { return host_.get(); }
     // Runs on each new host just before the program starts on it.
     std::function<void()> beforeStart;
     App& app() { return *app_; }
