@@ -23,7 +23,7 @@ std::string TextOf(const StoreResult& r) {
         case StoreStatus::WriteFailed:
             return "无法保存闹钟数据文件 " + r.file + "：" + r.reason + "。这次的更改没有保存。";
         case StoreStatus::CreateFailed:
-            return "无法创建闹钟数据文件 " + r.file + "：" + r.reason;
+            return "无法创建闹钟数据文件 " + r.file + "：" + r.reason + "。";
         case StoreStatus::ProbeFailed:
             return "无法确定闹钟数据文件 " + r.file + " 是否存在：" + r.reason + kKeptAsIs;
         case StoreStatus::LoadUnreadable:
@@ -32,7 +32,7 @@ std::string TextOf(const StoreResult& r) {
             return Damaged(r) + "原文件已改名保存为 " + r.aside + "，并已新建一个空的闹钟数据文件。";
         case StoreStatus::SetAsideCreateFailed:
             return Damaged(r) + "原文件已改名保存为 " + r.aside + "，但无法新建闹钟数据文件：" +
-                   r.detail;
+                   r.detail + "。";
         case StoreStatus::SetAsideFailed:
             return Damaged(r) + "无法把它改名为 " + r.aside + "：" + r.detail + kKeptAsIs;
         case StoreStatus::TempAdopted:

@@ -15,7 +15,10 @@ std::string SystemReason(DWORD error) {
     wchar_t buf[512];
     DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              error, 0, buf, 512, nullptr);
-    while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) --n;
+    // Without its closing full stop: the reason goes inside our own sentence.
+    while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ' ||
+                     buf[n - 1] == L'.' || buf[n - 1] == L'\x3002'))
+        --n;
     if (n == 0) return "系统错误 " + std::to_string(error);
     return ToUtf8(std::wstring_view(buf, n));
 }
