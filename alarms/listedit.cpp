@@ -18,7 +18,12 @@ void OnDeleteChosen(App& app) {
 void OnClearClicked(App& app) {
     Host& host = app.host;
     if (host.messageBox("确定清空全部闹钟数据吗？", kMbOkCancel, "提示") != 0) return;
-    if (!AlarmListReady(app)) return;
+    // A list that start-up could not fill is filled now, but not cleared
+    // unseen: the user looks at what "全部" is and may clear again.
+    if (!app.alarmListLoaded) {
+        AlarmListReady(app);
+        return;
+    }
     if (StoreDone(host, StoreOf(host).clear())) host.listDeleteAll(Ctl::超级列表框1);
 }
 

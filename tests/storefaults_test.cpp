@@ -104,19 +104,39 @@ TEST_F(StoreFaults, StartUpTellsAbsentFromUnreadableAndRecoversTheTemporaryFile)
 }
 
 // When start-up could not read the store, the list is filled as soon as it
-// can be: at the next check, so that its alarms still ring.
-TEST_F(StoreFaults, AStoreUnreadableAtStartIsReadAgainByTheNextCheck) {
-    makeStore("ny.edb", {"九点"});
-    fs::rename(path("ny.edb"), path("aside"));
-    fs::create_directory(path("ny.edb"));
-    start(At(2026, 12, 10, 8, 58, 30));
-    EXPECT_EQ(rows(), 0);
-    fs::remove(path("ny.edb"));
-    fs::rename(path("aside"), path("ny.edb"));
-    host().advanceTo(At(2026, 12, 10, 9, 0, 30));
-    EXPECT_EQ(prompts(), std::vector<std::string>{"九点"});
-    EXPECT_EQ(boxTexts().back(), "九点");
-    EXPECT_EQ(storedPrompts(), std::vector<std::string>{"九点"});
+// can be: by the next check (so that its alarms still ring), or by the
+// user's next change, which then works on what the file holds. A clear only
+// fills the list: nothing is cleared unseen.
+TEST_F(StoreFaults, AStoreUnreadableAtStartIsReadAgainWhenNextNeeded) {
+    struct Case {
+        const char* name;
+        std::function<void()> next;
+        std::vector<std::string> listed;
+        std::vector<std::string> stored;
+        bool rings;  // 九点 rang
+    } cases[] = {
+        {"the next check", [this] { host().advanceTo(At(2026, 12, 10, 9, 0, 30)); }, {"九点"}, {"九点"}, true},
+        {"添加", [this] { add("2026-12-10 10:00:00", "十点"); }, {"九点", "十点"}, {"九点", "十点"}, false},
+        {"清空列表", [this] { click(Ctl::清空列表); }, {"九点"}, {"九点"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& e : fs::directory_iterator(dir()))
+            if (e.path().filename() != "alarm.mp3") fs::remove_all(e.path());
+        makeStore("ny.edb", {"九点"});
+        fs::rename(path("ny.edb"), path("aside"));
+        fs::create_directory(path("ny.edb"));
+        start(At(2026, 12, 10, 8, 58, 30));
+        EXPECT_EQ(rows(), 0);
+        // The cause goes away before the next check.
+        fs::remove(path("ny.edb"));
+        fs::rename(path("aside"), path("ny.edb"));
+        c.next();
+        EXPECT_EQ(prompts(), c.listed);
+        EXPECT_EQ(storedPrompts(), c.stored);
+        const auto texts = boxTexts();
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), "九点"), c.rings ? 1 : 0);
+    }
 }
 
 TEST_F(StoreFaults, ALockFileThatFailsForAnotherReasonIsToldAndTheProgramRunsOn) {
