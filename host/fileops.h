@@ -1,6 +1,6 @@
-// The file operations the alarm store is built from. Deliberately primitive:
-// the whole-file replace sequence lives once, platform-neutral, in store/,
-// and both hosts (and the fault-injecting test host) only provide these.
+// Primitive file operations. Deliberately small: sequences built from them
+// (such as a whole-file replace) are written once, platform-neutral, and
+// every host (the fault-injecting test host too) only provides these.
 #pragma once
 
 #include <cstdint>

@@ -102,7 +102,7 @@ public:
     // Opens an existing file with sharing denied and holds it open for the
     // life of the process. Failure Sharing: another process holds it.
     virtual IoResult holdExclusive(const std::string& path) = 0;
-    // The store's primitive file operations come from FileOps (host/fileops.h).
+    // The primitive file operations come from FileOps (host/fileops.h).
 
     // Ends the process at once with `code` (the second instance gives way).
     virtual void exitProcess(int code) = 0;

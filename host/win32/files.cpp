@@ -133,7 +133,7 @@ IoResult Win32Host::writeFile(const std::string& path, std::string_view bytes) {
     return w;
 }
 
-// ---- the primitives of the store's whole-file replace (store/filereplace) ----
+// ---- primitive file operations (FileOps) ------------------------------------
 
 IoResult Win32Host::createFile(const std::string& path, int64_t* handle) {
     // By absolute path: the temporary file must stay in the target's folder
