@@ -39,6 +39,16 @@ std::vector<AlarmRecord> LiveRecords(RecordFile& f) {
     return out;
 }
 
+StoreResult Result(StoreStatus status, const std::string& file, const std::string& reason = {},
+                   const std::string& detail = {}) {
+    StoreResult r;
+    r.status = status;
+    r.file = file;
+    r.reason = reason;
+    r.detail = detail;
+    return r;
+}
+
 }  // namespace
 
 const std::vector<FieldDef>& AlarmFields() {
@@ -56,7 +66,7 @@ AlarmStore::AlarmStore(FileOps& fs, const std::string& programDir)
 
 StoreResult AlarmStore::setAside(const std::string& file, const std::string& why,
                                  const std::string& stamp) {
-    StoreResult r{StoreStatus::SetAside, file, why};
+    StoreResult r = Result(StoreStatus::SetAside, file, why);
     // A name already taken gets -2, -3 ...: a file kept aside is never overwritten.
     const std::string base = file + ".damaged-" + stamp;
     r.aside = base;
@@ -94,12 +104,12 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
         } else {
             // Unreadable is not damaged: the file may be fine once the cause
             // goes away, so it is neither moved nor overwritten.
-            out.notes.push_back({StoreStatus::LoadUnreadable, path_, r.reason});
+            out.notes.push_back(Result(StoreStatus::LoadUnreadable, path_, r.reason));
         }
         return out;
     }
     if (here.failure != IoFailure::NotFound) {
-        out.notes.push_back({StoreStatus::ProbeFailed, path_, here.reason});
+        out.notes.push_back(Result(StoreStatus::ProbeFailed, path_, here.reason));
         return out;
     }
 
@@ -111,12 +121,12 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
         const OpenResult r = f.open(temp, AlarmFields());
         if (r.ok()) {
             if (IoResult m = fs_.renameFile(temp, path_, false); !m.ok) {
-                out.notes.push_back({StoreStatus::TempAdoptFailed, temp, "", "", m.reason});
+                out.notes.push_back(Result(StoreStatus::TempAdoptFailed, temp, "", m.reason));
                 return out;
             }
             out.loaded = true;
             out.records = LiveRecords(f);
-            out.notes.push_back({StoreStatus::TempAdopted, temp});
+            out.notes.push_back(Result(StoreStatus::TempAdopted, temp));
         } else if (r.damaged()) {
             StoreResult s = setAside(temp, r.reason, stamp);
             out.loaded = s.status == StoreStatus::SetAside;
@@ -124,16 +134,16 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
         } else {
             // Creating the store now would overwrite the temporary file at
             // the first save: leave both as they are.
-            out.notes.push_back({StoreStatus::LoadUnreadable, temp, r.reason});
+            out.notes.push_back(Result(StoreStatus::LoadUnreadable, temp, r.reason));
         }
         return out;
     }
     if (tempHere.failure != IoFailure::NotFound) {
-        out.notes.push_back({StoreStatus::ProbeFailed, temp, tempHere.reason});
+        out.notes.push_back(Result(StoreStatus::ProbeFailed, temp, tempHere.reason));
         return out;
     }
     if (IoResult c = f.create(path_, AlarmFields()); !c.ok) {
-        out.notes.push_back({StoreStatus::CreateFailed, path_, c.reason});
+        out.notes.push_back(Result(StoreStatus::CreateFailed, path_, c.reason));
         return out;
     }
     out.loaded = true;
@@ -143,12 +153,12 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
 StoreResult AlarmStore::openForChange(RecordFile& f) {
     const OpenResult r = f.open(path_, AlarmFields());
     if (r.ok()) return {};
-    return {r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_, r.reason};
+    return Result(r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_, r.reason);
 }
 
 StoreResult AlarmStore::written(const IoResult& w) const {
     if (w.ok) return {};
-    return {StoreStatus::WriteFailed, path_, w.reason};
+    return Result(StoreStatus::WriteFailed, path_, w.reason);
 }
 
 StoreResult AlarmStore::append(const AlarmRecord& a) {
@@ -160,7 +170,7 @@ StoreResult AlarmStore::append(const AlarmRecord& a) {
 StoreResult AlarmStore::markRung(int row) {
     RecordFile f(fs_);
     if (StoreResult o = openForChange(f); !o.ok()) return o;
-    if (!GoToRow(f, row)) return {StoreStatus::NoRecord, path_};
+    if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
     return written(f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                              std::string(txt::kRung)}));
 }
@@ -168,7 +178,7 @@ StoreResult AlarmStore::markRung(int row) {
 StoreResult AlarmStore::deleteRow(int row) {
     RecordFile f(fs_);
     if (StoreResult o = openForChange(f); !o.ok()) return o;
-    if (!GoToRow(f, row)) return {StoreStatus::NoRecord, path_};
+    if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
     return written(f.removeCurrent());
 }
 

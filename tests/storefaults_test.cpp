@@ -99,7 +99,9 @@ TEST_F(StoreFaults, StartUpTellsAbsentFromUnreadableAndRecoversTheTemporaryFile)
         }
         EXPECT_EQ(files(), c.filesAfter);
         std::error_code ec;
-        if (fs::is_regular_file(path("ny.edb"), ec)) EXPECT_EQ(storedPrompts(), c.listed);
+        if (fs::is_regular_file(path("ny.edb"), ec)) {
+            EXPECT_EQ(storedPrompts(), c.listed);
+        }
     }
 }
 
