@@ -9,10 +9,9 @@ namespace ny {
 
 namespace {
 
-// Ticks land just after the boundary they wait for; the check lands a little
-// later than the clock so that 短位时间 already holds the new minute.
-constexpr int64_t kClockLagMs = 20;
-constexpr int64_t kCheckLagMs = 40;
+// Ticks land just after the boundary they wait for. (The check brings
+// 短位时间 up to its minute itself, so it needs no lag of its own.)
+constexpr int64_t kTickLagMs = 20;
 
 }  // namespace
 
@@ -32,12 +31,12 @@ void UpdateClockLabels(App& app) {
 }
 
 static void ArmClockTick(App& app, const LocalTime& now) {
-    app.host.setTimer(Ctl::时钟1, 1000 - now.millisecond + kClockLagMs);
+    app.host.setTimer(Ctl::时钟1, 1000 - now.millisecond + kTickLagMs);
 }
 
 static void ArmCheckTick(App& app, const LocalTime& now) {
     const int64_t toNextMinute = (60 - now.second) * 1000LL - now.millisecond;
-    app.host.setTimer(Ctl::时钟2, toNextMinute + kCheckLagMs);
+    app.host.setTimer(Ctl::时钟2, toNextMinute + kTickLagMs);
 }
 
 void ArmClockTimers(App& app) {
@@ -53,9 +52,11 @@ void OnClockTick(App& app) {
     ArmClockTick(app, now);
 }
 
+// After a clock change or waking, the check runs at once rather than at the
+// next minute: what fell into the gap rings now (the check re-arms the timers).
 void OnClockChanged(App& app) {
     UpdateClockLabels(app);
-    ArmClockTimers(app);
+    OnAlarmCheckTick(app);
 }
 
 }  // namespace ny

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "alarms/check.h"
+#include "alarms/storeui.h"
 #include "alarms/wake.h"
 #include "host/text.h"
 #include "host/texts.h"
-#include "store/alarmstore.h"
 
 namespace ny {
 
@@ -43,9 +43,10 @@ void NotifyMissedAlarms(App& app) {
 
     // Told is delivered: the notice comes once. The list may have changed
     // while the box was open, so the rows are looked for again.
+    AlarmStore store = StoreOf(host);
     for (int r = 0; r < host.listRowCount(list); ++r) {
         if (!isMissed(r)) continue;
-        if (!StoreMarkRung(app, r)) break;  // already told; the rest stay as they are
+        if (!StoreDone(host, store.markRung(r))) break;  // told; the rest stay as they are
         host.listSetCell(list, r, 3, txt::kRung);
     }
 }

@@ -30,6 +30,10 @@ struct App {
     bool checkRunning = false;
     std::string previousCheckMinute;
 
+    // The alarm list shows what ny.edb holds (false when start-up could not
+    // read it: the list is then empty and the store untouched).
+    bool alarmListLoaded = false;
+
     // The minute the program started in: alarms before it were missed.
     std::string startMinute;
 };

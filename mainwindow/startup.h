@@ -13,7 +13,4 @@ void OnMainWindowCreated(App& app);
 // missed while the program was not running, and the wake timer.
 void OnMainWindowLoaded(App& app);
 
-// Program directory + "/alarm.mp3".
-std::string DefaultRingTonePath(Host& host);
-
 }  // namespace ny

@@ -1,6 +1,6 @@
 #include "ringtone/ringtone.h"
 
-#include "mainwindow/startup.h"
+#include "ringtone/defaulttone.h"
 
 namespace ny {
 

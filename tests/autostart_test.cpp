@@ -107,7 +107,7 @@ TEST_F(Autostart, AFailedWriteIsToldAndChangesNothing) {
 }
 
 TEST_F(Autostart, StartedWithTheSwitchTheProgramWaitsInTheTray) {
-    beforeLoad = [](SimHost& h) { h.inTray = true; };
+    beforeStart = [this] { host().inTray = true; };
     start(At(2026, 3, 7, 9, 0, 0));
     EXPECT_FALSE(host().visible(Ctl::MainWindow));
     EXPECT_EQ(host().trayTip, std::optional<std::string>("闹钟 - Verunda"));

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "program_fixture.h"
-#include "store/alarmstore.h"
+#include "alarms/storeui.h"
 
 namespace ny::testing {
 namespace {
@@ -20,7 +20,7 @@ protected:
         rec.铃声文件 = path("alarm.mp3");
         rec.闹钟提示信息 = prompt;
         rec.是否已响铃 = "未响";
-        ASSERT_TRUE(StoreAppend(app(), rec));
+        ASSERT_TRUE(StoreOf(host()).append(rec).ok());
     }
     std::vector<std::string> states() {
         std::vector<std::string> s;
@@ -103,7 +103,7 @@ TEST_F(Missed, TheAlarmOfTheStartMinuteStillRings) {
 TEST_F(Missed, TheNoticeAlsoComesWhenStartedInTheTray) {
     start(At(2026, 3, 7, 6, 0, 0));
     add("2026-03-07 07:00:00", "起床");
-    beforeLoad = [](SimHost& h) { h.inTray = true; };
+    beforeStart = [this] { host().inTray = true; };
     start(At(2026, 3, 7, 8, 0, 0));
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"程序没有运行时错过了 1 个闹钟：\n2026-03-07 07:00  起床"});
     EXPECT_FALSE(host().visible(Ctl::MainWindow));
@@ -115,7 +115,8 @@ TEST_F(Missed, MarkedAfterTheBoxAndOnlyWhatTheStoreTook) {
     start(At(2026, 3, 7, 6, 0, 0));
     add("2026-03-07 07:00:00", "一");
     add("2026-03-07 07:10:00", "二");
-    beforeLoad = [](SimHost& h) {
+    beforeStart = [this] {
+        SimHost& h = host();
         SimHost::BoxAnswer a;
         a.whileOpen = [&h] {
             EXPECT_EQ(h.listCell(Ctl::超级列表框1, 0, 3), "未响") << "marked before the box closed";
@@ -127,7 +128,7 @@ TEST_F(Missed, MarkedAfterTheBoxAndOnlyWhatTheStoreTook) {
     ASSERT_EQ(host().boxes.size(), 2u);
     EXPECT_NE(host().boxes[1].text.find("磁盘已满。"), std::string::npos) << host().boxes[1].text;
     EXPECT_EQ(states(), (std::vector<std::string>{"未响", "未响"}));
-    beforeLoad = nullptr;
+    beforeStart = nullptr;
     restart();
     EXPECT_EQ(host().boxes.size(), 1u) << "still missed: told again next time";
 }

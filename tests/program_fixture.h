@@ -40,7 +40,7 @@ protected:
         host_ = std::make_unique<SimHost>(dir_, t);
         app_ = std::make_unique<App>(*host_);
         host_->onEvent = [this](const Event& e) { return Dispatch(*app_, e); };
-        if (beforeLoad) beforeLoad(*host_);
+        if (beforeStart) beforeStart();
         host_->loadWindow(Ctl::MainWindow);
     }
     // Ends the program and starts it again `laterMs` after the current time.
@@ -49,11 +49,9 @@ protected:
         start(t);
     }
 
-    // Runs on each new host before the program loads (start switches, the
-    // platform's state as the program will find it).
-    std::function<void(SimHost&)> beforeLoad;
-
     SimHost& host() { return *host_; }
+    // Runs on each new host just before the program starts on it.
+    std::function<void()> beforeStart;
     App& app() { return *app_; }
     const std::string& dir() const { return dir_; }
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
