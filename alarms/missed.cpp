@@ -28,9 +28,13 @@ void NotifyMissedAlarms(App& app) {
         const std::string a = LeftChars(host.listCell(list, r, 0), 16);
         return a < start && MinuteStart(a) && host.listCell(list, r, 3) == txt::kNotRung;
     };
-    std::vector<int> missed;
-    for (int r = 0, n = host.listRowCount(list); r < n; ++r)
-        if (isMissed(r)) missed.push_back(r);
+    auto gather = [&] {
+        std::vector<int> rows;
+        for (int r = 0, n = host.listRowCount(list); r < n; ++r)
+            if (isMissed(r)) rows.push_back(r);
+        return rows;
+    };
+    std::vector<int> missed = gather();
     if (missed.empty()) return;
 
     std::string text = "程序没有运行时错过了 " + std::to_string(missed.size()) + " 个闹钟：";
@@ -43,12 +47,9 @@ void NotifyMissedAlarms(App& app) {
 
     // Told is delivered: the notice comes once. The list may have changed
     // while the box was open, so the rows are looked for again.
-    AlarmStore store = StoreOf(host);
-    for (int r = 0; r < host.listRowCount(list); ++r) {
-        if (!isMissed(r)) continue;
-        if (!StoreDone(host, store.markRung(r))) break;  // told; the rest stay as they are
-        host.listSetCell(list, r, 3, txt::kRung);
-    }
+    missed = gather();
+    if (missed.empty() || !StoreDone(host, StoreOf(host).markRung(missed))) return;
+    for (int r : missed) host.listSetCell(list, r, 3, txt::kRung);
 }
 
 }  // namespace ny

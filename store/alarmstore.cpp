@@ -175,6 +175,25 @@ StoreResult AlarmStore::markRung(int row) {
                              std::string(txt::kRung)}));
 }
 
+StoreResult AlarmStore::markRung(const std::vector<int>& rows) {
+    RecordFile f(fs_);
+    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    // Row i is the i-th record not marked deleted.
+    std::vector<int> numberOfRow;
+    for (int k = 1; k <= f.count(); ++k) {
+        f.goTo(k);
+        if (!f.isDeleted()) numberOfRow.push_back(k);
+    }
+    std::vector<int> numbers;
+    for (int row : rows) {
+        if (row < 0 || row >= static_cast<int>(numberOfRow.size()))
+            return Result(StoreStatus::NoRecord, path_);
+        numbers.push_back(numberOfRow[size_t(row)]);
+    }
+    return written(f.modifyEach(numbers, {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                          std::nullopt, std::string(txt::kRung)}));
+}
+
 StoreResult AlarmStore::deleteRow(int row) {
     RecordFile f(fs_);
     if (StoreResult o = openForChange(f); !o.ok()) return o;

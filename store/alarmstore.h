@@ -73,6 +73,10 @@ public:
 
     StoreResult append(const AlarmRecord& r);  // 月份 and 周数 are written empty
     StoreResult markRung(int row);
+    // Several rows at once, in one write (a file rewritten per row would
+    // make hundreds of rows take seconds). NoRecord, and nothing changed,
+    // when any of them has no record.
+    StoreResult markRung(const std::vector<int>& rows);
     StoreResult deleteRow(int row);  // one write
     StoreResult clear();
 

@@ -291,6 +291,20 @@ IoResult RecordFile::modify(const std::vector<std::optional<std::string>>& value
     return commit(std::move(next), pos_);
 }
 
+IoResult RecordFile::modifyEach(std::span<const int> numbers,
+                               const std::vector<std::optional<std::string>>& values) {
+    if (!open_) return {false, "文件未打开"};
+    if (values.size() != fields_.size()) return {false, "字段个数不符"};
+    std::vector<Record> next = records_;
+    for (int n : numbers) {
+        if (n < 1 || n > count()) return {false, "没有第 " + std::to_string(n) + " 条记录"};
+        auto& rec = next[size_t(n - 1)];
+        for (size_t i = 0; i < values.size(); ++i)
+            if (values[i]) rec.values[i] = AsStored(*values[i]);
+    }
+    return commit(std::move(next), pos_);
+}
+
 IoResult RecordFile::deleteCurrent() {
     if (IoResult c = checkCurrent(); !c.ok) return c;
     if (records_[size_t(pos_ - 1)].deleted) return {};

@@ -87,6 +87,10 @@ public:
     IoResult append(const std::vector<std::string>& values);
     // Changes the current record; nullopt leaves that field as it is.
     IoResult modify(const std::vector<std::optional<std::string>>& values);
+    // The same change to each of the records numbered (1-based), in one
+    // write; nothing is written when a number is out of range.
+    IoResult modifyEach(std::span<const int> numbers,
+                        const std::vector<std::optional<std::string>>& values);
     // Marks the current record deleted; it keeps its number until purge().
     IoResult deleteCurrent();
     // Removes the records marked deleted; the rest are renumbered from 1 in

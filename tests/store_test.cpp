@@ -458,6 +458,28 @@ TEST_F(StoreTest, MarkRungChangesOnlyFieldSixOfThatRecord) {
     EXPECT_EQ(stored(), want);
 }
 
+// Many alarms missed at once are marked in one write, not one per row.
+TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
+    makeStore(kThree);
+    const int64_t before = host().fileOps;
+    ASSERT_TRUE(StoreDone(host(), StoreOf(host()).markRung(1)));
+    const int64_t oneRow = host().fileOps - before;
+
+    makeStore(kThree);
+    const int64_t start = host().fileOps;
+    EXPECT_TRUE(StoreDone(host(), StoreOf(host()).markRung(std::vector<int>{0, 2})));
+    EXPECT_EQ(host().fileOps - start, oneRow) << "as many file operations as for one row";
+    std::vector<Row> want = kThree;
+    want[0][5] = want[2][5] = "已响";
+    EXPECT_EQ(stored(), want);
+
+    // One row without a record: nothing is changed.
+    makeStore(kThree);
+    const std::string bytes = bytesOf("ny.edb");
+    EXPECT_EQ(StoreOf(host()).markRung(std::vector<int>{0, 3}).status, StoreStatus::NoRecord);
+    EXPECT_EQ(bytesOf("ny.edb"), bytes);
+}
+
 TEST_F(StoreTest, AfterDeletingTheFirstOfThreeRingingRowZeroMarksTheFormerSecond) {
     makeStore(kThree);
     EXPECT_TRUE(StoreDeleteRow(app(), 0));
