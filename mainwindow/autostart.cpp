@@ -52,9 +52,10 @@ void OnStartupChosen(App& app) {
     const IoResult r = on ? host.deleteStartupValue(kStartupValueName)
                           : host.setStartupValue(kStartupValueName, StartupCommand(host));
     if (!r.ok) {
-        host.messageBox(std::string(on ? "无法取消开机启动：不能删除注册表值 " : "无法设置开机启动：不能写入注册表值 ") +
-                            std::string(kRunKey) + "\\" + std::string(kStartupValueName) + "：" + r.reason,
-                        kMbExclamation);
+        const std::string what = on ? "无法取消开机启动：不能删除注册表值 "
+                                    : "无法设置开机启动：不能写入注册表值 ";
+        const std::string value = std::string(kRunKey) + "\\" + std::string(kStartupValueName);
+        host.messageBox(what + value + "：" + r.reason, kMbExclamation);
         return;
     }
     RefreshStartupCheck(app);
