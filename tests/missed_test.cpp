@@ -2,6 +2,7 @@
 // was not running.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
