@@ -5,7 +5,7 @@
 #include "alarms/clock.h"
 #include "host/text.h"
 #include "host/texts.h"
-#include "mainwindow/startup.h"
+#include "ringtone/ringtone.h"
 #include "store/alarmstore.h"
 
 namespace ny {
@@ -21,7 +21,7 @@ void RingRow(App& app, int r) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
     // A moved or damaged tone must not mean a silent alarm.
-    if (!host.playMp3(host.listCell(list, r, 1))) host.playMp3(DefaultRingTonePath(host));
+    PlayToBeHeard(app, host.listCell(list, r, 1));
     host.listSetCell(list, r, 3, kRung);
     StoreMarkRung(app, r);
     host.setVisible(Ctl::MainWindow, true);

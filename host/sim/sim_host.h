@@ -65,7 +65,7 @@ public:
 
     struct AudioCall {
         LocalTime at;
-        std::string op;  // "play" or "stop"
+        std::string op;  // "play", "chime" or "stop"
         std::string path;
         bool ok;
     };
@@ -122,6 +122,7 @@ public:
     bool playMp3(std::string_view path) override;
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
+    void playChime() override;
     LocalTime now() override;
     int64_t monotonicMs() override { return mono_; }
     bool wait(int64_t ms) override;

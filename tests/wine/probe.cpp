@@ -323,6 +323,7 @@ public:
     bool playMp3(std::string_view) override { return false; }
     void prepareMp3(std::string_view) override {}
     void stopAudio() override {}
+    void playChime() override {}
     ny::LocalTime now() override { return {}; }
     int64_t monotonicMs() override { return 0; }
     bool wait(int64_t) override { return true; }
