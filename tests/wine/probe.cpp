@@ -667,6 +667,7 @@ int CmdClick(const std::string& name) {
     // hold this probe up.
     PostMessageW(b, BM_CLICK, 0, 0);
     Out("clicked " + name);
+    Out("click_unix=" + UnixNow());  // for timing what the click does
     return 0;
 }
 
