@@ -34,7 +34,13 @@ struct AcmApi {
     decltype(&acmStreamConvert) convert = nullptr;
     decltype(&acmStreamUnprepareHeader) unprepare = nullptr;
     decltype(&acmStreamClose) close = nullptr;
+    decltype(&acmDriverID) driverId = nullptr;
+    decltype(&acmDriverOpen) driverOpen = nullptr;
 };
+
+// The driver that decoded the first MP3, kept open: asked with no driver,
+// acmStreamOpen opens and tries every installed codec each time (10-15 ms).
+HACMDRIVER g_mp3Driver = nullptr;
 
 const AcmApi& Acm() {
     static const AcmApi api = [] {
@@ -48,7 +54,8 @@ const AcmApi& Acm() {
         };
         a.ok = get(a.open, "acmStreamOpen") && get(a.size, "acmStreamSize") &&
                get(a.prepare, "acmStreamPrepareHeader") && get(a.convert, "acmStreamConvert") &&
-               get(a.unprepare, "acmStreamUnprepareHeader") && get(a.close, "acmStreamClose");
+               get(a.unprepare, "acmStreamUnprepareHeader") && get(a.close, "acmStreamClose") &&
+               get(a.driverId, "acmDriverID") && get(a.driverOpen, "acmDriverOpen");
         return a;
     }();
     return api;
@@ -149,10 +156,16 @@ private:
         mp3.nFramesPerBlock = 1;
         mp3.nCodecDelay = 0;
         pcm_ = Pcm16(f.sampleRate, f.channels);
-        if (Acm().open(&acm_, nullptr, &mp3.wfx, &pcm_, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) !=
-            0) {
-            acm_ = nullptr;
-            return false;
+        const DWORD flags = ACM_STREAMOPENF_NONREALTIME;
+        if (!g_mp3Driver ||
+            Acm().open(&acm_, g_mp3Driver, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
+            if (Acm().open(&acm_, nullptr, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
+                acm_ = nullptr;
+                return false;
+            }
+            HACMDRIVERID id = nullptr;
+            if (!g_mp3Driver && Acm().driverId(reinterpret_cast<HACMOBJ>(acm_), &id, 0) == 0)
+                Acm().driverOpen(&g_mp3Driver, id, 0);
         }
         // About a second of the file per conversion.
         src_.resize(std::max<size_t>(4096, static_cast<size_t>(f.bitrateKbps) * 125));
@@ -218,6 +231,64 @@ private:
     std::vector<char> out_;  // the decoded chunk
     size_t pos_ = 0;        // how much of it has been handed out
     bool first_ = true, eof_ = false, ended_ = false;
+};
+
+// Any 16-bit PCM as 44.1 kHz stereo (linear interpolation). waveOut takes
+// other rates and mono too, but under Wine opening the device for them costs
+// a converter set up behind it, up to 0.1 s more before the first sound.
+constexpr int kOutRate = 44100;
+class ToOutputFormat final : public PcmSource {
+public:
+    explicit ToOutputFormat(std::unique_ptr<PcmSource> in)
+        : in_(std::move(in)),
+          out_(Pcm16(kOutRate, 2)),
+          mono_(in_->format().nChannels == 1),
+          step_((uint64_t(in_->format().nSamplesPerSec) << 32) / kOutRate) {}
+    const WAVEFORMATEX& format() const override { return out_; }
+    size_t read(char* dst, size_t n) override {
+        size_t k = 0;
+        for (; k + 4 <= n; k += 4) {
+            // Output frame between input frames i and i + 1 (32.32 fixed point).
+            while ((pos_ >> 32) + 1 >= frames_.size() / 2)
+                if (!more()) return k;
+            const size_t i = static_cast<size_t>(pos_ >> 32);
+            const int64_t frac = static_cast<int64_t>(pos_ & 0xFFFFFFFFu);
+            int16_t lr[2];
+            for (int c = 0; c < 2; ++c) {
+                const int64_t a = frames_[2 * i + c], b = frames_[2 * i + 2 + c];
+                lr[c] = static_cast<int16_t>(a + (((b - a) * frac) >> 32));
+            }
+            std::memcpy(dst + k, lr, 4);
+            pos_ += step_;
+        }
+        return k;
+    }
+
+private:
+    // Drops the input frames already passed and appends the next ones.
+    bool more() {
+        const size_t passed = static_cast<size_t>(pos_ >> 32);
+        frames_.erase(frames_.begin(), frames_.begin() + 2 * std::min(passed, frames_.size() / 2));
+        pos_ -= static_cast<uint64_t>(passed) << 32;
+        char buf[8192];
+        const size_t got = in_->read(buf, sizeof buf);
+        if (got == 0) return false;
+        for (size_t at = 0; at + (mono_ ? 2 : 4) <= got; at += mono_ ? 2 : 4) {
+            int16_t lr[2];
+            std::memcpy(lr, buf + at, mono_ ? 2 : 4);
+            if (mono_) lr[1] = lr[0];
+            frames_.push_back(lr[0]);
+            frames_.push_back(lr[1]);
+        }
+        return true;
+    }
+
+    std::unique_ptr<PcmSource> in_;
+    WAVEFORMATEX out_;
+    bool mono_;
+    uint64_t step_;            // input frames per output frame, 32.32
+    uint64_t pos_ = 0;         // place in frames_, 32.32
+    std::vector<int16_t> frames_;  // input frames, left and right
 };
 
 // The chime: three rounds of a two-note bell, made sample by sample. Tones
@@ -314,6 +385,9 @@ namespace {
 PlaybackPtr OpenPlayback(HWND notify, std::unique_ptr<PcmSource> source, std::wstring path) {
     PlaybackPtr p(new Playback);
     p->path = std::move(path);
+    const WAVEFORMATEX& in = source->format();
+    if (in.nSamplesPerSec != kOutRate || in.nChannels != 2)
+        source = std::make_unique<ToOutputFormat>(std::move(source));
     p->source = std::move(source);
     const WAVEFORMATEX& f = p->source->format();
     if (!notify || waveOutOpen(&p->out, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(notify), 0,
