@@ -47,6 +47,15 @@ start() {
     for _ in $(seq 100); do [ -S "$run/pulse/native" ] && break; sleep 0.1; done
     [ -S "$run/pulse/native" ] || { echo "env.sh: PulseAudio did not start" >&2; exit 1; }
 
+    # Wine takes its language from the locale: zh_CN.UTF-8 (tools/deps.sh
+    # makes it) gives 确定 and a Chinese calendar, as the Chinese Windows the
+    # program is made for; without it, English in C.UTF-8. NY_WINE_LOCALE
+    # picks one (the tests pass in both).
+    local ny_locale=${NY_WINE_LOCALE:-C.UTF-8}
+    if [ -z "${NY_WINE_LOCALE:-}" ] && locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+        ny_locale=zh_CN.UTF-8
+    fi
+
     cat >"$run/env" <<EOF
 export DISPLAY=:$n
 export PULSE_SERVER=unix:$run/pulse/native
@@ -54,7 +63,7 @@ export PULSE_RUNTIME_PATH=$run/pulse
 export WINEPREFIX=$run/prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C.UTF-8
+export LC_ALL=$ny_locale
 export NY_RUN=$run
 EOF
     # shellcheck disable=SC1091
