@@ -60,6 +60,10 @@ void OnAlarmCheckTick(App& app) {
     const LocalTime now = host.now();
     // Keep the minute's phase from the real clock, whatever this tick's delay was.
     ArmClockTimers(app);
+    // A tick that comes just before its minute (the timers and the wall clock
+    // drift apart) waits for it, re-armed above: checking the old minute
+    // again would ring its alarms twice.
+    if (now.second == 59 && now.millisecond >= 900) return;
     // A tick during a check (its wait or a message box) does nothing: the next
     // check catches its minute up.
     if (app.checkRunning) return;

@@ -9,10 +9,11 @@ namespace ny {
 
 namespace {
 
-// Ticks land just after the boundary they wait for; the check lands a little
-// later than the clock so that 短位时间 already holds the new minute.
+// Ticks land just after the boundary they wait for. The check comes as soon
+// after the minute as the timers allow (an alarm is heard then); it brings
+// 短位时间 up to date itself when the clock tick is later.
 constexpr int64_t kClockLagMs = 20;
-constexpr int64_t kCheckLagMs = 40;
+constexpr int64_t kCheckLagMs = 5;
 
 }  // namespace
 

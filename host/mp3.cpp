@@ -107,7 +107,16 @@ std::optional<Mp3Stream> ProbeMp3(const Mp3Reader& read, uint64_t fileSize) {
             const std::string_view id(buf.data() + tag, 4);
             if (id == "Xing" || id == "Info") {
                 s.vbr = id == "Xing";
-                if (Be32(b + tag + 4) & 1) s.frames = Be32(b + tag + 8);
+                const uint32_t flags = Be32(b + tag + 4);
+                if (flags & 1) s.frames = Be32(b + tag + 8);
+                // The encoder's tag follows the fields the flags announce:
+                // frames, bytes, table of contents, quality.
+                const size_t enc = tag + 8 + (flags & 1 ? 4 : 0) + (flags & 2 ? 4 : 0) +
+                                   (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+                if (enc + 24 <= i + f->frameBytes && enc + 24 <= n &&
+                    std::string_view(buf.data() + enc, 4).find_first_not_of(
+                        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == std::string_view::npos)
+                    s.encoderDelay = b[enc + 21] << 4 | b[enc + 22] >> 4;
                 // The Xing/Info frame itself is silent: sound starts after it.
                 const size_t next = i + f->frameBytes;
                 if (next + 4 > n) return std::nullopt;

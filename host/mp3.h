@@ -37,6 +37,9 @@ struct Mp3Stream {
     bool vbr = false;         // a Xing frame (an Info frame marks a CBR file)
     uint32_t frames = 0;      // from a Xing/Info frame; 0 when unknown
     uint64_t durationMs = 0;  // from the frame count, or estimated from the size
+    // Samples of silence the encoder put in front of the sound, from the
+    // encoder's tag in the Xing/Info frame; -1 when the file does not say.
+    int encoderDelay = -1;
 };
 
 // Reads up to n bytes at file offset `at` into buf; returns how many it read

@@ -35,13 +35,27 @@ std::string Frames(const std::string& header, int count) {
     return out;
 }
 
-// A Xing or Info frame (MPEG-1 stereo: after 32 bytes of side information).
-std::string XingFrame(const std::string& header, const char* id, uint32_t frames) {
+// A Xing or Info frame (MPEG-1 stereo: after 32 bytes of side information)
+// with the fields `flags` announces (frame count, byte count, table of
+// contents, quality) and, when `delay` >= 0, an encoder's tag saying it.
+std::string XingFrame(const std::string& header, const char* id, uint32_t frames, int flags = 1,
+                      int delay = -1) {
     std::string f = Frame(header);
-    std::memcpy(&f[4 + 32], id, 4);
-    const unsigned char flags[4] = {0, 0, 0, 1};
-    std::memcpy(&f[4 + 32 + 4], flags, 4);
-    for (int i = 0; i < 4; ++i) f[4 + 32 + 8 + i] = char(frames >> (24 - 8 * i));
+    size_t at = 4 + 32;
+    std::memcpy(&f[at], id, 4);
+    f[at + 7] = char(flags);
+    at += 8;
+    if (flags & 1) {
+        for (int i = 0; i < 4; ++i) f[at + i] = char(frames >> (24 - 8 * i));
+        at += 4;
+    }
+    at += (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+    if (delay >= 0) {
+        std::memcpy(&f[at], "LAME3.100", 9);
+        f[at + 21] = char(delay >> 4);
+        f[at + 22] = char((delay & 0xF) << 4 | 0x2);  // then the padding's high bits
+        f[at + 23] = char(0x40);
+    }
     return f;
 }
 
@@ -156,6 +170,27 @@ TEST(Mp3Probe, FindsTheFirstAudioFrame) {
     }
     // After a Xing frame the stream is described by the first sound frame.
     EXPECT_EQ(Probe(XingFrame(cbr, "Xing", 3) + Frames(vbrFrame, 3))->frame.bitrateKbps, 192);
+}
+
+// The encoder's tag says how many samples of its own silence come first.
+TEST(Mp3Probe, EncoderDelayFromTheEncodersTag) {
+    const std::string cbr = Header(3, 9, 0, false, false);
+    const struct {
+        const char* what;
+        std::string file;
+        int delay;
+    } cases[] = {
+        {"Info, frame count only", XingFrame(cbr, "Info", 9, 1, 576) + Frames(cbr, 2), 576},
+        {"Xing, every field", XingFrame(cbr, "Xing", 9, 15, 1105) + Frames(cbr, 2), 1105},
+        {"no fields", XingFrame(cbr, "Info", 0, 0, 4095) + Frames(cbr, 2), 4095},
+        {"no encoder's tag", XingFrame(cbr, "Info", 9) + Frames(cbr, 2), -1},
+        {"no Xing frame", Frames(cbr, 3), -1},
+    };
+    for (const auto& c : cases) {
+        auto s = Probe(c.file);
+        ASSERT_TRUE(s.has_value()) << c.what;
+        EXPECT_EQ(s->encoderDelay, c.delay) << c.what;
+    }
 }
 
 TEST(Mp3Probe, FilesWithoutAudio) {

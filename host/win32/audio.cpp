@@ -112,6 +112,12 @@ public:
         size_t done = 0;
         while (done < n) {
             if (pos_ == out_.size() && !decodeChunk()) break;
+            if (skip_ > 0) {  // the encoder's and the decoder's silence
+                const size_t k = std::min(skip_, out_.size() - pos_);
+                pos_ += k;
+                skip_ -= k;
+                continue;
+            }
             const size_t k = std::min(n - done, out_.size() - pos_);
             std::memcpy(dst + done, out_.data() + pos_, k);
             pos_ += k;
@@ -156,6 +162,11 @@ private:
         mp3.nFramesPerBlock = 1;
         mp3.nCodecDelay = 0;
         pcm_ = Pcm16(f.sampleRate, f.channels);
+        // Files that say how much silence their encoder put first (LAME's
+        // tag) start with the sound: that and the decoder's own 529 samples
+        // go. At 8 kHz they are 0.14 s.
+        if (info->encoderDelay >= 0)
+            skip_ = static_cast<size_t>(info->encoderDelay + kDecoderDelay) * pcm_.nBlockAlign;
         const DWORD flags = ACM_STREAMOPENF_NONREALTIME;
         if (!g_mp3Driver ||
             Acm().open(&acm_, g_mp3Driver, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
@@ -230,6 +241,8 @@ private:
     size_t fill_ = 0;       // bytes of src_ waiting for the codec
     std::vector<char> out_;  // the decoded chunk
     size_t pos_ = 0;        // how much of it has been handed out
+    size_t skip_ = 0;       // bytes still to drop from the start
+    static constexpr int kDecoderDelay = 529;  // samples, every Layer III decoder
     bool first_ = true, eof_ = false, ended_ = false;
 };
 
