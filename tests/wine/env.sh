@@ -50,7 +50,8 @@ start() {
     # Wine takes its language from the locale: zh_CN.UTF-8 (tools/deps.sh
     # makes it) gives 确定 and a Chinese calendar, as the Chinese Windows the
     # program is made for; without it, English in C.UTF-8. NY_WINE_LOCALE
-    # picks one (the tests pass in both).
+    # picks one (the tests pass in both). NY_WINEDLLOVERRIDES replaces the
+    # DLL overrides, e.g. "mscoree,mshtml=;winegstreamer=" for no GStreamer.
     local ny_locale=${NY_WINE_LOCALE:-C.UTF-8}
     if [ -z "${NY_WINE_LOCALE:-}" ] && locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
         ny_locale=zh_CN.UTF-8
@@ -62,7 +63,7 @@ export PULSE_SERVER=unix:$run/pulse/native
 export PULSE_RUNTIME_PATH=$run/pulse
 export WINEPREFIX=$run/prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="${NY_WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LC_ALL=$ny_locale
 export NY_RUN=$run
 EOF
