@@ -139,7 +139,7 @@ enum class Ev {
     Tick,          // timer tick
     RightClick,    // right click on a list view
     MouseUp,       // left button released in an edit box
-    MouseDown,     // left button pressed (month calendar)
+    MouseDown,     // left button pressed (month calendar); code kPressOnDay on a day
     SelChange,     // month calendar selection changed
     Deactivated,   // window lost activation
     KeyDown,       // code = virtual-key code
@@ -153,6 +153,10 @@ struct Event {
     Ctl source;
     int code = 0;
 };
+
+// MouseDown on a month calendar: the press hit a day (not the title, the
+// month-scroll arrows or the week-day names).
+constexpr int kPressOnDay = 1;
 
 // Message box styles (platform values).
 constexpr int kMbOk = 0;

@@ -122,6 +122,24 @@ public:
 
     // Ends the process at once with `code` (the second instance gives way).
     virtual void exitProcess(int code) = 0;
+
+    // --- the date and time pickers ---------------------------------------
+    // Grid of text cells, 0-based rows and columns; "" outside or empty.
+    virtual int gridRowCount(Ctl grid) = 0;
+    virtual int gridColCount(Ctl grid) = 0;
+    virtual void gridClear(Ctl grid) = 0;
+    virtual void gridSetCell(Ctl grid, int row, int col, std::string_view s) = 0;
+    virtual std::string gridCell(Ctl grid, int row, int col) = 0;
+    // The cell last clicked (the one a CellChosen event is about).
+    virtual int gridCurrentRow(Ctl grid) = 0;
+    virtual int gridCurrentCol(Ctl grid) = 0;
+    // A month calendar's selected day (the time of day is 0). Setting it
+    // raises no SelChange.
+    virtual LocalTime monthCalDate(Ctl cal) = 0;
+    virtual void setMonthCalDate(Ctl cal, const LocalTime& day) = 0;
+    // The work area (screen minus taskbars) of the monitor a control is on,
+    // in screen pixels.
+    virtual Rect workArea(Ctl c) = 0;
 };
 
 }  // namespace ny

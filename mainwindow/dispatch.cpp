@@ -7,6 +7,9 @@
 #include "mainwindow/app.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tray.h"
+#include "pickers/calendar.h"
+#include "pickers/entrypopup.h"
+#include "pickers/timepicker.h"
 #include "ringtone/ringtone.h"
 
 namespace ny {
@@ -25,6 +28,10 @@ int OnClick(App& app, Ctl c) {
         case Ctl::按钮_倒计时开始: OnCountdownButton(app); break;
         case Ctl::打开: OnOpenChosen(app); break;
         case Ctl::关闭: OnQuitChosen(app); break;
+        case Ctl::按钮1: OnPickerEarliest(app); break;
+        case Ctl::按钮2: OnPickerLatest(app); break;
+        case Ctl::左年按钮: OnCalendarYear(app, -1); break;
+        case Ctl::右年按钮: OnCalendarYear(app, +1); break;
         default: break;
     }
     return 0;
@@ -35,10 +42,17 @@ int OnTick(App& app, Ctl c) {
         case Ctl::时钟1: OnClockTick(app); break;
         case Ctl::时钟2: OnAlarmCheckTick(app); break;
         case Ctl::时钟_倒计时: OnCountdownTick(app); break;
+        case Ctl::左键时钟: OnCalendarPickTick(app); break;
+        case Ctl::日历时钟1: OnCalendarWatchTick(app); break;
+        case Ctl::时间窗口时钟: OnPickerWatchTick(app); break;
         default: break;
     }
     return 0;
 }
+
+// The time picker's keys and characters reach it on the window or the grid,
+// whichever has the focus.
+bool IsPicker(Ctl c) { return c == Ctl::TimePickerWindow || c == Ctl::时间高级表格; }
 
 }  // namespace
 
@@ -46,6 +60,7 @@ int Dispatch(App& app, const Event& e) {
     switch (e.kind) {
         case Ev::Created:
             if (e.source == Ctl::MainWindow) OnMainWindowCreated(app);
+            if (e.source == Ctl::CalendarWindow) OnCalendarCreated(app);
             return 0;
         case Ev::CloseRequest:
             if (e.source == Ctl::MainWindow) return OnCloseRequest(app) ? 1 : 0;
@@ -61,6 +76,28 @@ int Dispatch(App& app, const Event& e) {
             if (e.source == Ctl::超级列表框1) OnListRightClick(app);
             return 0;
         case Ev::ClockChanged: OnClockChanged(app); return 0;
+        case Ev::MouseUp:
+            if (e.source == Ctl::编辑框1) OnEntryMouseUp(app, e.source);
+            return 0;
+        case Ev::MouseDown:
+            if (e.source == Ctl::月历) OnCalendarPress(app, e.code == kPressOnDay);
+            return 0;
+        case Ev::SelChange:
+            if (e.source == Ctl::月历) OnCalendarChange(app);
+            return 0;
+        case Ev::Deactivated:
+            if (e.source == Ctl::CalendarWindow || e.source == Ctl::TimePickerWindow)
+                app.host.destroyWindow(e.source);
+            return 0;
+        case Ev::KeyDown:
+            if (IsPicker(e.source)) OnPickerKey(app, e.code);
+            return 0;
+        case Ev::Char:
+            if (IsPicker(e.source)) OnPickerChar(app, e.code);
+            return 0;
+        case Ev::CellChosen:
+            if (e.source == Ctl::时间高级表格) OnPickerCellChosen(app);
+            return 0;
         default: return 0;
     }
 }

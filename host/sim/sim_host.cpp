@@ -15,6 +15,8 @@
 namespace ny {
 namespace {
 
+constexpr int kGridCellPx = 24;  // the time grid's cells, as the real grid draws them
+
 std::set<std::string>& HeldFiles() {
     static std::set<std::string> held;  // shared by every SimHost of the test process
     return held;
@@ -141,6 +143,15 @@ void SimHost::loadWindow(Ctl window) {
         s.period = d.timerMs;
         s.due = mono_ + d.timerMs;
         for (int i = 0; i <= d.comboMax; ++i) s.items.push_back((i < 10 ? "0" : "") + std::to_string(i));
+        if (d.kind == Kind::Grid) {
+            s.gridRows = d.h / kGridCellPx;
+            s.gridCols = d.w / kGridCellPx;
+            s.cells.assign(size_t(s.gridRows * s.gridCols), "");
+        }
+        if (d.kind == Kind::MonthCal) {  // like the platform's: today at first
+            const LocalTime t = now();
+            s.day = LocalTime{t.year, t.month, t.day, 0, 0, 0, 0};
+        }
         st(d.id) = s;
     }
     raise(Ev::Created, window);
@@ -388,5 +399,60 @@ void SimHost::exitProcess(int code) {
     ended_ = true;
     throw SimExit{code};
 }
+
+// ---- the date and time pickers ---------------------------------------------------
+
+void SimHost::destroyControl(Ctl c) {
+    if (find(c)) st(c) = State{};
+}
+
+void SimHost::resizeGrid(Ctl g, int rows, int cols) {
+    if (!find(g)) return;
+    State& s = st(g);
+    s.gridRows = std::max(rows, 0);
+    s.gridCols = std::max(cols, 0);
+    s.cells.assign(size_t(s.gridRows * s.gridCols), "");
+}
+
+void SimHost::chooseCell(Ctl g, int row, int col) {
+    if (!find(g)) return;
+    st(g).curRow = row;
+    st(g).curCol = col;
+    raise(Ev::CellChosen, g);
+}
+
+void SimHost::clickCalendarDay(Ctl cal, const LocalTime& day) {
+    if (!find(cal)) return;
+    raise(Ev::MouseDown, cal, kPressOnDay);
+    if (!find(cal)) return;
+    const LocalTime d{day.year, day.month, day.day, 0, 0, 0, 0};
+    if (st(cal).day == d) return;
+    st(cal).day = d;
+    raise(Ev::SelChange, cal);
+}
+
+int SimHost::gridRowCount(Ctl g) { return find(g) ? st(g).gridRows : 0; }
+int SimHost::gridColCount(Ctl g) { return find(g) ? st(g).gridCols : 0; }
+void SimHost::gridClear(Ctl g) {
+    if (find(g)) std::fill(st(g).cells.begin(), st(g).cells.end(), std::string());
+}
+void SimHost::gridSetCell(Ctl g, int row, int col, std::string_view s) {
+    if (!find(g) || row < 0 || col < 0 || row >= st(g).gridRows || col >= st(g).gridCols) return;
+    st(g).cells[size_t(row * st(g).gridCols + col)] = std::string(s);
+}
+std::string SimHost::gridCell(Ctl g, int row, int col) {
+    if (!find(g) || row < 0 || col < 0 || row >= st(g).gridRows || col >= st(g).gridCols)
+        return {};
+    return st(g).cells[size_t(row * st(g).gridCols + col)];
+}
+int SimHost::gridCurrentRow(Ctl g) { return find(g) ? st(g).curRow : 0; }
+int SimHost::gridCurrentCol(Ctl g) { return find(g) ? st(g).curCol : 0; }
+
+LocalTime SimHost::monthCalDate(Ctl cal) { return find(cal) ? st(cal).day : LocalTime{}; }
+void SimHost::setMonthCalDate(Ctl cal, const LocalTime& day) {
+    if (find(cal)) st(cal).day = LocalTime{day.year, day.month, day.day, 0, 0, 0, 0};
+}
+
+Rect SimHost::workArea(Ctl) { return screenWork; }
 
 }  // namespace ny

@@ -82,6 +82,19 @@ public:
     std::vector<std::string> listColumns(Ctl list) const;
     std::vector<std::string> comboItems(Ctl combo) const;
 
+    // ---- the date and time pickers --------------------------------------
+    // The work area of the (one) monitor.
+    Rect screenWork{0, 0, 1024, 768};
+    // The control disappears (an entry field destroyed under an open popup).
+    void destroyControl(Ctl c);
+    // A grid of another size than its design's (24-pixel cells).
+    void resizeGrid(Ctl grid, int rows, int cols);
+    // A left click on a grid cell: it becomes current, then CellChosen.
+    void chooseCell(Ctl grid, int row, int col);
+    // A left click on a day of a month calendar as the platform reports it:
+    // the press, then one SelChange when the day was not selected already.
+    void clickCalendarDay(Ctl cal, const LocalTime& day);
+
     // Paths as the program writes them ("dir\\ny.edb") turned into real ones.
     std::string realPath(const std::string& path) const;
     bool ended() const { return ended_; }
@@ -135,6 +148,16 @@ public:
     void setHiddenArchive(const std::string& path) override;
     bool holdExclusive(const std::string& path) override;
     void exitProcess(int code) override;
+    int gridRowCount(Ctl grid) override;
+    int gridColCount(Ctl grid) override;
+    void gridClear(Ctl grid) override;
+    void gridSetCell(Ctl grid, int row, int col, std::string_view s) override;
+    std::string gridCell(Ctl grid, int row, int col) override;
+    int gridCurrentRow(Ctl grid) override;
+    int gridCurrentCol(Ctl grid) override;
+    LocalTime monthCalDate(Ctl cal) override;
+    void setMonthCalDate(Ctl cal, const LocalTime& day) override;
+    Rect workArea(Ctl c) override;
 
     // Attributes set through setHiddenArchive (the sim has no real ones).
     std::vector<std::string> hiddenFiles;
@@ -154,6 +177,10 @@ private:
         std::vector<std::vector<std::string>> rows;
         int selected = -1;
         std::vector<std::string> items;
+        // grid: rows x cols cells, row-major, and the current cell
+        int gridRows = 0, gridCols = 0, curRow = 0, curCol = 0;
+        std::vector<std::string> cells;
+        LocalTime day;  // month calendar
     };
     State& st(Ctl c) { return states_[static_cast<int>(c)]; }
     const State* find(Ctl c) const;

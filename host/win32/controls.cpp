@@ -514,6 +514,15 @@ void Win32Host::setText(Ctl c, std::string_view s) {
         return;
     }
     SetWindowTextW(h, w.c_str());
+    if (d && d->kind == Kind::TransparentLabel) {
+        // It draws no ground of its own: the old text goes only when the
+        // window beneath repaints that spot.
+        RECT r;
+        GetWindowRect(h, &r);
+        HWND parent = GetParent(h);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 
 bool Win32Host::enabled(Ctl c) {
@@ -759,6 +768,90 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
             break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// ---- grid, month calendar and screen for the date and time popups ---------------
+
+namespace {
+
+GridData* GridOf(HWND h) {
+    return h ? reinterpret_cast<GridData*>(GetWindowLongPtrW(h, GWLP_USERDATA)) : nullptr;
+}
+
+}  // namespace
+
+int Win32Host::gridRowCount(Ctl grid) {
+    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
+    return g ? g->rows : 0;
+}
+
+int Win32Host::gridColCount(Ctl grid) {
+    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
+    return g ? g->cols : 0;
+}
+
+void Win32Host::gridClear(Ctl grid) {
+    HWND h = exists(grid) ? hwndOf(grid) : nullptr;
+    GridData* g = GridOf(h);
+    if (!g) return;
+    for (std::wstring& c : g->cells) c.clear();
+    InvalidateRect(h, nullptr, FALSE);
+}
+
+void Win32Host::gridSetCell(Ctl grid, int row, int col, std::string_view s) {
+    HWND h = exists(grid) ? hwndOf(grid) : nullptr;
+    GridData* g = GridOf(h);
+    if (!g || row < 0 || col < 0 || row >= g->rows || col >= g->cols) return;
+    g->cells[static_cast<size_t>(row * g->cols + col)] = ToWstr(s);
+    InvalidateRect(h, nullptr, FALSE);
+}
+
+std::string Win32Host::gridCell(Ctl grid, int row, int col) {
+    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
+    if (!g || row < 0 || col < 0 || row >= g->rows || col >= g->cols) return {};
+    return ToUtf8(g->cells[static_cast<size_t>(row * g->cols + col)]);
+}
+
+int Win32Host::gridCurrentRow(Ctl grid) {
+    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
+    return g ? g->row : 0;
+}
+
+int Win32Host::gridCurrentCol(Ctl grid) {
+    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
+    return g ? g->col : 0;
+}
+
+LocalTime Win32Host::monthCalDate(Ctl cal) {
+    HWND h = exists(cal) ? hwndOf(cal) : nullptr;
+    SYSTEMTIME st{};
+    if (!h || !SendMessageW(h, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&st))) return {};
+    return LocalTime{st.wYear, st.wMonth, st.wDay, 0, 0, 0, 0};
+}
+
+void Win32Host::setMonthCalDate(Ctl cal, const LocalTime& day) {
+    HWND h = exists(cal) ? hwndOf(cal) : nullptr;
+    if (!h) return;
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(day.year);
+    st.wMonth = static_cast<WORD>(day.month);
+    st.wDay = static_cast<WORD>(day.day);
+    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(day));
+    SendMessageW(h, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st));
+}
+
+Rect Win32Host::workArea(Ctl c) {
+    HWND h = hwndOf(c);
+    HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST)
+                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!m || !GetMonitorInfoW(m, &mi)) {
+        RECT r{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+        return {r.left, r.top, r.right, r.bottom};
+    }
+    return {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
 }
 
 }  // namespace ny

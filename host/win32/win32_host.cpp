@@ -141,7 +141,18 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             raise(Ev::SizeChanged, w);
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wp) == WA_INACTIVE) raise(Ev::Deactivated, w);
+            if (LOWORD(wp) == WA_INACTIVE) {
+                raise(Ev::Deactivated, w);
+            } else if (w != Ctl::MainWindow) {
+                // A popup's keys go to its calendar or grid, so that the
+                // arrow keys move through days or fields at once.
+                for (const ControlDesign& d : ControlDesigns())
+                    if (d.window == w && (d.kind == Kind::MonthCal || d.kind == Kind::Grid) &&
+                        hwndOf(d.id)) {
+                        SetFocus(hwndOf(d.id));
+                        return 0;
+                    }
+            }
             break;
         case WM_KEYDOWN:
             raise(Ev::KeyDown, w, static_cast<int>(wp));
@@ -202,9 +213,17 @@ LRESULT CALLBACK Win32Host::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
 LRESULT CALLBACK Win32Host::MonthCalProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                          DWORD_PTR ref) {
     if (msg == WM_LBUTTONDOWN) {
-        // The press is reported first, then goes on to the calendar as usual.
-        reinterpret_cast<Win32Host*>(ref)->raise(Ev::MouseDown,
-                                                 static_cast<Ctl>(GetDlgCtrlID(hwnd)));
+        // The press is reported first, saying whether it hit a day (not the
+        // title, its arrows or the week-day names), then goes on to the
+        // calendar as usual.
+        MCHITTESTINFO ht{};
+        ht.cbSize = MCHITTESTINFO_V1_SIZE;
+        ht.pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        const LRESULT hit = SendMessageW(hwnd, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
+        const bool onDay = hit != -1 && (hit & MCHT_CALENDARDATE) == MCHT_CALENDARDATE &&
+                           (hit & 0xFF) == (MCHT_CALENDARDATE & 0xFF);
+        reinterpret_cast<Win32Host*>(ref)->raise(
+            Ev::MouseDown, static_cast<Ctl>(GetDlgCtrlID(hwnd)), onDay ? kPressOnDay : 0);
         if (!IsWindow(hwnd)) return 0;
     }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, MonthCalProc, id);

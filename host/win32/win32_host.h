@@ -92,6 +92,16 @@ public:
     void setHiddenArchive(const std::string& path) override;
     bool holdExclusive(const std::string& path) override;
     void exitProcess(int code) override;
+    int gridRowCount(Ctl grid) override;
+    int gridColCount(Ctl grid) override;
+    void gridClear(Ctl grid) override;
+    void gridSetCell(Ctl grid, int row, int col, std::string_view s) override;
+    std::string gridCell(Ctl grid, int row, int col) override;
+    int gridCurrentRow(Ctl grid) override;
+    int gridCurrentCol(Ctl grid) override;
+    LocalTime monthCalDate(Ctl cal) override;
+    void setMonthCalDate(Ctl cal, const LocalTime& day) override;
+    Rect workArea(Ctl c) override;
 
 private:
     // What the host knows of each window, control, timer and menu.

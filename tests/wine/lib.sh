@@ -199,6 +199,16 @@ use_desktop() {
     "${fake[@]}" wine regedit /S "$(winpath "$dir/desktop.reg")"
 }
 
+# A prefix of the test's own whose programs run inside one Wine desktop, so
+# that activation works as on Windows (a popup closes when another window is
+# clicked). Its wineserver is ended by cleanup.
+own_desktop() {
+    export WINEPREFIX=$dir/prefix
+    "$src/tests/wine/env.sh" clone "$NY_RUN" "$WINEPREFIX"
+    fake_server=1
+    use_desktop
+}
+
 sleep_until() {  # real epoch seconds
     local d
     d=$(calc "$1 - $(now)")

@@ -268,16 +268,30 @@ RECT TabItemRect(HWND tab, int index) {
 
 // ---- real input -----------------------------------------------------------
 
+// The pointer is moved by the same input stream as the press, so the press
+// cannot land where the pointer was before (SetCursorPos alone may not have
+// taken effect yet under Wine).
 void MouseClick(int x, int y, bool right = false) {
-    SetCursorPos(x, y);
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((x * 65536LL + cx / 2) / cx);
+    in.mi.dy = LONG((y * 65536LL + cy / 2) / cy);
+    const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dwFlags = at;
+    SendInput(1, &in, sizeof in);
+    for (int i = 0; i < 25; ++i) {
+        POINT p;
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y) break;
+        std::this_thread::sleep_for(20ms);
+    }
     std::this_thread::sleep_for(30ms);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &in[0], sizeof(INPUT));
+    in.mi.dwFlags = at | (right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    SendInput(1, &in, sizeof in);
     std::this_thread::sleep_for(30ms);
-    SendInput(1, &in[1], sizeof(INPUT));
+    in.mi.dwFlags = at | (right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    SendInput(1, &in, sizeof in);
     std::this_thread::sleep_for(30ms);
 }
 
@@ -376,6 +390,16 @@ public:
     void setHiddenArchive(const std::string&) override {}
     bool holdExclusive(const std::string&) override { return false; }
     void exitProcess(int code) override { std::exit(code); }
+    int gridRowCount(ny::Ctl) override { return 0; }
+    int gridColCount(ny::Ctl) override { return 0; }
+    void gridClear(ny::Ctl) override {}
+    void gridSetCell(ny::Ctl, int, int, std::string_view) override {}
+    std::string gridCell(ny::Ctl, int, int) override { return {}; }
+    int gridCurrentRow(ny::Ctl) override { return 0; }
+    int gridCurrentCol(ny::Ctl) override { return 0; }
+    ny::LocalTime monthCalDate(ny::Ctl) override { return {}; }
+    void setMonthCalDate(ny::Ctl, const ny::LocalTime&) override {}
+    ny::Rect workArea(ny::Ctl) override { return {}; }
 
 private:
     std::map<std::string, std::string> pending_;
@@ -1030,12 +1054,232 @@ int CmdBoxReturn(bool urgent) {
     return 0;
 }
 
+// ---- the date and time popups ------------------------------------------------
+
+const ny::Ctl kPopups[] = {ny::Ctl::CalendarWindow, ny::Ctl::TimePickerWindow};
+
+std::string RectOf(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+           " " + std::to_string(r.bottom);
+}
+
+// The open popup (the first one found) and how many are open.
+HWND OpenPopupWindow(HWND main, ny::Ctl* which, int* count) {
+    HWND found = nullptr;
+    *count = 0;
+    for (ny::Ctl w : kPopups)
+        if (HWND h = FindPopup(PidOf(main), main, w)) {
+            ++*count;
+            if (!found) found = h, *which = w;
+        }
+    return found;
+}
+
+// Until the program has handled the input sent to it (or 3 s have passed):
+// a busy machine may take longer than any fixed pause.
+void Settle(HWND main) {
+    if (HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, PidOf(main))) {
+        WaitForInputIdle(p, 3000);
+        CloseHandle(p);
+    }
+}
+
+// What is open: which popup, where, the entry field's place and the screen's
+// work area, the unit label of the time grid, the entry's text and caret.
+int ReportPopup(HWND main) {
+    Settle(main);
+    ny::Ctl which = ny::Ctl::None;
+    int count = 0;
+    HWND p = OpenPopupWindow(main, &which, &count);
+    HWND edit = FindControl(main, ny::Ctl::编辑框1);
+    Out(std::string("popup=") + (!p ? "none" : which == ny::Ctl::CalendarWindow ? "calendar" : "timepicker"));
+    Out("popups=" + std::to_string(count));
+    if (p) Out("rect=" + RectOf(p));
+    Out("field=" + RectOf(edit));
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromWindow(edit, MONITOR_DEFAULTTONEAREST), &mi);
+    Out("work=" + std::to_string(mi.rcWork.left) + " " + std::to_string(mi.rcWork.top) + " " +
+        std::to_string(mi.rcWork.right) + " " + std::to_string(mi.rcWork.bottom));
+    if (p && which == ny::Ctl::TimePickerWindow)
+        if (HWND l = FindControl(p, ny::Ctl::透明标签1)) Out("label=" + U8(WindowText(l)));
+    Out("enabled=" + std::to_string(IsWindowEnabled(edit) ? 1 : 0));
+    Out("entry=" + OneLine(U8(WindowText(edit))));
+    const LRESULT sel = SendMessageW(edit, EM_GETSEL, 0, 0);
+    Out("caret=" + std::to_string(LOWORD(sel)));
+    return 0;
+}
+
+// A real click in the entry field at character `chars`, then what opened.
+int CmdEntryClick(int chars) {
+    HWND main = MainOrDie();
+    HWND edit = FindControl(main, ny::Ctl::编辑框1);
+    LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(chars), 0);
+    if (pos == -1) {  // after the last character: just behind the text
+        pos = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(chars - 1), 0);
+        pos = MAKELONG(LOWORD(pos) + 6, HIWORD(pos));
+    }
+    POINT p{short(LOWORD(pos)) + 1, short(HIWORD(pos)) + 4};
+    RECT client;
+    GetClientRect(edit, &client);
+    if (!PtInRect(&client, p)) {
+        Out("BAD character " + std::to_string(chars) + " is not in view in the field");
+        return 1;
+    }
+    ClientToScreen(edit, &p);
+    // The popup this click replaces, if any, must be gone first.
+    ny::Ctl which;
+    int count = 0;
+    HWND before = OpenPopupWindow(main, &which, &count);
+    MouseClick(p.x, p.y);
+    WaitFor(3000, [&] {
+        HWND now = OpenPopupWindow(main, &which, &count);
+        return now && now != before;
+    });
+    std::this_thread::sleep_for(100ms);  // let it fill and paint
+    return ReportPopup(main);
+}
+
+int CmdPopup() { return ReportPopup(MainOrDie()); }
+
+HWND PopupOrDie(ny::Ctl window) {
+    HWND main = MainOrDie();
+    HWND p = FindPopup(PidOf(main), main, window);
+    if (!p) {
+        Out("BAD popup " + std::to_string(int(window)) + " is not open");
+        std::exit(1);
+    }
+    return p;
+}
+
+// Waits a little for the popup to close (or not), then reports.
+int AfterPopupClick(HWND popup) {
+    WaitFor(600, [&] { return !IsWindow(popup) || !IsWindowVisible(popup); });
+    return ReportPopup(MainOrDie());
+}
+
+// A real click on the time grid's cell that shows `value` (cells run row by
+// row from 00, as many columns as the design's width holds).
+int CmdGridClick(int value) {
+    HWND p = PopupOrDie(ny::Ctl::TimePickerWindow);
+    HWND grid = FindControl(p, ny::Ctl::时间高级表格);
+    const ny::ControlDesign* d = ny::FindDesign(ny::Ctl::时间高级表格);
+    const int cols = d->w / 24;
+    POINT pt{value % cols * 24 + 12, value / cols * 24 + 12};
+    ClientToScreen(grid, &pt);
+    MouseClick(pt.x, pt.y);
+    return AfterPopupClick(p);
+}
+
+// A real click in the middle of a control of the open popup (or the main window).
+int CmdPress(const std::string& name) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name);
+        return 2;
+    }
+    HWND main = MainOrDie();
+    HWND window = d->window == ny::Ctl::MainWindow ? main : PopupOrDie(d->window);
+    HWND h = FindControl(window, d->id);
+    RECT r{};
+    GetWindowRect(h, &r);
+    MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    std::this_thread::sleep_for(150ms);
+    return ReportPopup(main);
+}
+
+// Real key presses: digits as themselves, or left, right, enter, esc,
+// backspace, delete.
+int CmdKeys(const std::vector<std::string>& keys) {
+    const std::map<std::string, WORD> named = {
+        {"left", VK_LEFT},     {"right", VK_RIGHT},        {"enter", VK_RETURN},
+        {"esc", VK_ESCAPE},    {"backspace", VK_BACK},     {"delete", VK_DELETE}};
+    for (const std::string& k : keys) {
+        if (auto it = named.find(k); it != named.end()) {
+            Key(it->second);
+            continue;
+        }
+        for (char c : k) Key(WORD(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+    }
+    std::this_thread::sleep_for(200ms);
+    return ReportPopup(MainOrDie());
+}
+
+// The month calendar's selected day.
+SYSTEMTIME CalendarSelection(HWND cal) {
+    Remote r(cal, sizeof(SYSTEMTIME));
+    SYSTEMTIME st{};
+    SendMessageW(cal, MCM_GETCURSEL, 0, LPARAM(r.at()));
+    r.get(&st, sizeof st);
+    return st;
+}
+
+int CmdCalDate() {
+    HWND cal = FindControl(PopupOrDie(ny::Ctl::CalendarWindow), ny::Ctl::月历);
+    const SYSTEMTIME st = CalendarSelection(cal);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "date=%04d-%02d-%02d", st.wYear, st.wMonth, st.wDay);
+    Out(buf);
+    return 0;
+}
+
+// A real click on a day of the month calendar. The day's place is found by
+// asking the calendar what lies under points of its face (so neither the
+// language of its titles nor its layout matter): the middle of the points
+// that hit that date.
+int CmdCalDay(const std::string& date) {
+    int y = 0, m = 0, d = 0;
+    if (std::sscanf(date.c_str(), "%d-%d-%d", &y, &m, &d) != 3) return 2;
+    HWND popup = PopupOrDie(ny::Ctl::CalendarWindow);
+    HWND cal = FindControl(popup, ny::Ctl::月历);
+    RECT cr{};
+    GetClientRect(cal, &cr);
+    Remote r(cal, sizeof(MCHITTESTINFO));
+    long sx = 0, sy = 0, n = 0;
+    for (int py = 0; py < cr.bottom; py += 3)
+        for (int px = 0; px < cr.right; px += 3) {
+            MCHITTESTINFO ht{};
+            ht.cbSize = sizeof ht;
+            ht.pt = {px, py};
+            r.put(&ht, sizeof ht);
+            const LRESULT hit = SendMessageW(cal, MCM_HITTEST, 0, LPARAM(r.at()));
+            // Days of this month, and the greyed ones of the months beside it.
+            if ((hit & MCHT_CALENDARDATE) != MCHT_CALENDARDATE || (hit & 0xFF) != 1) continue;
+            r.get(&ht, sizeof ht);
+            if (ht.st.wYear == y && ht.st.wMonth == m && ht.st.wDay == d) sx += px, sy += py, ++n;
+        }
+    if (!n) {
+        Out("BAD the calendar shows no day " + date);
+        return 1;
+    }
+    POINT pt{int(sx / n), int(sy / n)};
+    ClientToScreen(cal, &pt);
+    Out("day_at=" + std::to_string(pt.x) + " " + std::to_string(pt.y));
+    MouseClick(pt.x, pt.y);
+    return AfterPopupClick(popup);
+}
+
+int CmdMoveMain(int x, int y) {
+    HWND main = MainOrDie();
+    SetWindowPos(main, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WaitFor(2000, [&] {
+        RECT r;
+        GetWindowRect(main, &r);
+        return r.left == x && r.top == y;
+    });
+    return CmdMain();
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
         "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
         "  tray-menu ITEM | close | minimise | windows\n"
+        "  entry-click CHARS | popup | grid-click VALUE | press NAME | keys KEY... |\n"
+        "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
@@ -1079,6 +1323,14 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "close") return CmdClose();
     if (c == "minimise") return CmdMinimise();
     if (c == "windows") return CmdWindows();
+    if (c == "entry-click") return CmdEntryClick(num(1));
+    if (c == "popup") return CmdPopup();
+    if (c == "grid-click") return CmdGridClick(num(1));
+    if (c == "press") return CmdPress(arg(1));
+    if (c == "keys") return CmdKeys(std::vector<std::string>(a.begin() + 1, a.end()));
+    if (c == "cal-day") return CmdCalDay(arg(1));
+    if (c == "cal-date") return CmdCalDate();
+    if (c == "move-main") return CmdMoveMain(num(1), num(2));
     if (c == "ping") return CmdPing(num(1), num(2));
     if (c == "attrs") return CmdAttrs(arg(1));
     if (c == "play") {

@@ -5,7 +5,8 @@
 #   screenshots.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR
 #
 # or `cmake --build --preset windows --target ny_screenshots`. Writes
-# OUT_DIR/screenshot-alarms.png and OUT_DIR/screenshot-countdown.png.
+# OUT_DIR/screenshot-alarms.png, screenshot-timepicker.png,
+# screenshot-calendar.png and screenshot-countdown.png.
 set -euo pipefail
 
 NY_EXE=$(realpath "${1:?program}")
@@ -65,6 +66,13 @@ shot() {  # file
 }
 
 shot "$outdir/screenshot-alarms.png"
+# Both popups, opened by real clicks in the entry field.
+probe entry-click 15
+shot "$outdir/screenshot-timepicker.png"
+probe keys esc
+probe entry-click 3
+shot "$outdir/screenshot-calendar.png"
+probe keys esc
 probe tab 1
 probe pick 组合框_分 25
 probe settext 编辑框_倒计时闹钟提示信息 "茶泡好了"

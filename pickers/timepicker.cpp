@@ -1,0 +1,166 @@
+#include "pickers/timepicker.h"
+
+#include <string>
+
+#include "host/text.h"
+#include "pickers/entrytext.h"
+
+namespace ny {
+namespace {
+
+// One of the entry's three two-digit time fields.
+struct TimeField {
+    int start;  // characters in front of it; also where the caret goes after a change
+    int end;    // characters up to its end (the ":" or the text's end behind it)
+    int max;    // highest value
+    int count;  // values in the grid
+    const char* unit;
+};
+
+constexpr TimeField kHour{11, 13, 23, 24, "小时"};
+constexpr TimeField kMinute{14, 16, 59, 60, "分钟"};
+constexpr TimeField kSecond{17, 19, 59, 60, "秒钟"};
+
+// The field a caret offset selects: hour 11-13, minute 14-16, second 17-19.
+const TimeField* FieldAt(int caret) {
+    if (caret >= 11 && caret <= 13) return &kHour;
+    if (caret >= 14 && caret <= 16) return &kMinute;
+    if (caret >= 17 && caret <= 19) return &kSecond;
+    return nullptr;
+}
+
+std::string TwoDigits(int v) {
+    std::string s = std::to_string(v);
+    return s.size() == 1 ? "0" + s : s;
+}
+
+// The text with the field's two characters replaced; everything else kept.
+std::string ReplaceField(const std::string& text, const TimeField& f, const std::string& two) {
+    return LeftChars(text, f.start) + two + RightChars(text, CharCount(text) - f.end);
+}
+
+// A typed character as text: a UTF-16 code unit, so that nothing outside
+// ASCII can split or corrupt the entry (it reads as a non-digit).
+std::string CharText(int code) {
+    if (code > 0 && code < 0x80) return std::string(1, static_cast<char>(code));
+    if (code >= 0x80 && code < 0x800)
+        return {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
+    if (code >= 0x800 && code <= 0xFFFF && (code < 0xD800 || code > 0xDFFF))
+        return {static_cast<char>(0xE0 | (code >> 12)),
+                static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                static_cast<char>(0x80 | (code & 0x3F))};
+    return "?";  // a lone surrogate or nothing at all
+}
+
+void Close(App& app) { app.host.destroyWindow(Ctl::TimePickerWindow); }
+
+}  // namespace
+
+void FillPickerGrid(App& app, Ctl field) {
+    Host& host = app.host;
+    const Ctl grid = Ctl::时间高级表格;
+    app.TimePickerTarget = field;
+    host.setTimer(Ctl::时间窗口时钟, 1);  // the watch: closes the picker once the field is gone
+    host.gridClear(grid);
+    const TimeField* f = FieldAt(host.caret(field));
+    const int n = f ? f->count : 0;
+    if (f) host.setText(Ctl::透明标签1, f->unit);
+    const int rows = host.gridRowCount(grid), cols = host.gridColCount(grid);
+    if (rows <= 0 || cols <= 0) return;
+    int row = 0, col = 0;
+    for (int v = 0; v < n; ++v) {
+        host.gridSetCell(grid, row, col, TwoDigits(v));
+        if (col == cols - 1) {
+            if (row == rows - 1) break;
+            ++row;
+            col = 0;
+        } else {
+            ++col;
+        }
+    }
+}
+
+void OnPickerCellChosen(App& app) {
+    Host& host = app.host;
+    const Ctl grid = Ctl::时间高级表格;
+    const std::string cell =
+        host.gridCell(grid, host.gridCurrentRow(grid), host.gridCurrentCol(grid));
+    if (cell.empty()) {
+        Close(app);
+        return;
+    }
+    const Ctl entry = app.TimePickerTarget;
+    std::string text = host.text(entry);
+    const TimeField* f = FieldAt(host.caret(entry));
+    if (f) text = ReplaceField(text, *f, cell);
+    host.setText(entry, text);
+    if (f) host.setCaret(entry, f->start);
+    Close(app);
+}
+
+void OnPickerChar(App& app, int code) {
+    Host& host = app.host;
+    const Ctl entry = app.TimePickerTarget;
+    const std::string text = host.text(entry);
+    const TimeField* f = FieldAt(host.caret(entry));
+    if (!f) {
+        host.setText(entry, text);
+        return;
+    }
+    // The field's two characters and the typed one; while that is above the
+    // field's highest value, its first character goes (at most twice).
+    std::string candidate = MidChars(text, f->start + 1, 2) + CharText(code);
+    for (int drop = 0; drop < 2 && LeadingDigits(candidate) > f->max; ++drop)
+        candidate = RightChars(candidate, CharCount(candidate) - 1);
+    host.setText(entry, ReplaceField(text, *f, TwoDigits(LeadingDigits(candidate))));
+    host.setCaret(entry, f->start);
+}
+
+void OnPickerKey(App& app, int vk) {
+    Host& host = app.host;
+    const Ctl entry = app.TimePickerTarget;
+    switch (vk) {
+        case 8:   // Backspace
+        case 13:  // Enter
+        case 46:  // Delete
+            Close(app);
+            return;
+        case 37: {  // Left: second -> minute -> hour, no wrap
+            const int c = host.caret(entry);
+            if (c >= 17 && c <= 19) host.setCaret(entry, 14);
+            else if (c >= 14 && c <= 16) host.setCaret(entry, 11);
+            FillPickerGrid(app, entry);
+            return;
+        }
+        case 39: {  // Right: hour -> minute -> second, no wrap
+            const int c = host.caret(entry);
+            if (c >= 11 && c <= 13) host.setCaret(entry, 14);
+            else if (c >= 14 && c <= 16) host.setCaret(entry, 17);
+            FillPickerGrid(app, entry);
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+namespace {
+
+void SetWholeTime(App& app, const char* time) {
+    Host& host = app.host;
+    const Ctl entry = app.TimePickerTarget;
+    const std::string text = host.text(entry);
+    host.setText(entry, LeftChars(text, 11) + time + RightChars(text, CharCount(text) - 19));
+    Close(app);
+}
+
+}  // namespace
+
+void OnPickerEarliest(App& app) { SetWholeTime(app, "00:00:00"); }
+void OnPickerLatest(App& app) { SetWholeTime(app, "23:59:59"); }
+
+void OnPickerWatchTick(App& app) {
+    if (!app.host.exists(app.TimePickerTarget)) Close(app);
+}
+
+}  // namespace ny
