@@ -167,7 +167,7 @@ if want preview; then
     start_program
     probe wait-main 20000 >/dev/null
     sleep 1
-    starts=() stops=() first=
+    starts=() stops=() controls=() first=
     for i in $(seq 10); do
         capture_mark
         probe click 试听 >/dev/null
@@ -178,13 +178,17 @@ if want preview; then
         stopped=$(val click_unix)
         sleep 0.6
         ended=$(capture_end_after "$stopped" 0.5)
+        # A check of the measure itself: seen from 0.1 s before 停止, the
+        # sound must last about 0.1 s more.
+        control=$(capture_end_after "$(calc "$stopped - 0.1")" 0.6)
         [ -n "$first" ] || first=${heard:-99}
+        controls+=("${control:-99}")
         starts+=("${heard:-99}")
         stops+=("${ended:-99}")
         echo "    run $i: heard $(printf '%.3f' "${heard:-99}") s, silent $(printf '%.3f' "${ended:-99}") s after 停止"
     done
     report "试听 to sound (alarm.mp3): $(stats "${starts[@]}"); the first in the process: $(printf '%.3f' "$first") s (goal 0.05 s)"
-    report "停止 to silence: $(stats "${stops[@]}") (goal 0.05 s)"
+    report "停止 to silence: $(stats "${stops[@]}") (goal 0.05 s); measured from 0.1 s before 停止 instead: $(stats "${controls[@]}")"
     stop_program
 fi
 

@@ -71,6 +71,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine regedit /S "$root/tools/wine-fonts.reg" >/dev/null 2>&1
   wineserver -w
 fi
+# Title-bar buttons are glyphs of Wine's Marlett font (fonts-wine); the Wine
+# here draws them only when the font is in the prefix's own Fonts folder.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 
 echo "Starting $exe"
 if [ -n "${desktop:-}" ]; then

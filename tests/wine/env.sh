@@ -74,11 +74,23 @@ EOF
     # Chinese text needs the UI fonts mapped to an installed CJK font.
     wine regedit /S "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/wine-fonts.reg" >>"$run/wineboot.log" 2>&1
     wineserver -w
+    ny_marlett "$WINEPREFIX"
     # Tests may fake other dates; a prefix must not update itself then.
     echo disable >"$WINEPREFIX/.update-timestamp"
     # The template that clones come from, taken before any test runs.
     clone_to "$run/template"
     echo "env.sh: ready: DISPLAY=:$n, prefix $WINEPREFIX"
+}
+
+# Title-bar buttons are glyphs of Wine's Marlett font (fonts-wine); the Wine
+# here draws them (not the letters "0 1 r") only when the font is in the
+# prefix's own Fonts folder.
+ny_marlett() {  # prefix
+    local f=/usr/share/wine/fonts/marlett.ttf
+    if [ -f "$f" ] && [ ! -f "$1/drive_c/windows/Fonts/marlett.ttf" ]; then
+        mkdir -p "$1/drive_c/windows/Fonts"
+        cp "$f" "$1/drive_c/windows/Fonts/"
+    fi
 }
 
 clone_to() {  # dest
