@@ -157,17 +157,18 @@ if want ring; then
 fi
 
 # ---- preview and stop ---------------------------------------------------------
-# 试听 on the default tone and on a 44.1 kHz file made by lame (whose first
-# 25 ms are the encoder's own silence), each followed by 停止; the times are
-# from the probe's click to the sound starting or ending in the recording.
+# Times from the probe's click to the sound starting or ending in the
+# recording.
 if want preview; then
     echo "preview and stop, 10 runs each ..."
     new_dir preview
     ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+    "$here/../tests/wine/make_tones.sh" "$dir/tones" >/dev/null
     start_program
     probe wait-main 20000 >/dev/null
     sleep 1
-    starts=() stops=() controls=() first=
+    # 试听 on alarm.mp3 (as the program starts), then 停止.
+    starts=() first=
     for i in $(seq 10); do
         capture_mark
         probe click 试听 >/dev/null
@@ -175,20 +176,31 @@ if want preview; then
         sleep 0.6
         heard=$(capture_onset_after "$clicked")
         probe click 停止 >/dev/null
+        sleep 0.3
+        [ -n "$first" ] || first=${heard:-99}
+        starts+=("${heard:-99}")
+        echo "    run $i: heard $(printf '%.3f' "${heard:-99}") s after 试听"
+    done
+    report "试听 to sound (alarm.mp3): $(stats "${starts[@]}"); the first in the process: $(printf '%.3f' "$first") s (goal 0.05 s)"
+    # 停止 during a steady tone (alarm.mp3 has rests between its notes).
+    probe settext 铃声路径 "$(winpath "$dir/tones/cbr44.mp3")" >/dev/null
+    stops=() controls=()
+    for i in $(seq 10); do
+        capture_mark
+        probe click 试听 >/dev/null
+        sleep 0.8
+        probe click 停止 >/dev/null
         stopped=$(val click_unix)
         sleep 0.6
         ended=$(capture_end_after "$stopped" 0.5)
         # A check of the measure itself: seen from 0.1 s before 停止, the
         # sound must last about 0.1 s more.
         control=$(capture_end_after "$(calc "$stopped - 0.1")" 0.6)
-        [ -n "$first" ] || first=${heard:-99}
-        controls+=("${control:-99}")
-        starts+=("${heard:-99}")
         stops+=("${ended:-99}")
-        echo "    run $i: heard $(printf '%.3f' "${heard:-99}") s, silent $(printf '%.3f' "${ended:-99}") s after 停止"
+        controls+=("${control:-99}")
+        echo "    run $i: silent $(printf '%.3f' "${ended:-99}") s after 停止 (from 0.1 s before: $(printf '%.3f' "${control:-99}") s)"
     done
-    report "试听 to sound (alarm.mp3): $(stats "${starts[@]}"); the first in the process: $(printf '%.3f' "$first") s (goal 0.05 s)"
-    report "停止 to silence: $(stats "${stops[@]}") (goal 0.05 s); measured from 0.1 s before 停止 instead: $(stats "${controls[@]}")"
+    report "停止 to silence (a steady tone): $(stats "${stops[@]}") (goal 0.05 s); measured from 0.1 s before 停止 instead: $(stats "${controls[@]}")"
     stop_program
 fi
 
