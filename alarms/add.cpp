@@ -4,7 +4,7 @@
 
 #include "host/text.h"
 #include "host/texts.h"
-#include "store/alarmstore.h"
+#include "alarms/storeui.h"
 
 namespace ny {
 
@@ -45,19 +45,21 @@ void OnAddClicked(App& app) {
         return;
     }
 
+    // The row comes only once the store holds the alarm, so that row i is
+    // always the store's i-th alarm.
+    if (!AlarmListReady(app)) return;
+    AlarmRecord rec;
+    rec.闹钟时间 = LeftChars(entered, 16);
+    rec.铃声文件 = ringTone;
+    rec.闹钟提示信息 = host.text(Ctl::闹钟提示信息输入);
+    rec.是否已响铃 = std::string(txt::kNotRung);
+    if (!StoreDone(host, StoreOf(host).append(rec))) return;
     const Ctl list = Ctl::超级列表框1;
     const int r = host.listAppendRow(list);
-    host.listSetCell(list, r, 0, LeftChars(entered, 16));
-    host.listSetCell(list, r, 1, ringTone);
-    host.listSetCell(list, r, 2, host.text(Ctl::闹钟提示信息输入));
-    host.listSetCell(list, r, 3, txt::kNotRung);
-
-    AlarmRecord rec;
-    rec.闹钟时间 = host.listCell(list, r, 0);
-    rec.铃声文件 = host.listCell(list, r, 1);
-    rec.闹钟提示信息 = host.listCell(list, r, 2);
-    rec.是否已响铃 = host.listCell(list, r, 3);
-    StoreAppend(app, rec);
+    host.listSetCell(list, r, 0, rec.闹钟时间);
+    host.listSetCell(list, r, 1, rec.铃声文件);
+    host.listSetCell(list, r, 2, rec.闹钟提示信息);
+    host.listSetCell(list, r, 3, rec.是否已响铃);
 }
 
 }  // namespace ny

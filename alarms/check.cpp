@@ -5,8 +5,8 @@
 #include "alarms/clock.h"
 #include "host/text.h"
 #include "host/texts.h"
+#include "alarms/storeui.h"
 #include "ringtone/ringtone.h"
-#include "store/alarmstore.h"
 
 namespace ny {
 
@@ -22,8 +22,8 @@ void RingRow(App& app, int r) {
     const Ctl list = Ctl::超级列表框1;
     // A moved or damaged tone must not mean a silent alarm.
     PlayToBeHeard(app, host.listCell(list, r, 1));
-    host.listSetCell(list, r, 3, kRung);
-    StoreMarkRung(app, r);
+    // It rings whatever the store says; the row shows what the file holds.
+    if (StoreDone(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, 3, kRung);
     host.setVisible(Ctl::MainWindow, true);
     host.setWindowState(Ctl::MainWindow, kStateNormal);
     host.setEnabled(Ctl::停止, true);
@@ -73,16 +73,18 @@ void OnAlarmCheckTick(App& app) {
     if (LeftChars(host.text(Ctl::短位时间), 16) != LeftChars(ShortTimeText(now), 16))
         UpdateClockLabels(app);
 
+    // Start-up could not read the store: try again, or nothing would ring.
+    if (!app.alarmListLoaded) AlarmListReady(app, false);
+
     const std::string previous = app.previousCheckMinute;
     app.previousCheckMinute = LeftChars(host.text(Ctl::短位时间), 16);
 
     const Ctl list = Ctl::超级列表框1;
-    const int n = host.listRowCount(list);
     // The list and 短位时间 can change only while a ringing alarm waits or
     // shows its box, so both are read again after each ring, not for every row.
-    int rowsNow = n;
+    int n = host.listRowCount(list);
     std::string c = LeftChars(host.text(Ctl::短位时间), 16);
-    for (int r = 0; r < n && r < rowsNow; ++r) {
+    for (int r = 0; r < n; ++r) {
         const std::string a = LeftChars(host.listCell(list, r, 0), 16);
         // Due at its minute, or later when no check fell into its minute
         // (added after the check, queued behind a long box, asleep, clock jump).
@@ -91,7 +93,7 @@ void OnAlarmCheckTick(App& app) {
             continue;
         RingRow(app, r);
         if (!host.wait(1000)) return;
-        rowsNow = host.listRowCount(list);  // rows deleted meanwhile are not due
+        n = host.listRowCount(list);  // rows deleted meanwhile are not due
         c = LeftChars(host.text(Ctl::短位时间), 16);
     }
 }

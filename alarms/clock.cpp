@@ -11,8 +11,8 @@ namespace {
 
 // Ticks land just after the boundary they wait for. The check comes as soon
 // after the minute as the timers allow (an alarm is heard then); it brings
-// 短位时间 up to date itself when the clock tick is later.
-constexpr int64_t kClockLagMs = 20;
+// 短位时间 up to its minute itself when the clock tick is later.
+constexpr int64_t kTickLagMs = 20;
 constexpr int64_t kCheckLagMs = 5;
 
 }  // namespace
@@ -33,7 +33,7 @@ void UpdateClockLabels(App& app) {
 }
 
 static void ArmClockTick(App& app, const LocalTime& now) {
-    app.host.setTimer(Ctl::时钟1, 1000 - now.millisecond + kClockLagMs);
+    app.host.setTimer(Ctl::时钟1, 1000 - now.millisecond + kTickLagMs);
 }
 
 static void ArmCheckTick(App& app, const LocalTime& now) {
@@ -54,9 +54,11 @@ void OnClockTick(App& app) {
     ArmClockTick(app, now);
 }
 
+// After a clock change or waking, the check runs at once rather than at the
+// next minute: what fell into the gap rings now (the check re-arms the timers).
 void OnClockChanged(App& app) {
     UpdateClockLabels(app);
-    ArmClockTimers(app);
+    OnAlarmCheckTick(app);
 }
 
 }  // namespace ny

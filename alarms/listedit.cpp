@@ -1,6 +1,6 @@
 #include "alarms/listedit.h"
 
-#include "store/alarmstore.h"
+#include "alarms/storeui.h"
 
 namespace ny {
 
@@ -11,15 +11,20 @@ void OnDeleteChosen(App& app) {
     const Ctl list = Ctl::超级列表框1;
     const int r = host.listSelectedRow(list);
     if (r < 0) return;  // nothing selected: nothing to delete
-    StoreDeleteRow(app, r);
-    host.listDeleteRow(list, host.listSelectedRow(list));
+    // The row goes only once its record is gone: the list never leaves the store.
+    if (StoreDone(host, StoreOf(host).deleteRow(r))) host.listDeleteRow(list, r);
 }
 
 void OnClearClicked(App& app) {
     Host& host = app.host;
     if (host.messageBox("确定清空全部闹钟数据吗？", kMbOkCancel, "提示") != 0) return;
-    StoreClear(app);
-    host.listDeleteAll(Ctl::超级列表框1);
+    // A list that start-up could not fill is filled now, but not cleared
+    // unseen: the user looks at what "全部" is and may clear again.
+    if (!app.alarmListLoaded) {
+        AlarmListReady(app);
+        return;
+    }
+    if (StoreDone(host, StoreOf(host).clear())) host.listDeleteAll(Ctl::超级列表框1);
 }
 
 }  // namespace ny

@@ -16,6 +16,7 @@
 
 #include "alarms/check.h"
 #include "host/sim/sim_host.h"
+#include "host/texts.h"
 #include "mainwindow/app.h"
 #include "store/alarmstore.h"
 
@@ -47,7 +48,7 @@ void FillList(SimHost& host, const LocalTime& now, bool lastDue) {
         host.listSetCell(Ctl::超级列表框1, r, 0, FormatDateTime(t, 1, 1).substr(0, 16));
         host.listSetCell(Ctl::超级列表框1, r, 1, host.programDir() + "/alarm.mp3");
         host.listSetCell(Ctl::超级列表框1, r, 2, "提醒 " + std::to_string(i + 1));
-        host.listSetCell(Ctl::超级列表框1, r, 3, "未响");
+        host.listSetCell(Ctl::超级列表框1, r, 3, txt::kNotRung);
     }
 }
 

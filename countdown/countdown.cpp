@@ -5,7 +5,7 @@
 
 #include "host/text.h"
 #include "host/texts.h"
-#include "mainwindow/startup.h"
+#include "ringtone/defaulttone.h"
 #include "ringtone/ringtone.h"
 
 namespace ny {

@@ -10,20 +10,15 @@
 
 #include "host/datetime.h"
 #include "host/design.h"
+#include "host/fileops.h"
 
 namespace ny {
-
-// Outcome of a file operation; `reason` is the system's own words when !ok.
-struct IoResult {
-    bool ok = true;
-    std::string reason;
-};
 
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-class Host {
+class Host : public FileOps {
 public:
     virtual ~Host() = default;
 
@@ -107,18 +102,13 @@ public:
     // --- files -----------------------------------------------------------
     virtual std::string programDir() = 0;  // no trailing separator
     virtual bool fileExists(const std::string& path) = 0;
-    virtual std::optional<std::string> readFile(const std::string& path,
-                                                std::string* reason) = 0;
     // Plain write (create or truncate).
     virtual IoResult writeFile(const std::string& path, std::string_view bytes) = 0;
-    // Whole-file replace: temporary file beside it, flushed, atomically moved
-    // over `path`. On any failure `path` is left exactly as it was.
-    virtual IoResult replaceFile(const std::string& path, std::string_view bytes) = 0;
-    virtual IoResult moveFile(const std::string& from, const std::string& to) = 0;
     virtual void setHiddenArchive(const std::string& path) = 0;
-    // Opens with sharing denied and holds the file open for the life of the
-    // process. False when the open fails.
-    virtual bool holdExclusive(const std::string& path) = 0;
+    // Opens an existing file with sharing denied and holds it open for the
+    // life of the process. Failure Sharing: another process holds it.
+    virtual IoResult holdExclusive(const std::string& path) = 0;
+    // The primitive file operations come from FileOps (host/fileops.h).
 
     // Ends the process at once with `code` (the second instance gives way).
     virtual void exitProcess(int code) = 0;

@@ -29,6 +29,10 @@ struct App {
     // began, so that a minute no check fell into is caught up.
     bool checkRunning = false;
     std::string previousCheckMinute;
+
+    // The alarm list shows what ny.edb holds (false when start-up could not
+    // read it: the list is then empty and the store untouched).
+    bool alarmListLoaded = false;
 };
 
 // Routes one event to its handler. For CloseRequest the result is 1 when the

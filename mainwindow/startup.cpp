@@ -1,12 +1,12 @@
 #include "mainwindow/startup.h"
 
 #include "alarms/clock.h"
+#include "alarms/storeui.h"
 #include "host/text.h"
-#include "store/alarmstore.h"
+#include "host/texts.h"
+#include "ringtone/defaulttone.h"
 
 namespace ny {
-
-std::string DefaultRingTonePath(Host& host) { return host.programDir() + "/alarm.mp3"; }
 
 namespace {
 
@@ -14,10 +14,19 @@ namespace {
 // gives way before it touches anything. Returns false when this copy must end.
 bool TakeInstanceLock(Host& host) {
     const std::string path = host.programDir() + "\\ny.yz";
-    if (host.fileExists(path)) return host.holdExclusive(path);
-    host.writeFile(path, std::string_view("\0", 1));
-    host.setHiddenArchive(path);
-    host.holdExclusive(path);
+    IoResult held;
+    if (host.probeFile(path).failure == IoFailure::NotFound) {
+        held = host.writeFile(path, std::string_view("\0", 1));
+        if (held.ok) host.setHiddenArchive(path);
+    }
+    if (held.ok) held = host.holdExclusive(path);
+    if (held.ok) return true;
+    // Only another holder means another copy runs. Anything else (a read-only
+    // folder, a full disk) must not stop the alarm clock: it runs unguarded.
+    if (held.failure == IoFailure::Sharing) return false;
+    host.messageBox("无法使用单实例锁文件 " + path + "：" + held.reason +
+                        "。程序照常运行，但不能防止同时运行第二个 Ny闹钟。",
+                    kMbExclamation);
     return true;
 }
 
@@ -31,10 +40,10 @@ void OnMainWindowCreated(App& app) {
         return;
     }
 
-    host.listInsertColumn(Ctl::超级列表框1, "闹钟时间", 130);
-    host.listInsertColumn(Ctl::超级列表框1, "铃声文件", 130);
-    host.listInsertColumn(Ctl::超级列表框1, "闹钟提示信息", 200);
-    host.listInsertColumn(Ctl::超级列表框1, "是否已响铃", 80);
+    const int widths[] = {130, 130, 200, 80};
+    for (int col = 0; col < 4; ++col)
+        host.listInsertColumn(Ctl::超级列表框1, txt::kAlarmFields[txt::kFirstListedField + col].name,
+                              widths[col]);
 
     // Both clock labels get their first value now, so nothing ever compares
     // against the design caption of 短位时间.
@@ -43,7 +52,7 @@ void OnMainWindowCreated(App& app) {
     host.setText(Ctl::编辑框1, FormatDateTime(now, 1, 1));
     host.setText(Ctl::铃声路径, DefaultRingTonePath(host));
 
-    LoadOrCreateStore(app);
+    LoadAlarmList(app);
 
     // The first alarm check catches up from the minute of the start.
     app.previousCheckMinute = LeftChars(host.text(Ctl::短位时间), 16);

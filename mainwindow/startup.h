@@ -10,7 +10,4 @@ namespace ny {
 // and entry texts, the alarm list from the store.
 void OnMainWindowCreated(App& app);
 
-// Program directory + "/alarm.mp3".
-std::string DefaultRingTonePath(Host& host);
-
 }  // namespace ny

@@ -37,7 +37,6 @@ void OnOpenChosen(App& app) { ShowMainWindow(app); }
 
 void OnQuitChosen(App& app) {
     // The tray icon goes with the window: the host removes it on destruction.
-    app.host.removeTrayIcon();
     app.host.destroyWindow(Ctl::MainWindow);
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "mainwindow/startup.h"
+#include "ringtone/defaulttone.h"
 
 namespace ny {
 

@@ -1,160 +1,191 @@
 #include "store/alarmstore.h"
 
-#include <cstdio>
-#include <vector>
-
 #include "host/texts.h"
-#include "store/recordfile.h"
 
 namespace ny {
 namespace {
 
-const std::vector<FieldDef>& AlarmFields() {
-    static const std::vector<FieldDef> fields = {
-        {"月份", FieldType::Text, 2},
-        {"周数", FieldType::Text, 1},
-        {"闹钟时间", FieldType::Text, 18},
-        {"铃声文件", FieldType::Text, 100},
-        {"闹钟提示信息", FieldType::Text, 100},
-        {"是否已响铃", FieldType::Text, 4},
-    };
-    return fields;
+std::vector<std::string> Values(const AlarmRecord& a) {
+    return {"", "", a.闹钟时间, a.铃声文件, a.闹钟提示信息, a.是否已响铃};
 }
 
-// The list shows fields 3 to 6 in columns 0 to 3.
-constexpr const char* kListedFields[] = {"闹钟时间", "铃声文件", "闹钟提示信息", "是否已响铃"};
+AlarmRecord Current(const RecordFile& f) {
+    AlarmRecord a;
+    a.闹钟时间 = f.read("闹钟时间").value_or("");
+    a.铃声文件 = f.read("铃声文件").value_or("");
+    a.闹钟提示信息 = f.read("闹钟提示信息").value_or("");
+    a.是否已响铃 = f.read("是否已响铃").value_or("");
+    return a;
+}
 
-void Tell(App& app, const std::string& text) { app.host.messageBox(text, kMbExclamation); }
-
-// Opens the store for one of the changing sequences; tells the user and
-// returns false when it cannot be used.
-bool OpenForChange(App& app, RecordFile& f, const std::string& path) {
-    const OpenResult r = f.open(path, AlarmFields());
-    if (r.ok()) return true;
-    if (r.damaged())
-        Tell(app, "闹钟数据文件 " + path + " 已损坏或不是本程序的文件（" + r.reason +
-                      "），这次的更改没有保存。");
-    else
-        Tell(app, "无法打开闹钟数据文件 " + path + "：" + r.reason);
+// Row r is the (r + 1)-th record not marked deleted (a mark can only be
+// left by an older version whose purge failed). False when there is none.
+bool GoToRow(RecordFile& f, int row) {
+    if (row < 0) return false;
+    int live = -1;
+    for (int k = 1; k <= f.count(); ++k) {
+        f.goTo(k);
+        if (!f.isDeleted() && ++live == row) return true;
+    }
     return false;
 }
 
-bool Saved(App& app, const IoResult& w, const std::string& path) {
-    if (!w.ok) Tell(app, "无法保存闹钟数据文件 " + path + "：" + w.reason);
-    return w.ok;
+std::vector<AlarmRecord> LiveRecords(RecordFile& f) {
+    std::vector<AlarmRecord> out;
+    for (int k = 1; k <= f.count(); ++k) {
+        f.goTo(k);
+        if (!f.isDeleted()) out.push_back(Current(f));
+    }
+    return out;
 }
 
-// "<path>.damaged-YYYYMMDD-HHMMSS", with -2, -3 ... when that name is taken:
-// a file kept aside is never overwritten.
-std::string AsidePath(Host& host, const std::string& path) {
-    const LocalTime t = host.now();
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    const std::string base = path + ".damaged-" + stamp;
-    std::string name = base;
-    for (int n = 2; host.fileExists(name); ++n) name = base + "-" + std::to_string(n);
-    return name;
-}
-
-void ListRecords(App& app, RecordFile& f) {
-    const int n = f.count();
-    for (int k = 1; k <= n; ++k) {
-        const int row = app.host.listAppendRow(Ctl::超级列表框1);
-        for (int col = 0; col < 4; ++col)
-            app.host.listSetCell(Ctl::超级列表框1, row, col, f.read(kListedFields[col]).value_or(""));
-        f.skip();
-    }
-}
-
-// A damaged or foreign store: keep it aside under a new name and start over
-// with an empty one, so the program stays usable and nothing is lost.
-void ReplaceDamaged(App& app, const std::string& path, const std::string& why) {
-    const std::string head =
-        "闹钟数据文件 " + path + " 已损坏或不是本程序的文件（" + why + "）。";
-    const std::string aside = AsidePath(app.host, path);
-    if (IoResult m = app.host.moveFile(path, aside); !m.ok) {
-        Tell(app, head + "无法把它改名为 " + aside + "：" + m.reason +
-                      "。文件保持原样，这次不显示已保存的闹钟。");
-        return;
-    }
-    RecordFile f(app.host);
-    if (IoResult c = f.create(path, AlarmFields()); !c.ok) {
-        Tell(app, head + "原文件已改名保存为 " + aside + "，但无法新建闹钟数据文件：" + c.reason);
-        return;
-    }
-    Tell(app, head + "原文件已改名保存为 " + aside + "，并已新建一个空的闹钟数据文件。");
+StoreResult Result(StoreStatus status, const std::string& file, const std::string& reason = {},
+                   const std::string& detail = {}) {
+    StoreResult r;
+    r.status = status;
+    r.file = file;
+    r.reason = reason;
+    r.detail = detail;
+    return r;
 }
 
 }  // namespace
 
-std::string StorePath(Host& host) { return host.programDir() + "\\ny.edb"; }
+const std::vector<FieldDef>& AlarmFields() {
+    static const std::vector<FieldDef> fields = [] {
+        std::vector<FieldDef> v;
+        for (const auto& f : txt::kAlarmFields)
+            v.push_back({std::string(f.name), FieldType::Text, f.maxLength});
+        return v;
+    }();
+    return fields;
+}
 
-void LoadOrCreateStore(App& app) {
-    const std::string path = StorePath(app.host);
-    RecordFile f(app.host);
-    if (!app.host.fileExists(path)) {
-        if (IoResult c = f.create(path, AlarmFields()); !c.ok)
-            Tell(app, "无法创建闹钟数据文件 " + path + "：" + c.reason);
-        return;
+AlarmStore::AlarmStore(FileOps& fs, const std::string& programDir)
+    : fs_(fs), path_(programDir + "\\ny.edb") {}
+
+StoreResult AlarmStore::setAside(const std::string& file, const std::string& why,
+                                 const std::string& stamp) {
+    StoreResult r = Result(StoreStatus::SetAside, file, why);
+    // A name already taken gets -2, -3 ...: a file kept aside is never overwritten.
+    const std::string base = file + ".damaged-" + stamp;
+    r.aside = base;
+    IoResult m = fs_.renameFile(file, r.aside, false);
+    for (int n = 2; !m.ok && m.failure == IoFailure::AlreadyExists && n < 1000; ++n) {
+        r.aside = base + "-" + std::to_string(n);
+        m = fs_.renameFile(file, r.aside, false);
     }
-    const OpenResult r = f.open(path, AlarmFields());
-    if (r.ok()) {
-        // A delete whose purge failed last time: finish it, so that row i is
-        // record i + 1 again.
-        bool anyDeleted = false;
-        for (int k = 1; k <= f.count() && !anyDeleted; ++k) anyDeleted = f.goTo(k) && f.isDeleted();
-        if (anyDeleted) Saved(app, f.purge(), path);
-        f.goTo(1);
-        ListRecords(app, f);
-        f.close();
-    } else if (r.damaged()) {
-        ReplaceDamaged(app, path, r.reason);
-    } else {
-        // Unreadable is not damaged: the file may be fine once the cause goes
-        // away, so it is neither moved nor overwritten.
-        Tell(app, "无法读取闹钟数据文件 " + path + "：" + r.reason +
-                      "。文件保持原样，这次不显示已保存的闹钟。");
+    if (!m.ok) {
+        r.status = StoreStatus::SetAsideFailed;
+        r.detail = m.reason;
+        return r;
     }
+    RecordFile f(fs_);
+    if (IoResult c = f.create(path_, AlarmFields()); !c.ok) {
+        r.status = StoreStatus::SetAsideCreateFailed;
+        r.detail = c.reason;
+    }
+    return r;
 }
 
-// 月份 and 周数 are written empty whatever the record holds.
-bool StoreAppend(App& app, const AlarmRecord& a) {
-    const std::string path = StorePath(app.host);
-    RecordFile f(app.host);
-    if (!OpenForChange(app, f, path)) return false;
-    return Saved(app,
-                 f.append({"", "", a.闹钟时间, a.铃声文件, a.闹钟提示信息, a.是否已响铃}),
-                 path);
+StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
+    StoreLoad out;
+    RecordFile f(fs_);
+    const IoResult here = fs_.probeFile(path_);
+    if (here.ok) {
+        const OpenResult r = f.open(path_, AlarmFields());
+        if (r.ok()) {
+            out.loaded = true;
+            out.records = LiveRecords(f);
+        } else if (r.damaged()) {
+            StoreResult s = setAside(path_, r.reason, stamp);
+            out.loaded = s.status == StoreStatus::SetAside;  // the new empty store
+            out.notes.push_back(s);
+        } else {
+            // Unreadable is not damaged: the file may be fine once the cause
+            // goes away, so it is neither moved nor overwritten.
+            out.notes.push_back(Result(StoreStatus::LoadUnreadable, path_, r.reason));
+        }
+        return out;
+    }
+    if (here.failure != IoFailure::NotFound) {
+        out.notes.push_back(Result(StoreStatus::ProbeFailed, path_, here.reason));
+        return out;
+    }
+
+    // No store. A save that a power cut interrupted can leave the new content
+    // complete in the temporary file: that is the latest the user saved.
+    const std::string temp = path_ + ".tmp";
+    const IoResult tempHere = fs_.probeFile(temp);
+    if (tempHere.ok) {
+        const OpenResult r = f.open(temp, AlarmFields());
+        if (r.ok()) {
+            if (IoResult m = fs_.renameFile(temp, path_, false); !m.ok) {
+                out.notes.push_back(Result(StoreStatus::TempAdoptFailed, temp, "", m.reason));
+                return out;
+            }
+            out.loaded = true;
+            out.records = LiveRecords(f);
+            out.notes.push_back(Result(StoreStatus::TempAdopted, temp));
+        } else if (r.damaged()) {
+            StoreResult s = setAside(temp, r.reason, stamp);
+            out.loaded = s.status == StoreStatus::SetAside;
+            out.notes.push_back(s);
+        } else {
+            // Creating the store now would overwrite the temporary file at
+            // the first save: leave both as they are.
+            out.notes.push_back(Result(StoreStatus::LoadUnreadable, temp, r.reason));
+        }
+        return out;
+    }
+    if (tempHere.failure != IoFailure::NotFound) {
+        out.notes.push_back(Result(StoreStatus::ProbeFailed, temp, tempHere.reason));
+        return out;
+    }
+    if (IoResult c = f.create(path_, AlarmFields()); !c.ok) {
+        out.notes.push_back(Result(StoreStatus::CreateFailed, path_, c.reason));
+        return out;
+    }
+    out.loaded = true;
+    return out;
 }
 
-bool StoreMarkRung(App& app, int row) {
-    const std::string path = StorePath(app.host);
-    RecordFile f(app.host);
-    if (!OpenForChange(app, f, path)) return false;
-    // No record for this row (the list and the store went apart): change nothing.
-    if (!f.goTo(int64_t{row} + 1)) return false;
-    return Saved(app,
-                 f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                           std::string(txt::kRung)}),
-                 path);
+StoreResult AlarmStore::openForChange(RecordFile& f) {
+    const OpenResult r = f.open(path_, AlarmFields());
+    if (r.ok()) return {};
+    return Result(r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_, r.reason);
 }
 
-bool StoreDeleteRow(App& app, int row) {
-    const std::string path = StorePath(app.host);
-    RecordFile f(app.host);
-    if (!OpenForChange(app, f, path)) return false;
-    // No row selected (-1) or no such record: nothing may be deleted.
-    if (!f.goTo(int64_t{row} + 1)) return false;
-    if (!Saved(app, f.deleteCurrent(), path)) return false;
-    return Saved(app, f.purge(), path);
+StoreResult AlarmStore::written(const IoResult& w) const {
+    if (w.ok) return {};
+    return Result(StoreStatus::WriteFailed, path_, w.reason);
 }
 
-bool StoreClear(App& app) {
-    const std::string path = StorePath(app.host);
-    RecordFile f(app.host);
-    if (!OpenForChange(app, f, path)) return false;
-    return Saved(app, f.deleteAll(), path);
+StoreResult AlarmStore::append(const AlarmRecord& a) {
+    RecordFile f(fs_);
+    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    return written(f.append(Values(a)));
+}
+
+StoreResult AlarmStore::markRung(int row) {
+    RecordFile f(fs_);
+    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
+    return written(f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                             std::string(txt::kRung)}));
+}
+
+StoreResult AlarmStore::deleteRow(int row) {
+    RecordFile f(fs_);
+    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
+    return written(f.removeCurrent());
+}
+
+StoreResult AlarmStore::clear() {
+    RecordFile f(fs_);
+    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    return written(f.deleteAll());
 }
 
 }  // namespace ny

@@ -1,13 +1,14 @@
 // The alarm store "ny.edb" and the record sequences that keep it in step
-// with the alarm list (row i of 超级列表框1 is record i + 1). Every sequence
-// opens and closes the file within the call. A failure is reported to the
-// user in a message box naming the file and the system's reason; the caller
-// then goes on with the list as usual.
+// with the alarm list: row i of the list is the i-th record not marked
+// deleted. Every sequence opens and closes the file within the call and
+// returns what happened with the reason; telling the user is the caller's.
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "mainwindow/app.h"
+#include "host/fileops.h"
+#include "store/recordfile.h"
 
 namespace ny {
 
@@ -18,20 +19,71 @@ struct AlarmRecord {
     std::string 铃声文件;
     std::string 闹钟提示信息;
     std::string 是否已响铃;
+    friend bool operator==(const AlarmRecord&, const AlarmRecord&) = default;
 };
 
-std::string StorePath(Host& host);  // program directory + "\ny.edb"
+const std::vector<FieldDef>& AlarmFields();
 
-// Start-up: lists every stored record in 超级列表框1, or creates the store
-// when there is none. A damaged or foreign file is reported, moved aside
-// (never deleted) and replaced by a new empty store.
-void LoadOrCreateStore(App& app);
-// Each returns false when the file was not changed: after telling the user
-// when the file could not be read or written; silently when the row has no
-// record (row -1 when nothing is selected, or a row past the last record).
-bool StoreAppend(App& app, const AlarmRecord& r);
-bool StoreMarkRung(App& app, int row);
-bool StoreDeleteRow(App& app, int row);
-bool StoreClear(App& app);
+enum class StoreStatus {
+    Ok,
+    NoRecord,         // the row has no record: nothing changed (not a failure to tell)
+    // A change that was not made (the file is as it was):
+    Unreadable,       // reason: why the file could not be read
+    Damaged,          // reason: what is wrong with it
+    WriteFailed,      // reason: why the write failed
+    // Start-up (the list shows nothing unless said otherwise):
+    Created,          // a first start: new empty store, nothing to tell
+    CreateFailed,
+    ProbeFailed,      // whether `file` exists could not be told; nothing touched
+    LoadUnreadable,
+    SetAside,         // `file` was damaged (reason), kept as `aside`, new empty store
+    SetAsideCreateFailed,  // ... but the new store could not be made (detail)
+    SetAsideFailed,   // `file` damaged (reason), could not be renamed to `aside` (detail)
+    TempAdopted,      // the store was missing; `file` (the .tmp) became the store; listed
+    TempAdoptFailed,  // ... but renaming it failed (detail)
+};
+
+struct StoreResult {
+    StoreStatus status = StoreStatus::Ok;
+    std::string file;    // the file it is about
+    std::string reason;
+    std::string aside;   // where a damaged file was kept
+    std::string detail;  // the reason of a second step that failed
+    bool ok() const { return status == StoreStatus::Ok || status == StoreStatus::Created; }
+};
+
+struct StoreLoad {
+    bool loaded = false;  // `records` is what the store holds
+    std::vector<AlarmRecord> records;
+    std::vector<StoreResult> notes;  // what to tell, in order
+};
+
+class AlarmStore {
+public:
+    // The store lives at programDir + "\ny.edb".
+    AlarmStore(FileOps& fs, const std::string& programDir);
+    const std::string& path() const { return path_; }
+
+    // Start-up: reads the store, or makes it when it is really absent. A
+    // complete temporary file left by an interrupted save is adopted; a
+    // damaged file (store or temporary) is kept aside under
+    // "<name>.damaged-<stamp>" (never overwritten) and replaced by an empty
+    // store. A file that cannot be read or probed is left alone.
+    StoreLoad loadOrCreate(const std::string& stamp);
+
+    StoreResult append(const AlarmRecord& r);  // 月份 and 周数 are written empty
+    StoreResult markRung(int row);
+    StoreResult deleteRow(int row);  // one write
+    StoreResult clear();
+
+private:
+    StoreResult openForChange(RecordFile& f);
+    StoreResult written(const IoResult& w) const;
+    StoreResult setAside(const std::string& file, const std::string& why,
+                         const std::string& stamp);
+
+    FileOps& fs_;
+    std::string path_;
+};
 
 }  // namespace ny

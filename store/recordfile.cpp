@@ -1,8 +1,10 @@
 #include "store/recordfile.h"
 
 #include <array>
+#include <new>
 #include <set>
 
+#include "store/filereplace.h"
 #include "store/gb18030.h"
 
 namespace ny {
@@ -78,7 +80,10 @@ struct Parsed {
 
 OpenResult Fail(OpenStatus s, std::string reason) { return {s, std::move(reason)}; }
 
-OpenResult Parse(std::string_view file, Parsed& out) {
+// Walks the structure. Without `out` nothing is built: that pass only finds
+// where the body ends, so that the checksum is checked before the counts in
+// the header are trusted with any memory.
+OpenResult Walk(std::string_view file, Parsed* out, size_t& bodyEnd) {
     if (file.empty()) return Fail(OpenStatus::Empty, "文件是空的");
     const size_t head = std::min(file.size(), kMagic.size());
     if (file.substr(0, head) != kMagic.substr(0, head))
@@ -90,45 +95,56 @@ OpenResult Parse(std::string_view file, Parsed& out) {
     if (version != kVersion)
         return Fail(OpenStatus::BadVersion, "文件格式版本 " + std::to_string(version) + " 无法识别");
 
-    // Walk the structure first: running out of bytes means the file was cut.
-    // Anything else odd is judged only after the checksum, which tells a
-    // damaged file from one that is well-formed but inconsistent.
+    // Running out of bytes means the file was cut. Anything else odd is
+    // judged only after the checksum, which tells a damaged file from one
+    // that is well-formed but inconsistent.
     bool contentOk = true;
     const uint32_t fieldCount = r.u(2);
     std::set<std::string> names;
     for (uint32_t i = 0; i < fieldCount && !r.exhausted(); ++i) {
-        FieldDef f;
-        auto name = Gb18030ToUtf8(r.bytes(r.u(2)));
+        const std::string_view rawName = r.bytes(r.u(2));
         const uint32_t type = r.u(1);
         const uint32_t maxLength = r.u(4);
+        if (!out) continue;
+        auto name = Gb18030ToUtf8(rawName);
         if (!name || name->empty() || !names.insert(*name).second ||
             type != uint32_t(FieldType::Text) || maxLength > 0x7FFFFFFF)
             contentOk = false;
+        FieldDef f;
         f.name = name.value_or("");
         f.type = FieldType::Text;
         f.maxLength = static_cast<int>(maxLength & 0x7FFFFFFF);
-        out.fields.push_back(std::move(f));
+        out->fields.push_back(std::move(f));
     }
+    // Every record takes at least one byte, so this loop ends with the bytes
+    // whatever the count says.
     const uint32_t recordCount = r.u(4);
     for (uint32_t i = 0; i < recordCount && !r.exhausted(); ++i) {
         const uint32_t flag = r.u(1);
         if (flag != kLive && flag != kDeleted) contentOk = false;
         std::vector<std::string> values;
-        values.reserve(fieldCount);
         for (uint32_t k = 0; k < fieldCount && !r.exhausted(); ++k) {
-            auto v = Gb18030ToUtf8(r.bytes(r.u(4)));
+            const std::string_view raw = r.bytes(r.u(4));
+            if (!out) continue;
+            auto v = Gb18030ToUtf8(raw);
             if (!v) contentOk = false;
             values.push_back(v.value_or(""));
         }
-        out.records.emplace_back(flag == kDeleted, std::move(values));
+        if (out) out->records.emplace_back(flag == kDeleted, std::move(values));
     }
-    const size_t bodyEnd = r.offset();
+    bodyEnd = r.offset();
     const uint32_t stored = r.u(4);
     if (r.exhausted()) return Fail(OpenStatus::CutShort, "文件不完整（被截断）");
     if (r.offset() != file.size() || Crc32(file.substr(0, bodyEnd)) != stored)
         return Fail(OpenStatus::BadChecksum, "校验和不符，文件内容已损坏");
-    if (!contentOk) return Fail(OpenStatus::BadContent, "文件内容无效");
+    if (out && !contentOk) return Fail(OpenStatus::BadContent, "文件内容无效");
     return {};
+}
+
+OpenResult Parse(std::string_view file, Parsed& out) {
+    size_t bodyEnd = 0;
+    if (OpenResult r = Walk(file, nullptr, bodyEnd); !r.ok()) return r;
+    return Walk(file, &out, bodyEnd);
 }
 
 std::string Serialize(std::span<const FieldDef> fields,
@@ -170,16 +186,23 @@ IoResult RecordFile::create(const std::string& path, std::span<const FieldDef> f
             return {false, "字段定义无效：" + f.name};
     }
     if (fields.size() > 0xFFFF) return {false, "字段太多"};
-    return host_.replaceFile(path, Serialize(fields, {}));
+    return ReplaceWholeFile(fs_, path, Serialize(fields, {}), true);
 }
 
 OpenResult RecordFile::open(const std::string& path) {
     close();
     std::string reason;
-    auto bytes = host_.readFile(path, &reason);
-    if (!bytes) return Fail(OpenStatus::Unreadable, reason);
+    std::optional<std::string> bytes;
     Parsed p;
-    OpenResult r = Parse(*bytes, p);
+    OpenResult r;
+    try {
+        bytes = fs_.readFile(path, &reason);
+        if (!bytes) return Fail(OpenStatus::Unreadable, reason);
+        r = Parse(*bytes, p);
+    } catch (const std::bad_alloc&) {
+        // Not the file's fault: left alone, like any file that cannot be read.
+        return Fail(OpenStatus::Unreadable, "内存不足");
+    }
     if (!r.ok()) return r;
     path_ = path;
     fields_ = std::move(p.fields);
@@ -239,7 +262,7 @@ IoResult RecordFile::commit(std::vector<Record> records, int pos) {
     std::vector<std::pair<bool, const std::vector<std::string>*>> view;
     view.reserve(records.size());
     for (const auto& r : records) view.emplace_back(r.deleted, &r.values);
-    IoResult w = host_.replaceFile(path_, Serialize(fields_, view));
+    IoResult w = ReplaceWholeFile(fs_, path_, Serialize(fields_, view));
     if (w.ok) {
         records_ = std::move(records);
         pos_ = pos;
@@ -282,6 +305,15 @@ IoResult RecordFile::purge() {
     next.reserve(records_.size());
     for (const auto& r : records_)
         if (!r.deleted) next.push_back(r);
+    return commit(std::move(next), 1);
+}
+
+IoResult RecordFile::removeCurrent() {
+    if (IoResult c = checkCurrent(); !c.ok) return c;
+    std::vector<Record> next;
+    next.reserve(records_.size());
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (!records_[i].deleted && i != size_t(pos_ - 1)) next.push_back(records_[i]);
     return commit(std::move(next), 1);
 }
 

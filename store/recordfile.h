@@ -1,6 +1,6 @@
 // A small table file: named, typed fields, records numbered from 1, a current
 // record, and deletion marks that purge() clears. The whole file lives in
-// memory while open; every change rewrites it through Host::replaceFile, so
+// memory while open; every change rewrites it through ReplaceWholeFile, so
 // the file on disk is always either the old or the new version. If a write
 // fails, the in-memory state is left as the file still is.
 //
@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/host.h"
+#include "host/fileops.h"
 
 namespace ny {
 
@@ -51,10 +51,11 @@ struct OpenResult {
 
 class RecordFile {
 public:
-    explicit RecordFile(Host& host) : host_(host) {}
+    explicit RecordFile(FileOps& fs) : fs_(fs) {}
 
-    // Writes a file with these fields and no records (replacing whatever is
-    // at `path`). Leaves this object as it was: create does not open.
+    // Writes a file with these fields and no records. Never replaces a file
+    // already at `path` (failure AlreadyExists). Leaves this object as it
+    // was: create does not open.
     IoResult create(const std::string& path, std::span<const FieldDef> fields);
 
     // Reads the whole file. On success the current record is 1. With
@@ -91,6 +92,9 @@ public:
     // Removes the records marked deleted; the rest are renumbered from 1 in
     // their order, and the current record is 1.
     IoResult purge();
+    // Removes the current record, and with it any marked deleted, in one
+    // write; the rest are renumbered and the current record is 1.
+    IoResult removeCurrent();
     // Removes every record; the fields stay.
     IoResult deleteAll();
 
@@ -103,7 +107,7 @@ private:
     IoResult commit(std::vector<Record> records, int pos);
     IoResult checkCurrent() const;
 
-    Host& host_;
+    FileOps& fs_;
     bool open_ = false;
     std::string path_;
     std::vector<FieldDef> fields_;

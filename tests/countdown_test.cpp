@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "countdown/countdown.h"
+#include "host/texts.h"
 #include "program_fixture.h"
 
 namespace ny::testing {
 namespace {
 
-constexpr const char* kTimeUp = "时间到！时间到！";
+const char* const kTimeUp = txt::kTimeUp.data();  // a literal: NUL-terminated
 
 class Countdown : public ProgramTest {
 protected:

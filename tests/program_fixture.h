@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ protected:
         host_ = std::make_unique<SimHost>(dir_, t);
         app_ = std::make_unique<App>(*host_);
         host_->onEvent = [this](const Event& e) { return Dispatch(*app_, e); };
+        if (beforeStart) beforeStart();
         host_->loadWindow(Ctl::MainWindow);
     }
     // Ends the program and starts it again `laterMs` after the current time.
@@ -48,6 +50,8 @@ protected:
     }
 
     SimHost& host() { return *host_; }
+    // Runs on each new host just before the program starts on it.
+    std::function<void()> beforeStart;
     App& app() { return *app_; }
     const std::string& dir() const { return dir_; }
     std::string path(const std::string& name) const { return dir_ + "/" + name; }

@@ -1,6 +1,7 @@
 #include "host/sim/sim_host.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,15 @@ std::set<std::string>& HeldFiles() {
 }
 
 std::string SysReason() { return std::strerror(errno); }
+
+IoResult Errno() {
+    const int e = errno;
+    IoFailure kind = IoFailure::Other;
+    if (e == ENOENT) kind = IoFailure::NotFound;
+    else if (e == EEXIST) kind = IoFailure::AlreadyExists;
+    else if (e == EBUSY || e == ETXTBSY) kind = IoFailure::Sharing;
+    return {false, std::strerror(e), kind};
+}
 
 bool WriteAll(const std::string& path, std::string_view bytes, bool sync) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -56,6 +66,8 @@ SimHost::SimHost(std::string dir, LocalTime start) : dir_(std::move(dir)) {
 
 SimHost::~SimHost() {
     for (const auto& p : held_) HeldFiles().erase(p);
+    for (int fd : heldFds_) ::close(fd);
+    for (const auto& [h, fd] : handles_) ::close(fd);
 }
 
 const SimHost::State* SimHost::find(Ctl c) const {
@@ -324,7 +336,46 @@ bool SimHost::fileExists(const std::string& path) {
     return ::access(realPath(path).c_str(), F_OK) == 0;
 }
 
+IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
+    if (failWrites) return {false, *failWrites};
+    if (!WriteAll(realPath(path), bytes, false)) return Errno();
+    return {};
+}
+
+void SimHost::setHiddenArchive(const std::string& path) { hiddenFiles.push_back(realPath(path)); }
+
+IoResult SimHost::holdExclusive(const std::string& path) {
+    const std::string real = realPath(path);
+    if (HeldFiles().count(real)) return {false, "另一个程序正在使用此文件，进程无法访问。", IoFailure::Sharing};
+    int fd = ::open(real.c_str(), O_RDWR);
+    if (fd < 0) return Errno();
+    HeldFiles().insert(real);
+    held_.push_back(real);
+    heldFds_.push_back(fd);
+    return {};
+}
+
+std::optional<IoResult> SimHost::injected(bool isWrite, int fd, std::string_view bytes) {
+    ++fileOps;
+    if (crashAt != 0 && fileOps == crashAt) {
+        if (isWrite && fd >= 0) {
+            const size_t half = bytes.size() / 2;
+            if (::write(fd, bytes.data(), half) < 0) {
+                // the crash comes anyway
+            }
+        }
+        throw SimCrash{fileOps};
+    }
+    if (failAt != 0 && fileOps >= failAt && fileOps < failAt + failRun)
+        return IoResult{false, failReason, failKind};
+    return std::nullopt;
+}
+
 std::optional<std::string> SimHost::readFile(const std::string& path, std::string* reason) {
+    if (auto f = injected()) {
+        if (reason) *reason = f->reason;
+        return std::nullopt;
+    }
     // Plain read(2) so that a failing read (a directory, an I/O error) is an
     // error as on Windows, not an empty file.
     int fd = ::open(realPath(path).c_str(), O_RDONLY);
@@ -349,30 +400,69 @@ std::optional<std::string> SimHost::readFile(const std::string& path, std::strin
     return out;
 }
 
-IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
-    if (failWrites) return {false, *failWrites};
-    if (!WriteAll(realPath(path), bytes, false)) return {false, SysReason()};
+IoResult SimHost::probeFile(const std::string& path) {
+    if (auto f = injected()) return *f;
+    struct stat st;
+    if (::stat(realPath(path).c_str(), &st) != 0) return Errno();
     return {};
 }
 
-IoResult SimHost::replaceFile(const std::string& path, std::string_view bytes) {
+IoResult SimHost::createFile(const std::string& path, int64_t* handle) {
+    if (auto f = injected()) return *f;
     if (failWrites) return {false, *failWrites};
-    const std::string real = realPath(path);
-    const std::string tmp = real + ".tmp";
-    if (!WriteAll(tmp, bytes, true)) {
-        IoResult r{false, SysReason()};
-        ::unlink(tmp.c_str());
-        return r;
+    int fd = ::open(realPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return Errno();
+    *handle = nextHandle_++;
+    handles_[*handle] = fd;
+    return {};
+}
+
+IoResult SimHost::writeHandle(int64_t handle, std::string_view bytes) {
+    auto it = handles_.find(handle);
+    if (auto f = injected(true, it == handles_.end() ? -1 : it->second, bytes)) return *f;
+    if (it == handles_.end()) return {false, "句柄无效。"};
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(it->second, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return Errno();
+        done += size_t(n);
     }
-    if (::rename(tmp.c_str(), real.c_str()) != 0) {
-        IoResult r{false, SysReason()};
-        ::unlink(tmp.c_str());
-        return r;
+    return {};
+}
+
+IoResult SimHost::flushHandle(int64_t handle) {
+    if (auto f = injected()) return *f;
+    auto it = handles_.find(handle);
+    if (it == handles_.end()) return {false, "句柄无效。"};
+    if (::fsync(it->second) != 0) return Errno();
+    return {};
+}
+
+IoResult SimHost::closeHandle(int64_t handle) {
+    auto it = handles_.find(handle);
+    if (it == handles_.end()) return {false, "句柄无效。"};
+    const int fd = it->second;
+    handles_.erase(it);
+    const int rc = ::close(fd);  // the handle ends whatever happens
+    if (auto f = injected()) return *f;
+    if (rc != 0) return Errno();
+    return {};
+}
+
+IoResult SimHost::renameFile(const std::string& from, const std::string& to,
+                             bool replaceExisting) {
+    if (auto f = injected()) return *f;
+    const std::string src = realPath(from), dst = realPath(to);
+    if (replaceExisting) {
+        if (::rename(src.c_str(), dst.c_str()) != 0) return Errno();
+    } else {
+        // link + unlink: atomic, and fails with EEXIST when `to` is taken.
+        if (::link(src.c_str(), dst.c_str()) != 0) return Errno();
+        ::unlink(src.c_str());
     }
-    std::string dir = real.substr(0, real.find_last_of('/') == std::string::npos
-                                         ? 0
-                                         : real.find_last_of('/'));
-    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY);
+    const size_t cut = dst.find_last_of('/');
+    int fd = ::open(cut == std::string::npos ? "." : dst.substr(0, cut).c_str(), O_RDONLY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -380,19 +470,16 @@ IoResult SimHost::replaceFile(const std::string& path, std::string_view bytes) {
     return {};
 }
 
-IoResult SimHost::moveFile(const std::string& from, const std::string& to) {
-    if (::rename(realPath(from).c_str(), realPath(to).c_str()) != 0) return {false, SysReason()};
+IoResult SimHost::removeFile(const std::string& path) {
+    if (auto f = injected()) return *f;
+    if (::unlink(realPath(path).c_str()) != 0) return Errno();
     return {};
 }
 
-void SimHost::setHiddenArchive(const std::string& path) { hiddenFiles.push_back(realPath(path)); }
-
-bool SimHost::holdExclusive(const std::string& path) {
-    const std::string real = realPath(path);
-    if (!fileExists(real) || HeldFiles().count(real)) return false;
-    HeldFiles().insert(real);
-    held_.push_back(real);
-    return true;
+void SimHost::pauseBeforeRetry(int64_t ms) {
+    // A blocking pause: time passes, nothing fires meanwhile.
+    pausedMs += ms;
+    mono_ += ms;
 }
 
 void SimHost::exitProcess(int code) {

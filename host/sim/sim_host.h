@@ -21,6 +21,11 @@ struct SimExit {
     int code;
 };
 
+// Thrown when fault injection stops the "process" at a file operation.
+struct SimCrash {
+    int64_t atOp;
+};
+
 class SimHost final : public Host {
 public:
     SimHost(std::string dir, LocalTime start);
@@ -77,6 +82,19 @@ public:
 
     // Fault injection: the next file writes fail with this reason.
     std::optional<std::string> failWrites;
+
+    // Fault injection over the primitive file operations (FileOps): each is
+    // counted in fileOps. Operations failAt .. failAt + failRun - 1 (1-based)
+    // fail with failReason / failKind and do nothing. At operation crashAt
+    // the process stops (SimCrash); a write stopped there leaves half its
+    // bytes behind. 0 = off.
+    int64_t fileOps = 0;
+    int64_t failAt = 0;
+    int failRun = 1;
+    IoFailure failKind = IoFailure::Other;
+    std::string failReason = "设备未就绪。";
+    int64_t crashAt = 0;
+    int64_t pausedMs = 0;  // virtual time spent in pauseBeforeRetry
     // The list view's selection (a user click).
     void selectRow(Ctl list, int row);
     std::vector<std::string> listColumns(Ctl list) const;
@@ -143,10 +161,17 @@ public:
     bool fileExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
     IoResult writeFile(const std::string& path, std::string_view bytes) override;
-    IoResult replaceFile(const std::string& path, std::string_view bytes) override;
-    IoResult moveFile(const std::string& from, const std::string& to) override;
     void setHiddenArchive(const std::string& path) override;
-    bool holdExclusive(const std::string& path) override;
+    IoResult holdExclusive(const std::string& path) override;
+    IoResult probeFile(const std::string& path) override;
+    IoResult createFile(const std::string& path, int64_t* handle) override;
+    IoResult writeHandle(int64_t handle, std::string_view bytes) override;
+    IoResult flushHandle(int64_t handle) override;
+    IoResult closeHandle(int64_t handle) override;
+    IoResult renameFile(const std::string& from, const std::string& to,
+                        bool replaceExisting) override;
+    IoResult removeFile(const std::string& path) override;
+    void pauseBeforeRetry(int64_t ms) override;
     void exitProcess(int code) override;
     int gridRowCount(Ctl grid) override;
     int gridColCount(Ctl grid) override;
@@ -192,6 +217,12 @@ private:
     bool ended_ = false;
     std::map<int, State> states_;
     std::vector<std::string> held_;
+    std::vector<int> heldFds_;
+    std::map<int64_t, int> handles_;
+    int64_t nextHandle_ = 1;
+    // Counts one primitive operation; the injected failure when it is due.
+    std::optional<IoResult> injected(bool isWrite = false, int fd = -1,
+                                     std::string_view bytes = {});
 };
 
 }  // namespace ny

@@ -304,6 +304,9 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
             break;
         case Kind::Edit:
         case Kind::MultiEdit:
+            // The prompt boxes would stop at 30,000 characters without a word;
+            // the store keeps a prompt whole, so the box does too.
+            if (d.kind == Kind::MultiEdit) SendMessageW(h, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
             SetWindowSubclass(h, EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
             break;
         case Kind::MonthCal:

@@ -15,23 +15,48 @@ std::string SystemReason(DWORD error) {
     wchar_t buf[512];
     DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              error, 0, buf, 512, nullptr);
-    while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) --n;
+    // Without its closing full stop: the reason goes inside our own sentence.
+    while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ' ||
+                     buf[n - 1] == L'.' || buf[n - 1] == L'\x3002'))
+        --n;
     if (n == 0) return "系统错误 " + std::to_string(error);
     return ToUtf8(std::wstring_view(buf, n));
 }
 
-IoResult Failed(DWORD error) { return {false, SystemReason(error)}; }
+IoFailure KindOf(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return IoFailure::NotFound;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: return IoFailure::AlreadyExists;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return IoFailure::Sharing;
+        default: return IoFailure::Other;
+    }
+}
 
-bool WriteAll(HANDLE f, std::string_view bytes) {
+IoResult Failed(DWORD error) {
+    // A failure with no error code set must not read "操作成功完成".
+    if (error == 0) return {false, "原因不明的错误", IoFailure::Other};
+    return {false, SystemReason(error), KindOf(error)};
+}
+
+// The write's own error; a write that took nothing without one means the
+// disk is full.
+IoResult WriteAll(HANDLE f, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(f, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
+        SetLastError(0);
+        if (!WriteFile(f, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            const DWORD error = GetLastError();
+            if (error == 0) return {false, "磁盘已满", IoFailure::Other};
+            return Failed(error);
+        }
         done += written;
     }
-    return true;
+    return {};
 }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -61,8 +86,11 @@ std::string Win32Host::programDir() {
     return ToUtf8(path);
 }
 
-bool Win32Host::fileExists(const std::string& path) {
-    return GetFileAttributesW(ToWstr(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool Win32Host::fileExists(const std::string& path) { return probeFile(path).ok; }
+
+IoResult Win32Host::probeFile(const std::string& path) {
+    if (GetFileAttributesW(ToWstr(path).c_str()) != INVALID_FILE_ATTRIBUTES) return {};
+    return Failed(GetLastError());
 }
 
 std::optional<std::string> Win32Host::readFile(const std::string& path, std::string* reason) {
@@ -100,55 +128,69 @@ IoResult Win32Host::writeFile(const std::string& path, std::string_view bytes) {
     HANDLE f = CreateFileW(ToWstr(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return Failed(GetLastError());
-    const bool ok = WriteAll(f, bytes);
-    const DWORD error = ok ? 0 : GetLastError();
+    const IoResult w = WriteAll(f, bytes);
     CloseHandle(f);
-    return ok ? IoResult{} : Failed(error);
+    return w;
 }
 
-IoResult Win32Host::replaceFile(const std::string& path, std::string_view bytes) {
-    // By absolute path: the temporary file must be in the target's own folder
-    // for the final move to be a rename.
-    const std::wstring target = FullPath(ToWstr(path));
-    const std::wstring temp = target + L".tmp";
-    HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+// ---- primitive file operations (FileOps) ------------------------------------
+
+IoResult Win32Host::createFile(const std::string& path, int64_t* handle) {
+    // By absolute path: the temporary file must stay in the target's folder
+    // for the rename to be one.
+    HANDLE f = CreateFileW(FullPath(ToWstr(path)).c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return Failed(GetLastError());
-    bool ok = WriteAll(f, bytes) && FlushFileBuffers(f);
-    DWORD error = ok ? 0 : GetLastError();
-    if (!CloseHandle(f) && ok) {
-        ok = false;
-        error = GetLastError();
-    }
-    if (ok && !MoveFileExW(temp.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ok = false;
-        error = GetLastError();
-    }
-    if (!ok) {
-        DeleteFileW(temp.c_str());  // the target is untouched
-        return Failed(error);
-    }
+    *handle = reinterpret_cast<intptr_t>(f);
     return {};
 }
 
-IoResult Win32Host::moveFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(ToWstr(from).c_str(), ToWstr(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+IoResult Win32Host::writeHandle(int64_t handle, std::string_view bytes) {
+    return WriteAll(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle)), bytes);
+}
+
+IoResult Win32Host::flushHandle(int64_t handle) {
+    if (!FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle))))
         return Failed(GetLastError());
     return {};
 }
+
+IoResult Win32Host::closeHandle(int64_t handle) {
+    if (!CloseHandle(reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle))))
+        return Failed(GetLastError());
+    return {};
+}
+
+IoResult Win32Host::renameFile(const std::string& from, const std::string& to,
+                               bool replaceExisting) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (MoveFileExW(FullPath(ToWstr(from)).c_str(), FullPath(ToWstr(to)).c_str(), flags))
+        return {};
+    const DWORD error = GetLastError();
+    IoResult r = Failed(error);
+    // A scanner holding the fresh file shows as access denied to a rename:
+    // worth the same short retry as a sharing violation.
+    if (error == ERROR_ACCESS_DENIED) r.failure = IoFailure::Sharing;
+    return r;
+}
+
+IoResult Win32Host::removeFile(const std::string& path) {
+    if (!DeleteFileW(FullPath(ToWstr(path)).c_str())) return Failed(GetLastError());
+    return {};
+}
+
+void Win32Host::pauseBeforeRetry(int64_t ms) { Sleep(static_cast<DWORD>(ms)); }
 
 void Win32Host::setHiddenArchive(const std::string& path) {
     SetFileAttributesW(ToWstr(path).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
 }
 
-bool Win32Host::holdExclusive(const std::string& path) {
+IoResult Win32Host::holdExclusive(const std::string& path) {
     HANDLE f = CreateFileW(ToWstr(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    if (f == INVALID_HANDLE_VALUE) return Failed(GetLastError());
     held_.push_back(f);  // never closed: the process ending releases it
-    return true;
+    return {};
 }
 
 void Win32Host::exitProcess(int code) {

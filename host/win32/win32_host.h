@@ -87,10 +87,17 @@ public:
     bool fileExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
     IoResult writeFile(const std::string& path, std::string_view bytes) override;
-    IoResult replaceFile(const std::string& path, std::string_view bytes) override;
-    IoResult moveFile(const std::string& from, const std::string& to) override;
     void setHiddenArchive(const std::string& path) override;
-    bool holdExclusive(const std::string& path) override;
+    IoResult holdExclusive(const std::string& path) override;
+    IoResult probeFile(const std::string& path) override;
+    IoResult createFile(const std::string& path, int64_t* handle) override;
+    IoResult writeHandle(int64_t handle, std::string_view bytes) override;
+    IoResult flushHandle(int64_t handle) override;
+    IoResult closeHandle(int64_t handle) override;
+    IoResult renameFile(const std::string& from, const std::string& to,
+                        bool replaceExisting) override;
+    IoResult removeFile(const std::string& path) override;
+    void pauseBeforeRetry(int64_t ms) override;
     void exitProcess(int code) override;
     int gridRowCount(Ctl grid) override;
     int gridColCount(Ctl grid) override;

@@ -387,6 +387,37 @@ test_list_menu_delete() {
     expect_line "record 2: .*\|三\|未响" "record 2"
 }
 
+# A folder left with an unusable ny.yz (here a folder of that name) and,
+# instead of ny.edb, the complete ny.edb.tmp of a save cut off by a power
+# failure: both are told, the program runs on, and the alarms come back.
+test_start_leftovers() {
+    mkdir "$dir/ny.yz"
+    probe make-store "$(winpath "$dir/ny.edb.tmp")" 2 "$(future 30 | cut -c1-16)" "$(winpath "$dir/alarm.mp3")" 1
+    start_program
+    probe box 20000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=.*ny\.yz.*" "the message about the lock file"
+    probe box-ok 2000
+    probe box 10000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=.*ny\.edb\.tmp.*恢复.*" "the message about the recovered store"
+    probe box-ok 2000
+    probe wait-main 20000
+    probe list
+    [ "$(val rows)" = 2 ] || fail "the recovered list has $(val rows) rows, not 2"
+    [ -f "$dir/ny.edb" ] && [ ! -e "$dir/ny.edb.tmp" ] || fail "ny.edb.tmp did not become ny.edb"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 2 ] || fail "ny.edb holds $(val records) records"
+    add_alarm "$(future 40)" "照常"
+}
+
+# A long prompt pasted into either prompt box is kept whole, well past the
+# 30,000 characters an edit box takes by default.
+test_long_prompt() {
+    start_program
+    probe wait-main 20000
+    probe paste 闹钟提示信息输入 40000 || fail "the alarm prompt box kept $(val length) of 40000 characters"
+    probe paste 编辑框_倒计时闹钟提示信息 40000 || fail "the countdown prompt box kept $(val length) of 40000 characters"
+}
+
 test_tray() {
     start_program
     probe wait-main 20000

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <map>
@@ -28,6 +29,8 @@
 
 #include "host/host.h"
 #include "mainwindow/layout.h"
+#include "host/texts.h"
+#include "store/alarmstore.h"
 #include "store/recordfile.h"
 
 namespace {
@@ -295,58 +298,15 @@ void MouseClick(int x, int y, bool right = false) {
     std::this_thread::sleep_for(30ms);
 }
 
-// ---- a host for reading and writing record files -------------------------
-// RecordFile reaches files only through Host; this one does files and nothing
-// else. Writes are plain (no flush): it only prepares test data.
+// ---- files for reading and writing record files --------------------------
+// RecordFile reaches files only through FileOps; this one keeps what is
+// written in memory until flush() (a record file rewrites itself whole on
+// every change, and a large test store would otherwise take minutes).
 
-class FileHost final : public ny::Host {
+class FileHost final : public ny::FileOps {
 public:
-    void loadWindow(ny::Ctl) override {}
-    void destroyWindow(ny::Ctl) override {}
-    bool exists(ny::Ctl) override { return false; }
-    int windowState(ny::Ctl) override { return 0; }
-    void setWindowState(ny::Ctl, int) override {}
-    void bringToFront(ny::Ctl) override {}
-    ny::Rect windowRect(ny::Ctl) override { return {}; }
-    void moveWindow(ny::Ctl, int, int) override {}
-    std::string text(ny::Ctl) override { return {}; }
-    void setText(ny::Ctl, std::string_view) override {}
-    bool enabled(ny::Ctl) override { return false; }
-    void setEnabled(ny::Ctl, bool) override {}
-    bool visible(ny::Ctl) override { return false; }
-    void setVisible(ny::Ctl, bool) override {}
-    int caret(ny::Ctl) override { return 0; }
-    void setCaret(ny::Ctl, int) override {}
-    void setTimer(ny::Ctl, int64_t) override {}
-    int64_t timerPeriod(ny::Ctl) override { return 0; }
-    void listInsertColumn(ny::Ctl, std::string_view, int) override {}
-    int listAppendRow(ny::Ctl) override { return 0; }
-    std::string listCell(ny::Ctl, int, int) override { return {}; }
-    void listSetCell(ny::Ctl, int, int, std::string_view) override {}
-    int listRowCount(ny::Ctl) override { return 0; }
-    void listDeleteRow(ny::Ctl, int) override {}
-    void listDeleteAll(ny::Ctl) override {}
-    int listSelectedRow(ny::Ctl) override { return -1; }
-    int messageBox(std::string_view, int, std::optional<std::string_view>, bool) override {
-        return 0;
-    }
-    std::optional<std::string> openFileDialog(std::string_view) override { return {}; }
-    void popupMenu(ny::Ctl) override {}
-    void setTrayIcon(std::string_view) override {}
-    void removeTrayIcon() override {}
-    bool playMp3(std::string_view) override { return false; }
-    void prepareMp3(std::string_view) override {}
-    void stopAudio() override {}
-    void playChime() override {}
-    ny::LocalTime now() override { return {}; }
-    int64_t monotonicMs() override { return 0; }
-    bool wait(int64_t) override { return true; }
-    std::string programDir() override { return "."; }
-    bool fileExists(const std::string& path) override {
-        return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override {
-        if (auto p = pending_.find(path); p != pending_.end()) return p->second;
+        if (auto p = files_.find(path); p != files_.end()) return p->second;
         HANDLE f = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr);
         if (f == INVALID_HANDLE_VALUE) {
@@ -360,60 +320,56 @@ public:
         CloseHandle(f);
         return data;
     }
-    ny::IoResult writeFile(const std::string& path, std::string_view bytes) override {
-        HANDLE f = CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                               nullptr);
-        if (f == INVALID_HANDLE_VALUE) return {false, "error " + std::to_string(GetLastError())};
-        DWORD put = 0;
-        BOOL ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &put, nullptr);
-        CloseHandle(f);
-        if (!ok || put != bytes.size()) return {false, "write failed"};
+    ny::IoResult probeFile(const std::string& path) override {
+        if (files_.count(path) || GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+            return {};
+        return {false, "not found", ny::IoFailure::NotFound};
+    }
+    ny::IoResult createFile(const std::string& path, int64_t* handle) override {
+        open_.push_back(path);
+        files_[path].clear();
+        *handle = int64_t(open_.size() - 1);
         return {};
     }
-    // Held in memory until flush(): a record file rewrites itself whole on
-    // every change, and a large test store would otherwise take minutes.
-    ny::IoResult replaceFile(const std::string& path, std::string_view bytes) override {
-        pending_[path] = std::string(bytes);
+    ny::IoResult writeHandle(int64_t handle, std::string_view bytes) override {
+        files_[open_[size_t(handle)]] += bytes;
         return {};
     }
+    ny::IoResult flushHandle(int64_t) override { return {}; }
+    ny::IoResult closeHandle(int64_t) override { return {}; }
+    ny::IoResult renameFile(const std::string& from, const std::string& to, bool) override {
+        files_[to] = std::move(files_[from]);
+        files_.erase(from);
+        return {};
+    }
+    ny::IoResult removeFile(const std::string& path) override {
+        files_.erase(path);
+        return {};
+    }
+    void pauseBeforeRetry(int64_t) override {}
+
     ny::IoResult flush() {
-        for (auto& [path, bytes] : pending_)
-            if (ny::IoResult w = writeFile(path, bytes); !w.ok) return w;
-        pending_.clear();
+        for (auto& [path, bytes] : files_) {
+            HANDLE f = CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                   nullptr);
+            if (f == INVALID_HANDLE_VALUE)
+                return {false, "error " + std::to_string(GetLastError())};
+            DWORD put = 0;
+            BOOL ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &put, nullptr);
+            CloseHandle(f);
+            if (!ok || put != bytes.size()) return {false, "write failed"};
+        }
+        files_.clear();
         return {};
     }
-    ny::IoResult moveFile(const std::string& from, const std::string& to) override {
-        if (!MoveFileExW(W(from).c_str(), W(to).c_str(), MOVEFILE_REPLACE_EXISTING))
-            return {false, "error " + std::to_string(GetLastError())};
-        return {};
-    }
-    void setHiddenArchive(const std::string&) override {}
-    bool holdExclusive(const std::string&) override { return false; }
-    void exitProcess(int code) override { std::exit(code); }
-    int gridRowCount(ny::Ctl) override { return 0; }
-    int gridColCount(ny::Ctl) override { return 0; }
-    void gridClear(ny::Ctl) override {}
-    void gridSetCell(ny::Ctl, int, int, std::string_view) override {}
-    std::string gridCell(ny::Ctl, int, int) override { return {}; }
-    int gridCurrentRow(ny::Ctl) override { return 0; }
-    int gridCurrentCol(ny::Ctl) override { return 0; }
-    ny::LocalTime monthCalDate(ny::Ctl) override { return {}; }
-    void setMonthCalDate(ny::Ctl, const ny::LocalTime&) override {}
-    ny::Rect workArea(ny::Ctl) override { return {}; }
 
 private:
-    std::map<std::string, std::string> pending_;
+    std::map<std::string, std::string> files_;
+    std::vector<std::string> open_;
 };
 
 // The alarm store's fields, as the program creates them.
-const std::vector<ny::FieldDef>& AlarmFields() {
-    static const std::vector<ny::FieldDef> f = {
-        {"月份", ny::FieldType::Text, 2},          {"周数", ny::FieldType::Text, 1},
-        {"闹钟时间", ny::FieldType::Text, 18},     {"铃声文件", ny::FieldType::Text, 100},
-        {"闹钟提示信息", ny::FieldType::Text, 100}, {"是否已响铃", ny::FieldType::Text, 4},
-    };
-    return f;
-}
+const std::vector<ny::FieldDef>& AlarmFields() { return ny::AlarmFields(); }
 
 // ---- commands ---------------------------------------------------------------
 
@@ -663,7 +619,7 @@ int CmdMakeStore(const std::string& path, int n, const std::string& first,
     for (int i = 0; i < n; ++i) {
         ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * stepMinutes * 60000);
         std::string when = ny::FormatDateTime(t, 1, 1).substr(0, 16);
-        if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), "未响"});
+        if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), std::string(ny::txt::kNotRung)});
             !a.ok) {
             Out("BAD append: " + a.reason);
             return 1;
@@ -700,6 +656,30 @@ int CmdSetText(const std::string& name, const std::string& text) {
     SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(text).c_str()));
     Out("text=" + OneLine(U8(WindowText(h))));
     return U8(WindowText(h)) == text ? 0 : 1;
+}
+
+// Pastes `n` characters into a control as a user would (clipboard, then
+// WM_PASTE, which keeps to the control's text limit) and tells how many it
+// holds afterwards.
+int CmdPaste(const std::string& name, int n) {
+    HWND h = ControlOrDie(name);
+    std::wstring text;
+    for (int i = 0; i < n; ++i) text += i % 100 == 99 ? L'|' : L'闹';
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    if (!OpenClipboard(nullptr)) {
+        Out("BAD clipboard");
+        return 1;
+    }
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+    SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(h, WM_PASTE, 0, 0);
+    const LRESULT got = SendMessageW(h, WM_GETTEXTLENGTH, 0, 0);
+    Out("length=" + std::to_string(got));
+    return got == n ? 0 : 1;
 }
 
 int CmdText(const std::string& name) {
@@ -1285,7 +1265,8 @@ int CmdMoveMain(int x, int y) {
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] | box MS | box-ok MS | no-box MS\n"
-        "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | state NAME | tab INDEX\n"
+        "  click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | paste NAME N\n"
+        "  state NAME | tab INDEX\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
         "  tray-menu ITEM | close | minimise | windows\n"
         "  entry-click CHARS | popup | grid-click VALUE | press NAME | keys KEY... |\n"
@@ -1323,6 +1304,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "pick") return CmdPick(arg(1), num(2));
     if (c == "settext") return CmdSetText(arg(1), arg(2));
     if (c == "text") return CmdText(arg(1));
+    if (c == "paste") return CmdPaste(arg(1), num(2));
     if (c == "state") return CmdState(arg(1));
     if (c == "tab") return CmdTab(num(1));
     if (c == "list") return CmdList();

@@ -1,0 +1,25 @@
+// Between the alarm list and the store: the one place that tells the user
+// what went wrong with ny.edb, and that fills the list from it.
+#pragma once
+
+#include "mainwindow/app.h"
+#include "store/alarmstore.h"
+
+namespace ny {
+
+AlarmStore StoreOf(Host& host);
+
+// Tells the user of a result that needs telling (style 48, naming the file
+// and the reason). Returns whether the change was made.
+bool StoreDone(Host& host, const StoreResult& r);
+
+// Reads the store into the empty list (making the store on a first start)
+// and tells what needs telling (when `tell`).
+void LoadAlarmList(App& app, bool tell = true);
+
+// Before a change to the alarms: the list must show what the store holds.
+// When start-up could not read the store it is tried again now. False: the
+// change must not go ahead (the user has been told why, when `tell`).
+bool AlarmListReady(App& app, bool tell = true);
+
+}  // namespace ny
