@@ -355,9 +355,9 @@ test_preview() {
     capture_start
     sleep 0.5
     capture_mark
-    local clicked
-    clicked=$(now)
     probe click 试听
+    local clicked
+    clicked=$(val click_unix)
     sleep 1.5
     local heard
     heard=$(capture_onset_after "$clicked")
