@@ -5,8 +5,8 @@
 #include "alarms/clock.h"
 #include "host/text.h"
 #include "host/texts.h"
-#include "ringtone/defaulttone.h"
 #include "alarms/storeui.h"
+#include "ringtone/ringtone.h"
 
 namespace ny {
 
@@ -21,7 +21,7 @@ void RingRow(App& app, int r) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
     // A moved or damaged tone must not mean a silent alarm.
-    if (!host.playMp3(host.listCell(list, r, 1))) host.playMp3(DefaultRingTonePath(host));
+    PlayToBeHeard(app, host.listCell(list, r, 1));
     // It rings whatever the store says; the row shows what the file holds.
     if (StoreDone(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, 3, kRung);
     host.setVisible(Ctl::MainWindow, true);
@@ -60,6 +60,10 @@ void OnAlarmCheckTick(App& app) {
     const LocalTime now = host.now();
     // Keep the minute's phase from the real clock, whatever this tick's delay was.
     ArmClockTimers(app);
+    // A tick that comes just before its minute (the timers and the wall clock
+    // drift apart) waits for it, re-armed above: checking the old minute
+    // again would ring its alarms twice.
+    if (now.second == 59 && now.millisecond >= 900) return;
     // A tick during a check (its wait or a message box) does nothing: the next
     // check catches its minute up.
     if (app.checkRunning) return;

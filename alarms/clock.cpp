@@ -9,9 +9,11 @@ namespace ny {
 
 namespace {
 
-// Ticks land just after the boundary they wait for. (The check brings
-// 短位时间 up to its minute itself, so it needs no lag of its own.)
+// Ticks land just after the boundary they wait for. The check comes as soon
+// after the minute as the timers allow (an alarm is heard then); it brings
+// 短位时间 up to its minute itself when the clock tick is later.
 constexpr int64_t kTickLagMs = 20;
+constexpr int64_t kCheckLagMs = 5;
 
 }  // namespace
 
@@ -36,7 +38,7 @@ static void ArmClockTick(App& app, const LocalTime& now) {
 
 static void ArmCheckTick(App& app, const LocalTime& now) {
     const int64_t toNextMinute = (60 - now.second) * 1000LL - now.millisecond;
-    app.host.setTimer(Ctl::时钟2, toNextMinute + kTickLagMs);
+    app.host.setTimer(Ctl::时钟2, toNextMinute + kCheckLagMs);
 }
 
 void ArmClockTimers(App& app) {

@@ -71,7 +71,8 @@ void OnCountdownTick(App& app) {
         return;
     }
     host.setTimer(Ctl::时钟_倒计时, 0);
-    StartPlayback(app, DefaultRingTonePath(host));
+    PlayToBeHeard(app, DefaultRingTonePath(host));
+    host.setEnabled(Ctl::停止, true);
     host.setText(Ctl::按钮_倒计时开始, kIdleCaption);
     const std::string prompt = host.text(Ctl::编辑框_倒计时闹钟提示信息);
     // In front even while the window stays in the tray.

@@ -86,6 +86,12 @@ public:
     virtual void prepareMp3(std::string_view path) = 0;
     virtual void stopAudio() = 0;
 
+    // --- built-in chime ---------------------------------------------------
+    // Plays the short chime that is part of the program itself, on the same
+    // channel (it replaces the current sound; stopAudio stops it). It needs
+    // no file, so it is the last resort of a sound that must be heard.
+    virtual void playChime() = 0;
+
     // --- clock -----------------------------------------------------------
     virtual LocalTime now() = 0;             // local wall-clock time
     virtual int64_t monotonicMs() = 0;       // never jumps

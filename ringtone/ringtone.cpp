@@ -1,5 +1,7 @@
 #include "ringtone/ringtone.h"
 
+#include <string>
+
 #include "ringtone/defaulttone.h"
 
 namespace ny {
@@ -8,6 +10,14 @@ bool StartPlayback(App& app, std::string_view path) {
     const bool ok = app.host.playMp3(path);
     app.host.setEnabled(Ctl::停止, true);
     return ok;
+}
+
+void PlayToBeHeard(App& app, std::string_view path) {
+    Host& host = app.host;
+    if (host.playMp3(path)) return;
+    const std::string fallback = DefaultRingTonePath(host);
+    if (path != fallback && host.playMp3(fallback)) return;
+    host.playChime();
 }
 
 void OnChooseRingTone(App& app) {

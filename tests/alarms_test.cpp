@@ -271,6 +271,24 @@ TEST_F(Alarms, UnplayableToneFallsBackToTheDefault) {
     EXPECT_TRUE(host().audio.back().ok);
 }
 
+// The wall clock drifts behind the timers: the next check's tick comes in the
+// last moments of the minute already checked. It must not ring that minute's
+// alarm again, and the next minute's alarm still rings at its minute.
+TEST_F(Alarms, TickJustBeforeTheMinuteWaitsForIt) {
+    start(At(2026, 12, 8, 7, 58, 30));
+    add("2026-12-08 07:59:00", "这一分钟");
+    add("2026-12-08 08:00:00", "下一分钟");
+    host().advanceTo(At(2026, 12, 8, 7, 59, 10));
+    ASSERT_EQ(boxTexts(), std::vector<std::string>{"这一分钟"});
+    // 80 ms of drift, without a clock-change event.
+    host().setWallClock(CivilFromMs(MsFromCivil(host().now()) - 80));
+    host().advance(51 * 1000);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{"这一分钟", "下一分钟"}));
+    ASSERT_EQ(host().boxes.size(), 2u);
+    EXPECT_EQ(host().boxes[1].at.minute, 0);
+    EXPECT_LT(host().boxes[1].at.second, 1);
+}
+
 TEST_F(Alarms, RungAlarmRingsAgainWhenACheckFallsInItsMinute) {
     start(At(2026, 12, 8, 7, 59, 0));
     add("2026-12-08 08:00:00", "再响");

@@ -157,5 +157,73 @@ TEST_F(RingTone, StopStopsAndDisablesItself) {
     }
 }
 
+// What each caller plays when its first, second or third choice cannot be
+// played: a ringing alarm and the countdown's end always end in sound (the
+// chime last); a preview stays with its one try. The choice is made before
+// the message box opens.
+TEST_F(RingTone, SoundThatMustBeHeardFallsBackToTheDefaultThenTheChime) {
+    enum class File { Playable, Broken, Missing };
+    enum class Caller { Alarm, Countdown, Preview };
+    struct Case {
+        const char* what;
+        Caller caller;
+        File tone, defaultTone;
+        std::vector<std::string> expected;  // "T" the alarm's tone, "D" the default
+    } cases[] = {
+        {"alarm: its tone", Caller::Alarm, File::Playable, File::Playable, {"play:T"}},
+        {"alarm: broken tone", Caller::Alarm, File::Broken, File::Playable, {"play:T", "play:D"}},
+        {"alarm: missing tone", Caller::Alarm, File::Missing, File::Playable, {"play:T", "play:D"}},
+        {"alarm: both broken", Caller::Alarm, File::Broken, File::Broken, {"play:T", "play:D", "chime:"}},
+        {"alarm: no default", Caller::Alarm, File::Missing, File::Missing, {"play:T", "play:D", "chime:"}},
+        {"alarm: its tone, no default", Caller::Alarm, File::Playable, File::Missing, {"play:T"}},
+        {"countdown", Caller::Countdown, File::Playable, File::Playable, {"play:D"}},
+        // The countdown's first choice is the default: not tried twice.
+        {"countdown: broken default", Caller::Countdown, File::Playable, File::Broken, {"play:D", "chime:"}},
+        {"countdown: no default", Caller::Countdown, File::Playable, File::Missing, {"play:D", "chime:"}},
+        {"preview: broken", Caller::Preview, File::Broken, File::Playable, {"play:T"}},
+        {"preview: missing", Caller::Preview, File::Missing, File::Missing, {"play:T"}},
+    };
+    auto put = [&](const std::string& name, File f) {
+        std::filesystem::remove(path(name));
+        if (f == File::Playable) writeFile(name, "ID3 tone");
+        if (f == File::Broken) writeFile(name, "just text");
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(path("ny.edb"));  // the alarms of the case before
+        start(At(2026, 3, 7, 8, 59, 50));
+        put("tone.mp3", c.tone);
+        put("alarm.mp3", c.defaultTone);
+        size_t soundsWhenBoxOpened = 0;
+        host().boxAnswers.push_back({0, 0, [&] { soundsWhenBoxOpened = host().audio.size(); }});
+        switch (c.caller) {
+            case Caller::Alarm:
+                add("2026-03-07 09:00:00", "", path("tone.mp3"));
+                host().advanceTo(At(2026, 3, 7, 9, 0, 3));
+                break;
+            case Caller::Countdown:
+                host().setText(Ctl::组合框_秒, "01");
+                click(Ctl::按钮_倒计时开始);
+                host().advance(2500);
+                break;
+            case Caller::Preview:
+                host().setText(Ctl::铃声路径, path("tone.mp3"));
+                click(Ctl::试听);
+                break;
+        }
+        std::vector<std::string> got;
+        for (const auto& a : host().audio) {
+            std::string who = a.path == path("tone.mp3") ? "T" : a.path == defaultTone() ? "D" : a.path;
+            got.push_back(a.op + ":" + who);
+        }
+        EXPECT_EQ(got, c.expected) << c.what;
+        EXPECT_TRUE(host().enabled(Ctl::停止)) << c.what;
+        if (c.caller != Caller::Preview) {
+            ASSERT_EQ(host().boxes.size(), 1u) << c.what;
+            EXPECT_EQ(soundsWhenBoxOpened, c.expected.size()) << c.what;
+            EXPECT_EQ(host().boxes[0].text, "时间到！时间到！") << c.what;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ny::testing

@@ -320,6 +320,7 @@ void SimHost::prepareMp3(std::string_view path) {
 }
 
 void SimHost::stopAudio() { audio.push_back({now(), "stop", "", true}); }
+void SimHost::playChime() { audio.push_back({now(), "chime", "", true}); }
 
 // ---- clock --------------------------------------------------------------------
 

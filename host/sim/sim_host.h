@@ -70,7 +70,7 @@ public:
 
     struct AudioCall {
         LocalTime at;
-        std::string op;  // "play" or "stop"
+        std::string op;  // "play", "chime" or "stop"
         std::string path;
         bool ok;
     };
@@ -153,6 +153,7 @@ public:
     bool playMp3(std::string_view path) override;
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
+    void playChime() override;
     LocalTime now() override;
     int64_t monotonicMs() override { return mono_; }
     bool wait(int64_t ms) override;

@@ -1,8 +1,22 @@
-// MP3 playback through MCI's mpegvideo device: one channel, one open device.
+// Sound, one channel. An MP3 is decoded by the system's ACM MP3 codec a
+// second at a time and played as 16-bit PCM through waveOut: no media
+// framework between the file and the speaker, so it starts at once and
+// works wherever Windows (or Wine) has its MP3 codec. Files the codec cannot
+// take go to MCI's mpegvideo device as before. The chime is made in code.
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <mmreg.h>
+#include <msacm.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "host/mp3.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/wstr.h"
 
@@ -10,44 +24,492 @@ namespace ny {
 
 namespace {
 
+// ---- msacm32, loaded with the first MP3 rather than at start ---------------
+
+struct AcmApi {
+    bool ok = false;
+    decltype(&acmStreamOpen) open = nullptr;
+    decltype(&acmStreamSize) size = nullptr;
+    decltype(&acmStreamPrepareHeader) prepare = nullptr;
+    decltype(&acmStreamConvert) convert = nullptr;
+    decltype(&acmStreamUnprepareHeader) unprepare = nullptr;
+    decltype(&acmStreamClose) close = nullptr;
+    decltype(&acmDriverID) driverId = nullptr;
+    decltype(&acmDriverOpen) driverOpen = nullptr;
+};
+
+// The driver that decoded the first MP3, kept open: asked with no driver,
+// acmStreamOpen opens and tries every installed codec each time (10-15 ms).
+HACMDRIVER g_mp3Driver = nullptr;
+
+const AcmApi& Acm() {
+    static const AcmApi api = [] {
+        AcmApi a;
+        HMODULE dll = LoadLibraryW(L"msacm32.dll");
+        if (!dll) return a;
+        auto get = [dll](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
+                reinterpret_cast<void*>(GetProcAddress(dll, name)));
+            return fn != nullptr;
+        };
+        a.ok = get(a.open, "acmStreamOpen") && get(a.size, "acmStreamSize") &&
+               get(a.prepare, "acmStreamPrepareHeader") && get(a.convert, "acmStreamConvert") &&
+               get(a.unprepare, "acmStreamUnprepareHeader") && get(a.close, "acmStreamClose") &&
+               get(a.driverId, "acmDriverID") && get(a.driverOpen, "acmDriverOpen");
+        return a;
+    }();
+    return api;
+}
+
+}  // namespace
+
+// ---- sources of PCM ------------------------------------------------------------
+
+class PcmSource {
+public:
+    virtual ~PcmSource() = default;
+    virtual const WAVEFORMATEX& format() const = 0;
+    // Up to n bytes of PCM (whole samples); 0 when the sound is over.
+    virtual size_t read(char* dst, size_t n) = 0;
+};
+
+namespace {
+
+WAVEFORMATEX Pcm16(int rate, int channels) {
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = static_cast<WORD>(channels);
+    f.nSamplesPerSec = static_cast<DWORD>(rate);
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = static_cast<WORD>(2 * channels);
+    f.nAvgBytesPerSec = f.nSamplesPerSec * f.nBlockAlign;
+    return f;
+}
+
+// An MP3 file decoded by ACM about a second at a time, so that a long file
+// costs no more memory than a short one.
+class Mp3Source final : public PcmSource {
+public:
+    // nullptr when the file is not MP3 audio the codec can decode.
+    static std::unique_ptr<Mp3Source> Open(const std::wstring& path) {
+        std::unique_ptr<Mp3Source> s(new Mp3Source);
+        return s->open(path) ? std::move(s) : nullptr;
+    }
+    ~Mp3Source() override {
+        if (acm_) {
+            if (hdr_.fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED) {
+                hdr_.cbSrcLength = static_cast<DWORD>(src_.size());
+                hdr_.cbDstLength = static_cast<DWORD>(dst_.size());
+                Acm().unprepare(acm_, &hdr_, 0);
+            }
+            Acm().close(acm_, 0);
+        }
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    const WAVEFORMATEX& format() const override { return pcm_; }
+
+    size_t read(char* dst, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            if (pos_ == out_.size() && !decodeChunk()) break;
+            if (skip_ > 0) {  // the encoder's and the decoder's silence
+                const size_t k = std::min(skip_, out_.size() - pos_);
+                pos_ += k;
+                skip_ -= k;
+                continue;
+            }
+            const size_t k = std::min(n - done, out_.size() - pos_);
+            std::memcpy(dst + done, out_.data() + pos_, k);
+            pos_ += k;
+            done += k;
+        }
+        return done - done % pcm_.nBlockAlign;
+    }
+
+private:
+    Mp3Source() = default;
+
+    bool open(const std::wstring& path) {
+        file_ = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        LARGE_INTEGER size{};
+        if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size)) return false;
+        auto info = ProbeMp3(
+            [this](uint64_t at, char* buf, size_t n) -> size_t {
+                LARGE_INTEGER to;
+                to.QuadPart = static_cast<LONGLONG>(at);
+                DWORD got = 0;
+                if (!SetFilePointerEx(file_, to, nullptr, FILE_BEGIN) ||
+                    !ReadFile(file_, buf, static_cast<DWORD>(n), &got, nullptr))
+                    return 0;
+                return got;
+            },
+            static_cast<uint64_t>(size.QuadPart));
+        if (!info || !Acm().ok) return false;
+        const Mp3Frame& f = info->frame;
+
+        MPEGLAYER3WAVEFORMAT mp3{};
+        mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+        mp3.wfx.nChannels = static_cast<WORD>(f.channels);
+        mp3.wfx.nSamplesPerSec = static_cast<DWORD>(f.sampleRate);
+        mp3.wfx.nAvgBytesPerSec = static_cast<DWORD>(f.bitrateKbps * 1000 / 8);
+        mp3.wfx.nBlockAlign = 1;
+        mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
+        mp3.wID = MPEGLAYER3_ID_MPEG;
+        mp3.fdwFlags = MPEGLAYER3_FLAG_PADDING_OFF;
+        mp3.nBlockSize = static_cast<WORD>(f.frameBytes - (f.padding ? 1 : 0));
+        mp3.nFramesPerBlock = 1;
+        mp3.nCodecDelay = 0;
+        pcm_ = Pcm16(f.sampleRate, f.channels);
+        // Files that say how much silence their encoder put first (LAME's
+        // tag) start with the sound: that and the decoder's own 529 samples
+        // go. At 8 kHz they are 0.14 s.
+        if (info->encoderDelay >= 0)
+            skip_ = static_cast<size_t>(info->encoderDelay + kDecoderDelay) * pcm_.nBlockAlign;
+        const DWORD flags = ACM_STREAMOPENF_NONREALTIME;
+        if (!g_mp3Driver ||
+            Acm().open(&acm_, g_mp3Driver, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
+            if (Acm().open(&acm_, nullptr, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
+                acm_ = nullptr;
+                return false;
+            }
+            HACMDRIVERID id = nullptr;
+            if (!g_mp3Driver && Acm().driverId(reinterpret_cast<HACMOBJ>(acm_), &id, 0) == 0)
+                Acm().driverOpen(&g_mp3Driver, id, 0);
+        }
+        // About a second of the file per conversion.
+        src_.resize(std::max<size_t>(4096, static_cast<size_t>(f.bitrateKbps) * 125));
+        DWORD dstBytes = 0;
+        if (Acm().size(acm_, static_cast<DWORD>(src_.size()), &dstBytes, ACM_STREAMSIZEF_SOURCE) != 0 ||
+            dstBytes == 0)
+            return false;
+        dst_.resize(dstBytes);
+        hdr_.cbStruct = sizeof hdr_;
+        hdr_.pbSrc = reinterpret_cast<LPBYTE>(src_.data());
+        hdr_.cbSrcLength = static_cast<DWORD>(src_.size());
+        hdr_.pbDst = reinterpret_cast<LPBYTE>(dst_.data());
+        hdr_.cbDstLength = static_cast<DWORD>(dst_.size());
+        if (Acm().prepare(acm_, &hdr_, 0) != 0) return false;
+
+        LARGE_INTEGER start;
+        start.QuadPart = static_cast<LONGLONG>(info->audioStart);
+        if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return false;
+        // The first second now: what the codec cannot decode fails here,
+        // before anyone relies on hearing it.
+        return decodeChunk();
+    }
+
+    // Replaces the decoded PCM with the next chunk. False at the end.
+    bool decodeChunk() {
+        out_.clear();
+        pos_ = 0;
+        // A few rounds at most: the codec may hold a frame back for the next call.
+        for (int round = 0; round < 4 && out_.empty() && !ended_; ++round) {
+            if (!eof_) {
+                DWORD got = 0;
+                if (!ReadFile(file_, src_.data() + fill_, static_cast<DWORD>(src_.size() - fill_), &got,
+                              nullptr))
+                    got = 0;
+                fill_ += got;
+                if (fill_ < src_.size()) eof_ = true;
+            }
+            hdr_.cbSrcLength = static_cast<DWORD>(fill_);
+            hdr_.cbSrcLengthUsed = 0;
+            hdr_.cbDstLengthUsed = 0;
+            DWORD flags = eof_ ? ACM_STREAMCONVERTF_END : ACM_STREAMCONVERTF_BLOCKALIGN;
+            if (first_) flags |= ACM_STREAMCONVERTF_START;
+            first_ = false;
+            if (Acm().convert(acm_, &hdr_, flags) != 0) {
+                ended_ = true;
+                break;
+            }
+            const size_t used = std::min<size_t>(hdr_.cbSrcLengthUsed, fill_);
+            std::memmove(src_.data(), src_.data() + used, fill_ - used);
+            fill_ -= used;
+            out_.assign(dst_.data(), dst_.data() + hdr_.cbDstLengthUsed);
+            if (out_.empty() && (eof_ || used == 0)) ended_ = true;
+        }
+        return !out_.empty();
+    }
+
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    HACMSTREAM acm_ = nullptr;
+    ACMSTREAMHEADER hdr_{};
+    WAVEFORMATEX pcm_{};
+    std::vector<char> src_, dst_;
+    size_t fill_ = 0;       // bytes of src_ waiting for the codec
+    std::vector<char> out_;  // the decoded chunk
+    size_t pos_ = 0;        // how much of it has been handed out
+    size_t skip_ = 0;       // bytes still to drop from the start
+    static constexpr int kDecoderDelay = 529;  // samples, every Layer III decoder
+    bool first_ = true, eof_ = false, ended_ = false;
+};
+
+// Any 16-bit PCM as 44.1 kHz stereo (linear interpolation). waveOut takes
+// other rates and mono too, but under Wine opening the device for them costs
+// a converter set up behind it, up to 0.1 s more before the first sound.
+constexpr int kOutRate = 44100;
+class ToOutputFormat final : public PcmSource {
+public:
+    explicit ToOutputFormat(std::unique_ptr<PcmSource> in)
+        : in_(std::move(in)),
+          out_(Pcm16(kOutRate, 2)),
+          mono_(in_->format().nChannels == 1),
+          step_((uint64_t(in_->format().nSamplesPerSec) << 32) / kOutRate) {}
+    const WAVEFORMATEX& format() const override { return out_; }
+    size_t read(char* dst, size_t n) override {
+        size_t k = 0;
+        for (; k + 4 <= n; k += 4) {
+            // Output frame between input frames i and i + 1 (32.32 fixed point).
+            while ((pos_ >> 32) + 1 >= frames_.size() / 2)
+                if (!more()) return k;
+            const size_t i = static_cast<size_t>(pos_ >> 32);
+            const int64_t frac = static_cast<int64_t>(pos_ & 0xFFFFFFFFu);
+            int16_t lr[2];
+            for (int c = 0; c < 2; ++c) {
+                const int64_t a = frames_[2 * i + c], b = frames_[2 * i + 2 + c];
+                lr[c] = static_cast<int16_t>(a + (((b - a) * frac) >> 32));
+            }
+            std::memcpy(dst + k, lr, 4);
+            pos_ += step_;
+        }
+        return k;
+    }
+
+private:
+    // Drops the input frames already passed and appends the next ones.
+    bool more() {
+        const size_t passed = static_cast<size_t>(pos_ >> 32);
+        frames_.erase(frames_.begin(), frames_.begin() + 2 * std::min(passed, frames_.size() / 2));
+        pos_ -= static_cast<uint64_t>(passed) << 32;
+        char buf[8192];
+        const size_t got = in_->read(buf, sizeof buf);
+        if (got == 0) return false;
+        for (size_t at = 0; at + (mono_ ? 2 : 4) <= got; at += mono_ ? 2 : 4) {
+            int16_t lr[2];
+            std::memcpy(lr, buf + at, mono_ ? 2 : 4);
+            if (mono_) lr[1] = lr[0];
+            frames_.push_back(lr[0]);
+            frames_.push_back(lr[1]);
+        }
+        return true;
+    }
+
+    std::unique_ptr<PcmSource> in_;
+    WAVEFORMATEX out_;
+    bool mono_;
+    uint64_t step_;            // input frames per output frame, 32.32
+    uint64_t pos_ = 0;         // place in frames_, 32.32
+    std::vector<int16_t> frames_;  // input frames, left and right
+};
+
+// The chime: three rounds of a two-note bell, made sample by sample. Tones
+// an MP3 file could hold are higher, so a listener (and a test) tells it apart.
+class ChimeSource final : public PcmSource {
+public:
+    ChimeSource() : pcm_(Pcm16(kRate, 1)) {}
+    const WAVEFORMATEX& format() const override { return pcm_; }
+    size_t read(char* dst, size_t n) override {
+        const size_t total = static_cast<size_t>(kRate) * 3;  // 3 s
+        size_t k = 0;
+        for (; k + 2 <= n && i_ < total; k += 2, ++i_) {
+            const double t = static_cast<double>(i_ % (kRate)) / kRate;  // within its second
+            double v = Bell(t, 659.25);                                 // E5
+            if (t >= 0.4) v += Bell(t - 0.4, 523.25);                   // C5
+            const auto s = static_cast<int16_t>(std::lround(v * 0.45 * 32767));
+            std::memcpy(dst + k, &s, 2);
+        }
+        return k;
+    }
+
+private:
+    static constexpr int kRate = 22050;
+    static double Bell(double t, double f) {
+        constexpr double kTwoPi = 6.283185307179586;
+        const double attack = t < 0.003 ? t / 0.003 : 1.0;
+        return attack * std::exp(-t * 5.0) *
+               (std::sin(kTwoPi * f * t) + 0.3 * std::sin(kTwoPi * 2 * f * t) +
+                0.1 * std::sin(kTwoPi * 3 * f * t)) / 1.4;
+    }
+    WAVEFORMATEX pcm_;
+    size_t i_ = 0;
+};
+
+// ---- the output ------------------------------------------------------------------
+
+// waveOut tells a hidden window of ours when a buffer has played; the refill
+// runs on the user-interface thread, between events, like everything else.
+constexpr UINT kBuffers = 4;
+constexpr UINT kBufferMs = 200;
+
+}  // namespace
+
+struct Playback {
+    std::wstring path;  // empty for the chime
+    std::unique_ptr<PcmSource> source;
+    HWAVEOUT out = nullptr;
+    WAVEHDR hdrs[kBuffers] = {};
+    std::vector<char> data[kBuffers];
+    UINT queued = 0;  // buffers with the device
+    bool started = false;
+
+    ~Playback() {
+        if (!out) return;
+        waveOutReset(out);  // silence now, every buffer returned
+        for (WAVEHDR& h : hdrs)
+            if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(out, &h, sizeof h);
+        waveOutClose(out);
+    }
+
+    // Fills buffer i from the source and hands it to the device; false at the end.
+    bool feed(UINT i) {
+        WAVEHDR& h = hdrs[i];
+        if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(out, &h, sizeof h);
+        const size_t n = source->read(data[i].data(), data[i].size());
+        if (n == 0) return false;
+        h = WAVEHDR{};
+        h.lpData = data[i].data();
+        h.dwBufferLength = static_cast<DWORD>(n);
+        if (waveOutPrepareHeader(out, &h, sizeof h) != MMSYSERR_NOERROR) return false;
+        if (waveOutWrite(out, &h, sizeof h) != MMSYSERR_NOERROR) {
+            waveOutUnprepareHeader(out, &h, sizeof h);
+            return false;
+        }
+        ++queued;
+        return true;
+    }
+};
+
+void PlaybackDeleter::operator()(Playback* p) const { delete p; }
+
+LRESULT CALLBACK Win32Host::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == MM_WOM_DONE) {
+        auto* host = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (host) host->onWaveDone(reinterpret_cast<HWAVEOUT>(wp), reinterpret_cast<WAVEHDR*>(lp));
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+namespace {
+
+// The device opened and the first buffers filled, not yet written.
+PlaybackPtr OpenPlayback(HWND notify, std::unique_ptr<PcmSource> source, std::wstring path) {
+    PlaybackPtr p(new Playback);
+    p->path = std::move(path);
+    const WAVEFORMATEX& in = source->format();
+    if (in.nSamplesPerSec != kOutRate || in.nChannels != 2)
+        source = std::make_unique<ToOutputFormat>(std::move(source));
+    p->source = std::move(source);
+    const WAVEFORMATEX& f = p->source->format();
+    if (!notify || waveOutOpen(&p->out, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(notify), 0,
+                               CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
+        p->out = nullptr;
+        return nullptr;
+    }
+    const size_t bytes = f.nAvgBytesPerSec * kBufferMs / 1000 / f.nBlockAlign * f.nBlockAlign;
+    for (auto& d : p->data) d.resize(bytes);
+    return p;
+}
+
 // The path goes in a structure, never into a command string, so no
-// character of it can be read as MCI syntax. 0 when it cannot be opened.
-UINT OpenMp3(const std::wstring& file) {
+// character of it can be read as MCI syntax. 0 when it cannot be opened or
+// holds no sound (the device opens some files it cannot play).
+UINT OpenMci(const std::wstring& file) {
     MCI_OPEN_PARMSW open{};
     open.lpstrDeviceType = L"mpegvideo";
     open.lpstrElementName = file.c_str();
     if (mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT,
                         reinterpret_cast<DWORD_PTR>(&open)) != 0)
         return 0;
+    MCI_STATUS_PARMS length{};
+    length.dwItem = MCI_STATUS_LENGTH;
+    if (mciSendCommandW(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
+                        reinterpret_cast<DWORD_PTR>(&length)) != 0 ||
+        length.dwReturn == 0) {
+        MCI_GENERIC_PARMS close{};
+        mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+        return 0;
+    }
     return open.wDeviceID;
 }
 
-void CloseMp3(UINT device) {
+void CloseMci(UINT device) {
     MCI_GENERIC_PARMS close{};
     mciSendCommandW(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
 }
 
 }  // namespace
 
+HWND Win32Host::audioWindow() {
+    if (audioWindow_) return audioWindow_;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = AudioProc;
+    wc.hInstance = instance_;
+    wc.lpszClassName = L"NyAudio";
+    RegisterClassW(&wc);
+    audioWindow_ = CreateWindowExW(0, L"NyAudio", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   instance_, nullptr);
+    if (audioWindow_) SetWindowLongPtrW(audioWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return audioWindow_;
+}
+
+bool Win32Host::startPlayback(PlaybackPtr p) {
+    stopAudio();  // one channel: the new sound replaces the old
+    for (UINT i = 0; i < kBuffers; ++i)
+        if (!p->feed(i)) break;
+    if (p->queued == 0) return false;
+    p->started = true;
+    playing_ = std::move(p);
+    return true;
+}
+
+void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
+    Playback* p = playing_.get();
+    if (!p || p->out != out) return;  // a device already stopped
+    for (UINT i = 0; i < kBuffers; ++i) {
+        if (&p->hdrs[i] != hdr || !(hdr->dwFlags & WHDR_DONE) || p->queued == 0) continue;
+        --p->queued;
+        p->feed(i);
+        // Played to its end: free the device and the buffers.
+        if (p->queued == 0) playing_.reset();
+        return;
+    }
+}
+
 void Win32Host::prepareMp3(std::string_view path) {
     const std::wstring file = ToWstr(path);
-    if (preparedDevice_ && preparedPath_ == file) return;
-    if (preparedDevice_) CloseMp3(preparedDevice_);
-    preparedDevice_ = OpenMp3(file);
-    preparedPath_ = preparedDevice_ ? file : std::wstring();
+    if ((prepared_ && prepared_->path == file) || (preparedDevice_ && preparedPath_ == file)) return;
+    prepared_.reset();
+    if (preparedDevice_) CloseMci(preparedDevice_);
+    preparedDevice_ = 0;
+    preparedPath_.clear();
+    if (auto source = Mp3Source::Open(file)) {
+        prepared_ = OpenPlayback(audioWindow(), std::move(source), file);
+        if (prepared_) return;
+    }
+    preparedDevice_ = OpenMci(file);
+    if (preparedDevice_) preparedPath_ = file;
 }
 
 bool Win32Host::playMp3(std::string_view path) {
-    stopAudio();  // one channel: the new sound replaces the old
     const std::wstring file = ToWstr(path);
-    // Opening is most of the delay before a sound is heard: use the device
-    // opened ahead for this file when there is one.
+    // Opening and decoding the first second is most of the delay before a
+    // sound is heard: use what was opened ahead for this file when there is one.
+    PlaybackPtr p;
+    if (prepared_ && prepared_->path == file) p = std::move(prepared_);
+    else if (auto source = Mp3Source::Open(file)) p = OpenPlayback(audioWindow(), std::move(source), file);
+    if (p && startPlayback(std::move(p))) return true;
+
+    // What the codec cannot decode, MCI may.
+    stopAudio();
     if (preparedDevice_ && preparedPath_ == file) {
         mciDevice_ = preparedDevice_;
         preparedDevice_ = 0;
         preparedPath_.clear();
     } else {
-        mciDevice_ = OpenMp3(file);
+        mciDevice_ = OpenMci(file);
         if (!mciDevice_) return false;
     }
     MCI_PLAY_PARMS play{};
@@ -64,11 +526,18 @@ bool Win32Host::playMp3(std::string_view path) {
     return true;
 }
 
+void Win32Host::playChime() {
+    if (PlaybackPtr p = OpenPlayback(audioWindow(), std::make_unique<ChimeSource>(), std::wstring()))
+        startPlayback(std::move(p));
+}
+
 void Win32Host::stopAudio() {
+    playing_.reset();  // silent at once; buffers and device freed
     if (!mciDevice_) return;
-    CloseMp3(mciDevice_);
+    CloseMci(mciDevice_);
     mciDevice_ = 0;
 }
+
 void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
     if (flags == MCI_NOTIFY_SUCCESSFUL && static_cast<UINT>(device) == mciDevice_) stopAudio();
 }

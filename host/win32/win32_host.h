@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <mmsystem.h>
+
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,13 @@ constexpr UINT WMAPP_LOADED = WM_APP + 2;
 
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
+
+// A sound being played or opened ahead (audio.cpp).
+struct Playback;
+struct PlaybackDeleter {
+    void operator()(Playback* p) const;
+};
+using PlaybackPtr = std::unique_ptr<Playback, PlaybackDeleter>;
 
 class Win32Host final : public Host {
 public:
@@ -74,6 +84,7 @@ public:
     bool playMp3(std::string_view path) override;
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
+    void playChime() override;
     LocalTime now() override;
     int64_t monotonicMs() override;
     bool wait(int64_t ms) override;
@@ -188,6 +199,16 @@ private:
     bool trayShown_ = false;
     std::wstring trayTip_;
     UINT taskbarCreated_ = 0;
+
+    // PCM output (audio.cpp): what plays, what was opened ahead by
+    // prepareMp3, and the hidden window waveOut reports finished buffers to.
+    HWND audioWindow();
+    bool startPlayback(PlaybackPtr p);
+    void onWaveDone(HWAVEOUT out, WAVEHDR* hdr);
+    static LRESULT CALLBACK AudioProc(HWND, UINT, WPARAM, LPARAM);
+    PlaybackPtr playing_;
+    PlaybackPtr prepared_;
+    HWND audioWindow_ = nullptr;
 
     UINT mciDevice_ = 0;
     // A device opened ahead by prepareMp3, and the file it holds.

@@ -48,14 +48,24 @@ start() {
     for _ in $(seq 100); do [ -S "$run/pulse/native" ] && break; sleep 0.1; done
     [ -S "$run/pulse/native" ] || { echo "env.sh: PulseAudio did not start" >&2; exit 1; }
 
+    # Wine takes its language from the locale: zh_CN.UTF-8 (tools/deps.sh
+    # makes it) gives 确定 and a Chinese calendar, as the Chinese Windows the
+    # program is made for; without it, English in C.UTF-8. NY_WINE_LOCALE
+    # picks one (the tests pass in both). NY_WINEDLLOVERRIDES replaces the
+    # DLL overrides, e.g. "mscoree,mshtml=;winegstreamer=" for no GStreamer.
+    local ny_locale=${NY_WINE_LOCALE:-C.UTF-8}
+    if [ -z "${NY_WINE_LOCALE:-}" ] && locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+        ny_locale=zh_CN.UTF-8
+    fi
+
     cat >"$run/env" <<EOF
 export DISPLAY=:$n
 export PULSE_SERVER=unix:$run/pulse/native
 export PULSE_RUNTIME_PATH=$run/pulse
 export WINEPREFIX=$run/prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C.UTF-8
+export WINEDLLOVERRIDES="${NY_WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LC_ALL=$ny_locale
 export NY_RUN=$run
 EOF
     # shellcheck disable=SC1091
@@ -65,11 +75,23 @@ EOF
     # Chinese text needs the UI fonts mapped to an installed CJK font.
     wine regedit /S "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/wine-fonts.reg" >>"$run/wineboot.log" 2>&1
     wineserver -w
+    ny_marlett "$WINEPREFIX"
     # Tests may fake other dates; a prefix must not update itself then.
     echo disable >"$WINEPREFIX/.update-timestamp"
     # The template that clones come from, taken before any test runs.
     clone_to "$run/template"
     echo "env.sh: ready: DISPLAY=:$n, prefix $WINEPREFIX"
+}
+
+# Title-bar buttons are glyphs of Wine's Marlett font (fonts-wine); the Wine
+# here draws them (not the letters "0 1 r") only when the font is in the
+# prefix's own Fonts folder.
+ny_marlett() {  # prefix
+    local f=/usr/share/wine/fonts/marlett.ttf
+    if [ -f "$f" ] && [ ! -f "$1/drive_c/windows/Fonts/marlett.ttf" ]; then
+        mkdir -p "$1/drive_c/windows/Fonts"
+        cp "$f" "$1/drive_c/windows/Fonts/"
+    fi
 }
 
 clone_to() {  # dest

@@ -273,3 +273,38 @@ capture_onset_after() {  # t
     calc "($total - $rest) / $bytes_per_s - $p"
 }
 
+
+# Seconds from real time t until the sound ends (the last 2 ms above 1% of
+# full scale) within `span` seconds after it: 0 when silent from t on; empty
+# when it still sounds at the end of the span.
+capture_end_after() {  # t span
+    local p total seg
+    p=$(capture_pos "$1")
+    sox_raw "$dir/cap.raw" -t raw "$dir/seg.raw" trim "$p" "$2" 2>/dev/null || true
+    total=$(stat -c %s "$dir/seg.raw" 2>/dev/null || echo 0)
+    sox_raw "$dir/seg.raw" -t raw "$dir/rest.raw" reverse silence 1 0.002 1% 2>/dev/null || true
+    local rest
+    rest=$(stat -c %s "$dir/rest.raw" 2>/dev/null || echo 0)
+    [ "$rest" -lt "$total" ] || return 0
+    calc "$rest / $bytes_per_s"
+}
+
+# The rough frequency (Hz, from zero crossings) of `len` seconds from real
+# time t: each test tone is a sine of its own frequency.
+capture_freq_at() {  # t len
+    local p
+    p=$(capture_pos "$1")
+    sox_raw "$dir/cap.raw" -n trim "$p" "$2" remix 1 stat 2>&1 | awk '/Rough +frequency/ {print $3}'
+}
+
+# What a frequency says was heard: a test tone (its frequency), the default
+# alarm.mp3 ("default"), the built-in chime ("chime") or nothing.
+heard_as() {  # frequency rms
+    local f
+    f=$(num "$1")
+    if below "$2" 0.01; then echo silence
+    elif awk -v f="$f" 'BEGIN { exit !(f >= 1170 && f <= 1430) }'; then echo default
+    elif awk -v f="$f" 'BEGIN { exit !(f >= 450 && f <= 800) }'; then echo chime
+    else echo "$f"
+    fi
+}

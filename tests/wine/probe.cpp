@@ -690,6 +690,7 @@ int CmdClick(const std::string& name) {
     // hold this probe up.
     PostMessageW(b, BM_CLICK, 0, 0);
     Out("clicked " + name);
+    Out("click_unix=" + UnixNow());  // for timing what the click does
     return 0;
 }
 
@@ -1188,6 +1189,16 @@ int ReportPopup(HWND main) {
 int CmdEntryClick(int chars) {
     HWND main = MainOrDie();
     HWND edit = FindControl(main, ny::Ctl::编辑框1);
+    // With a larger system font (a Chinese locale) the field is too narrow
+    // for the whole time: bring the character into view first, as a user
+    // scrolls the field with the keyboard before clicking.
+    const LRESULT shown = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(chars), 0);
+    RECT inside;
+    GetClientRect(edit, &inside);
+    if (shown == -1 || short(LOWORD(shown)) + 1 >= inside.right || short(LOWORD(shown)) < 0) {
+        SendMessageW(edit, EM_SETSEL, WPARAM(chars), LPARAM(chars));
+        SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    }
     LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(chars), 0);
     if (pos == -1) {  // after the last character: just behind the text
         pos = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(chars - 1), 0);
