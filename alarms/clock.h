@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

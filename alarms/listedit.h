@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

@@ -2,7 +2,7 @@
 // at start-up, then marked rung.
 #pragma once
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

@@ -2,7 +2,7 @@
 // what went wrong with ny.edb, and that fills the list from it.
 #pragma once
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 #include "store/alarmstore.h"
 
 namespace ny {

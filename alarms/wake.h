@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

@@ -17,7 +17,7 @@
 #include "alarms/check.h"
 #include "host/sim/sim_host.h"
 #include "host/texts.h"
-#include "mainwindow/app.h"
+#include "mainwindow/dispatch.h"
 #include "store/alarmstore.h"
 
 namespace {

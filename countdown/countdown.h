@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

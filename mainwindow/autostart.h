@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

@@ -5,7 +5,7 @@
 #include "alarms/listedit.h"
 #include "alarms/wake.h"
 #include "countdown/countdown.h"
-#include "mainwindow/app.h"
+#include "mainwindow/dispatch.h"
 #include "mainwindow/autostart.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tray.h"

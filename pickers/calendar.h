@@ -2,7 +2,7 @@
 // keeping its time of day, and closes the popup.
 #pragma once
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

@@ -2,7 +2,7 @@
 // calendar (caret in the date) or the time grid (caret in the time) below it.
 #pragma once
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

@@ -3,7 +3,7 @@
 // entry, and the picker keeps no copy of the time.
 #pragma once
 
-#include "mainwindow/app.h"
+#include "app/app.h"
 
 namespace ny {
 

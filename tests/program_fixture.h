@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/sim/sim_host.h"
-#include "mainwindow/app.h"
+#include "mainwindow/dispatch.h"
 
 namespace ny::testing {
 

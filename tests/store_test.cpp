@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/sim/sim_host.h"
-#include "mainwindow/app.h"
+#include "app/app.h"
 #include "alarms/storeui.h"
 #include "host/texts.h"
 #include "store/alarmstore.h"

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "host/win32/win32_host.h"
-#include "mainwindow/app.h"
+#include "mainwindow/dispatch.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ny::Win32Host host(instance);

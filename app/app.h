@@ -1,5 +1,7 @@
-// The program-wide values and the event router. Handlers are plain functions
-// taking App&; they reach the platform only through app.host.
+// The few program-wide values that the handlers share besides the controls.
+// Every feature folder's handlers are plain functions taking App&; they reach
+// the platform only through app.host. Kept apart from mainwindow/ so that
+// the features need nothing of the main window's code.
 #pragma once
 
 #include <cstdint>
@@ -37,9 +39,5 @@ struct App {
     // The minute the program started in: alarms before it were missed.
     std::string startMinute;
 };
-
-// Routes one event to its handler. For CloseRequest the result is 1 when the
-// window may close; otherwise it is 0.
-int Dispatch(App& app, const Event& e);
 
 }  // namespace ny
