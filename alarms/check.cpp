@@ -3,9 +3,9 @@
 #include <string>
 
 #include "alarms/clock.h"
+#include "alarms/storeui.h"
 #include "host/text.h"
 #include "host/texts.h"
-#include "alarms/storeui.h"
 #include "ringtone/ringtone.h"
 
 namespace ny {
@@ -14,16 +14,13 @@ bool IsMinuteText(std::string_view s) { return MatchesPattern(s, "dddd-dd-dd dd:
 
 namespace {
 
-constexpr std::string_view kNotRung = txt::kNotRung;
-constexpr std::string_view kRung = txt::kRung;
-
 void RingRow(App& app, int r) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
     // A moved or damaged tone must not mean a silent alarm.
     PlayToBeHeard(app, host.listCell(list, r, 1));
     // It rings whatever the store says; the row shows what the file holds.
-    if (StoreDone(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, 3, kRung);
+    if (StoreDone(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, 3, txt::kRung);
     host.setVisible(Ctl::MainWindow, true);
     host.setWindowState(Ctl::MainWindow, kStateNormal);
     host.setEnabled(Ctl::停止, true);
@@ -89,7 +86,7 @@ void OnAlarmCheckTick(App& app) {
         // Due at its minute, or later when no check fell into its minute
         // (added after the check, queued behind a long box, asleep, clock jump).
         if (a != c && !(IsMinuteText(a) && IsMinuteText(previous) && previous <= a && a < c &&
-                        host.listCell(list, r, 3) == kNotRung))
+                        host.listCell(list, r, 3) == txt::kNotRung))
             continue;
         RingRow(app, r);
         if (!host.wait(1000)) return;
