@@ -17,6 +17,9 @@ namespace {
 void RingRow(App& app, int r) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
+    // Read now: a box about a failed write below lets rows be deleted, and
+    // row r may then be another alarm or none.
+    const std::string prompt = host.listCell(list, r, 2);
     // A moved or damaged tone must not mean a silent alarm.
     PlayToBeHeard(app, host.listCell(list, r, 1));
     // It rings whatever the store says; the row shows what the file holds.
@@ -26,7 +29,6 @@ void RingRow(App& app, int r) {
     host.setEnabled(Ctl::停止, true);
     host.removeTrayIcon();
     host.bringToFront(Ctl::MainWindow);
-    const std::string prompt = host.listCell(list, r, 2);
     host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
 }
 

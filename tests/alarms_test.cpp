@@ -263,6 +263,25 @@ TEST_F(Alarms, RowDeletedDuringTheCheckIsNotRung) {
     EXPECT_EQ(row(0)[3], "已响");
 }
 
+TEST_F(Alarms, RowDeletedDuringAFailedMarkBoxKeepsTheRingingPrompt) {
+    start(At(2026, 12, 8, 11, 59, 0));
+    add("2026-12-08 12:30:00", "甲");
+    add("2026-12-08 12:00:00", "乙");
+    host().failWrites = "磁盘已满";
+    // The box about the failed write is open when 甲 is deleted above 乙.
+    host().boxAnswers.push_back({0, 0, [&] {
+                                     host().failWrites.reset();
+                                     host().selectRow(Ctl::超级列表框1, 0);
+                                     click(Ctl::删除);
+                                 }});
+    host().advanceTo(At(2026, 12, 8, 12, 0, 30));
+    ASSERT_EQ(boxTexts().size(), 2u);
+    EXPECT_NE(boxTexts()[0].find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(boxTexts()[1], "乙");
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(row(0)[2], "乙");
+}
+
 TEST_F(Alarms, UnplayableToneFallsBackToTheDefault) {
     start(At(2026, 12, 8, 7, 59, 0));
     add("2026-12-08 08:00:00", "", path("moved-away.mp3"));
