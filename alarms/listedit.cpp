@@ -17,10 +17,12 @@ void OnDeleteChosen(App& app) {
 
 void OnClearClicked(App& app) {
     Host& host = app.host;
+    // Taken before the question: a check while it is open may fill the list.
+    const bool loaded = app.alarmListLoaded;
     if (host.messageBox("确定清空全部闹钟数据吗？", kMbOkCancel, "提示") != 0) return;
     // A list that start-up could not fill is filled now, but not cleared
     // unseen: the user looks at what "全部" is and may clear again.
-    if (!app.alarmListLoaded) {
+    if (!loaded) {
         AlarmListReady(app);
         return;
     }

@@ -120,6 +120,14 @@ TEST_F(StoreFaults, AStoreUnreadableAtStartIsReadAgainWhenNextNeeded) {
         {"the next check", [this] { host().advanceTo(At(2026, 12, 10, 9, 0, 30)); }, {"九点"}, {"九点"}, true},
         {"添加", [this] { add("2026-12-10 10:00:00", "十点"); }, {"九点", "十点"}, {"九点", "十点"}, false},
         {"清空列表", [this] { click(Ctl::清空列表); }, {"九点"}, {"九点"}, false},
+        // The check fills the list while the question is open: the answer
+        // was given to an empty list.
+        {"清空列表 asked before the check fills the list",
+         [this] {
+             host().boxAnswers.push_back({0, 60 * 1000, {}});
+             click(Ctl::清空列表);
+         },
+         {"九点"}, {"九点"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
