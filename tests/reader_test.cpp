@@ -10,9 +10,11 @@
 
 #include "host/sim/sim_host.h"
 #include "store/recordfile.h"
+#include "tests/forge.h"
 
 // Counts the bytes allocated while `counting` is on (this test binary only).
 namespace {
+
 bool counting = false;
 size_t allocated = 0;
 }  // namespace
@@ -28,17 +30,9 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace ny {
 namespace {
 
-std::string U16(uint16_t v) { return {char(v & 0xFF), char(v >> 8)}; }
-std::string U32(uint32_t v) { return U16(uint16_t(v)) + U16(uint16_t(v >> 16)); }
-
-uint32_t Crc32(std::string_view s) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : s) {
-        c ^= b;
-        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-    }
-    return ~c;
-}
+using forge::Crc32;
+using forge::U16;
+using forge::U32;
 
 const std::string kMagic("NyRec\r\n\x1A", 8);
 constexpr size_t kMiB = 1 << 20;

@@ -19,9 +19,14 @@
 #include "store/alarmstore.h"
 #include "store/gb18030.h"
 #include "store/recordfile.h"
+#include "tests/forge.h"
 
 namespace ny {
 namespace {
+
+using forge::Crc32;
+using forge::U16;
+using forge::U32;
 
 using Row = std::array<std::string, 6>;
 
@@ -46,16 +51,6 @@ const std::vector<Row> kThree = {
     {"11", "2", "2026-02-06 08:00", "C:\\ny\\b.mp3", "开会", "已响"},
     {"10", "3", "2026-03-07 09:15", "C:\\ny\\c.mp3", "", "未响"},
 };
-
-// Independent bitwise CRC-32, to forge files whose checksum is right.
-uint32_t Crc32(std::string_view s) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : s) {
-        c ^= b;
-        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-    }
-    return ~c;
-}
 
 std::string WithFixedCrc(std::string file) {
     file.resize(file.size() - 4);
@@ -295,8 +290,6 @@ TEST_F(StoreTest, FailedWriteChangesNeitherFileNorMemory) {
     EXPECT_TRUE(f.isDeleted());
 }
 
-std::string U16(uint16_t v) { return {char(v & 0xFF), char(v >> 8)}; }
-std::string U32(uint32_t v) { return U16(uint16_t(v)) + U16(uint16_t(v >> 16)); }
 std::string Header(uint16_t fieldCount) {
     return std::string("NyRec\r\n\x1A", 8) + U16(1) + U16(fieldCount);
 }
