@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "host/text.h"
-#include "host/texts.h"
+#include "host/textops.h"
+#include "host/uitexts.h"
 #include "alarms/storeui.h"
 
 namespace ny {

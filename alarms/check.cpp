@@ -4,8 +4,8 @@
 
 #include "alarms/clock.h"
 #include "alarms/storeui.h"
-#include "host/text.h"
-#include "host/texts.h"
+#include "host/textops.h"
+#include "host/uitexts.h"
 #include "ringtone/ringtone.h"
 
 namespace ny {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "alarms/check.h"
-#include "host/text.h"
+#include "host/textops.h"
 
 namespace ny {
 

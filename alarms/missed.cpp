@@ -6,8 +6,8 @@
 #include "alarms/check.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
-#include "host/text.h"
-#include "host/texts.h"
+#include "host/textops.h"
+#include "host/uitexts.h"
 
 namespace ny {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/texts.h"
+#include "host/uitexts.h"
 
 namespace ny {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "alarms/check.h"
 #include "alarms/clock.h"
-#include "host/text.h"
-#include "host/texts.h"
+#include "host/textops.h"
+#include "host/uitexts.h"
 
 namespace ny {
 

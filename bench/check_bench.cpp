@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "alarms/check.h"
-#include "host/sim/sim_host.h"
-#include "host/texts.h"
+#include "platform/sim/sim_host.h"
+#include "host/uitexts.h"
 #include "mainwindow/dispatch.h"
 #include "store/alarmstore.h"
 

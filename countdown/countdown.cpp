@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "host/text.h"
-#include "host/texts.h"
+#include "host/textops.h"
+#include "host/uitexts.h"
 #include "ringtone/defaulttone.h"
 #include "ringtone/ringtone.h"
 

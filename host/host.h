@@ -1,6 +1,6 @@
 // The one door from the handlers to the platform. Plain types only: every
 // text is UTF-8, every duration is milliseconds, every control is a Ctl.
-// Two implementations: host/win32 (the real program) and host/sim (tests).
+// Two implementations: platform/win32 (the real program) and platform/sim (tests).
 #pragma once
 
 #include <cstdint>

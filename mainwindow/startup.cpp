@@ -4,8 +4,8 @@
 #include "alarms/missed.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
-#include "host/text.h"
-#include "host/texts.h"
+#include "host/textops.h"
+#include "host/uitexts.h"
 #include "mainwindow/tray.h"
 #include "ringtone/defaulttone.h"
 

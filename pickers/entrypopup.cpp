@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/text.h"
+#include "host/textops.h"
 #include "pickers/entrytext.h"
 #include "pickers/timepicker.h"
 

@@ -1,6 +1,6 @@
 #include "pickers/entrytext.h"
 
-#include "host/text.h"
+#include "host/textops.h"
 
 namespace ny {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/text.h"
+#include "host/textops.h"
 #include "pickers/entrytext.h"
 
 namespace ny {

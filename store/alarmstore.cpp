@@ -1,6 +1,6 @@
 #include "store/alarmstore.h"
 
-#include "host/texts.h"
+#include "host/uitexts.h"
 
 namespace ny {
 namespace {

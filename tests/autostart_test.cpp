@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "mainwindow/layout.h"
+#include "host/layout.h"
 #include "program_fixture.h"
 
 namespace ny::testing {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "countdown/countdown.h"
-#include "host/texts.h"
+#include "host/uitexts.h"
 #include "program_fixture.h"
 
 namespace ny::testing {

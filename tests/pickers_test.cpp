@@ -3,7 +3,7 @@
 // rule, on the whole program.
 #include <gtest/gtest.h>
 
-#include "mainwindow/layout.h"
+#include "host/layout.h"
 #include "pickers/entrypopup.h"
 #include "program_fixture.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sim/sim_host.h"
+#include "platform/sim/sim_host.h"
 #include "mainwindow/dispatch.h"
 
 namespace ny::testing {

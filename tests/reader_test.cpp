@@ -8,7 +8,7 @@
 #include <new>
 #include <string>
 
-#include "host/sim/sim_host.h"
+#include "platform/sim/sim_host.h"
 #include "store/recordfile.h"
 #include "tests/forge.h"
 

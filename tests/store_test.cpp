@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "host/sim/sim_host.h"
+#include "platform/sim/sim_host.h"
 #include "app/app.h"
 #include "alarms/storeui.h"
-#include "host/texts.h"
+#include "host/uitexts.h"
 #include "store/alarmstore.h"
 #include "store/gb18030.h"
 #include "store/recordfile.h"

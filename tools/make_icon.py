@@ -3,10 +3,10 @@
 
 Nine images: 48, 32 and 16 pixels square, each at 4 bpp (the 16 standard
 colours), 8 bpp (a fixed 256-colour palette) and 32 bpp (with alpha). The
-output is byte-for-byte reproducible, so the committed host/win32/res/ny.ico
+output is byte-for-byte reproducible, so the committed platform/win32/res/ny.ico
 can always be regenerated and compared.
 
-Usage: tools/make_icon.py [output.ico]   (default: host/win32/res/ny.ico)
+Usage: tools/make_icon.py [output.ico]   (default: platform/win32/res/ny.ico)
 """
 
 import math

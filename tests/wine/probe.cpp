@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "host/host.h"
-#include "mainwindow/layout.h"
-#include "host/texts.h"
+#include "host/layout.h"
+#include "host/uitexts.h"
 #include "store/alarmstore.h"
 #include "store/recordfile.h"
 

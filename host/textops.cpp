@@ -1,4 +1,4 @@
-#include "host/text.h"
+#include "host/textops.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "host/sim/sim_host.h"
+#include "platform/sim/sim_host.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "mainwindow/layout.h"
+#include "host/layout.h"
 
 namespace ny {
 namespace {

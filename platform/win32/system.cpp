@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "host/win32/win32_host.h"
-#include "host/win32/wstr.h"
-#include "mainwindow/layout.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/wstr.h"
+#include "host/layout.h"
 
 namespace ny {
 namespace {

@@ -1,6 +1,6 @@
 // Events: the message loop, the window procedures that turn messages into
 // ny::Event, and the clock.
-#include "host/win32/win32_host.h"
+#include "platform/win32/win32_host.h"
 
 #include <algorithm>
 
@@ -8,9 +8,9 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
-#include "host/win32/res/resource.h"
-#include "host/win32/wstr.h"
-#include "mainwindow/layout.h"
+#include "platform/win32/res/resource.h"
+#include "platform/win32/wstr.h"
+#include "host/layout.h"
 
 namespace ny {
 

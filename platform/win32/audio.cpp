@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "host/mp3.h"
-#include "host/win32/win32_host.h"
-#include "host/win32/wstr.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/wstr.h"
 
 namespace ny {
 

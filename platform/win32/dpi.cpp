@@ -1,4 +1,4 @@
-#include "host/win32/dpi.h"
+#include "platform/win32/dpi.h"
 
 namespace ny {
 

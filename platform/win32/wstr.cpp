@@ -1,4 +1,4 @@
-#include "host/win32/wstr.h"
+#include "platform/win32/wstr.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/layout.h"
+#include "host/layout.h"
 
 #include <array>
 

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "host/win32/dpi.h"
-#include "host/win32/win32_host.h"
-#include "host/win32/wstr.h"
-#include "mainwindow/layout.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/wstr.h"
+#include "host/layout.h"
 
 namespace ny {
 namespace {

@@ -1,7 +1,7 @@
 // The program entry: one main window, its message loop, exit code 0.
 #include <windows.h>
 
-#include "host/win32/win32_host.h"
+#include "platform/win32/win32_host.h"
 #include "mainwindow/dispatch.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

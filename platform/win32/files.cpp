@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "host/win32/win32_host.h"
-#include "host/win32/wstr.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/wstr.h"
 
 namespace ny {
 
