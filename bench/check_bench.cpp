@@ -45,7 +45,7 @@ void FillList(SimHost& host, const LocalTime& now, bool lastDue) {
         const int r = host.listAppendRow(Ctl::超级列表框1);
         LocalTime t = CivilFromMs(first + int64_t(i) * 60000);
         if (lastDue && i == kRows - 1) t = now;
-        host.listSetCell(Ctl::超级列表框1, r, 0, FormatDateTime(t, 1, 1).substr(0, 16));
+        host.listSetCell(Ctl::超级列表框1, r, 0, FormatDateTime(t, Padding::TwoDigits, DateTimeParts::DateAndTime).substr(0, 16));
         host.listSetCell(Ctl::超级列表框1, r, 1, host.programDir() + "/alarm.mp3");
         host.listSetCell(Ctl::超级列表框1, r, 2, "提醒 " + std::to_string(i + 1));
         host.listSetCell(Ctl::超级列表框1, r, 3, txt::kNotRung);

@@ -110,16 +110,19 @@ std::optional<LocalTime> ParseDateTime(std::string_view s) {
     return t;
 }
 
-std::string FormatDateTime(const LocalTime& t, int zeroPad, int style) {
+std::string FormatDateTime(const LocalTime& t, Padding padding, DateTimeParts parts) {
     auto part = [&](int v) {
         std::string s = std::to_string(v);
-        if (zeroPad == 1 && s.size() == 1) s = "0" + s;
+        if (padding == Padding::TwoDigits && s.size() == 1) s = "0" + s;
         return s;
     };
     const std::string date = std::to_string(t.year) + "-" + part(t.month) + "-" + part(t.day);
     const std::string time = part(t.hour) + ":" + part(t.minute) + ":" + part(t.second);
-    if (style == 2) return date;
-    if (style == 3) return time;
+    switch (parts) {
+        case DateTimeParts::DateOnly: return date;
+        case DateTimeParts::TimeOnly: return time;
+        case DateTimeParts::DateAndTime: break;
+    }
     return date + " " + time;
 }
 

@@ -21,7 +21,7 @@ LocalTime CivilFromMs(int64_t msSinceEpoch);
 int64_t MsFromCivil(const LocalTime& t);
 int DayOfWeek(const LocalTime& t);  // 0 = Sunday
 
-// The platform's standard date-time text, used for the large clock:
+// The standard long date-time text:
 // "2026年12月10日 星期四 14:05:03".
 std::string StandardDateTimeText(const LocalTime& t);
 
@@ -32,8 +32,12 @@ LocalTime AddYears(const LocalTime& t, int years);
 // date). nullopt when the text is not a valid date-time.
 std::optional<LocalTime> ParseDateTime(std::string_view text);
 
-// Date, time or both, optionally zero-padded to two digits (the year never).
-// Style 2: date only; 3: time only; anything else: date and time.
-std::string FormatDateTime(const LocalTime& t, int zeroPad, int style);
+// Whether month, day, hour, minute and second get a leading zero (the year
+// never does).
+enum class Padding { None, TwoDigits };
+enum class DateTimeParts { DateAndTime, DateOnly, TimeOnly };
+
+// "2026-03-07 09:05:03", or only its date or time part.
+std::string FormatDateTime(const LocalTime& t, Padding padding, DateTimeParts parts);
 
 }  // namespace ny

@@ -101,7 +101,6 @@ public:
 
     // --- files -----------------------------------------------------------
     virtual std::string programDir() = 0;  // no trailing separator
-    virtual bool fileExists(const std::string& path) = 0;
     // Plain write (create or truncate).
     virtual IoResult writeFile(const std::string& path, std::string_view bytes) = 0;
     virtual void setHiddenArchive(const std::string& path) = 0;

@@ -1,5 +1,5 @@
 // The design of the three windows: every control with its place, size,
-// caption, font and first state. Both hosts build the windows from these.
+// caption, font and first state.
 #pragma once
 
 #include <span>

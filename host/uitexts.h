@@ -1,5 +1,5 @@
-// Texts the user sees, or that stand in the record file, that more than one
-// part of the program uses: each lives here once.
+// Texts the user sees, or that stand in the record file, kept once so that
+// the handlers, the record file and the tests cannot drift apart.
 #pragma once
 
 #include <string_view>

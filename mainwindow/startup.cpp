@@ -52,7 +52,7 @@ void OnMainWindowCreated(App& app) {
     // against the design caption of 短位时间.
     UpdateClockLabels(app);
     const LocalTime now = host.now();
-    host.setText(Ctl::编辑框1, FormatDateTime(now, 1, 1));
+    host.setText(Ctl::编辑框1, FormatDateTime(now, Padding::TwoDigits, DateTimeParts::DateAndTime));
     host.setText(Ctl::铃声路径, DefaultRingTonePath(host));
 
     LoadAlarmList(app);

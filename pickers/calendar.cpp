@@ -29,11 +29,12 @@ void OnCalendarPickTick(App& app) {
     // A press with no change (the day already selected) or one change (another
     // day) is a pick; more changes, or changes without a press, are not.
     if (app.CalendarPressed == 1 && app.CalendarChangeCount < 2) {
-        const std::string date = FormatDateTime(host.monthCalDate(Ctl::月历), 1, 2);
+        const std::string date = FormatDateTime(host.monthCalDate(Ctl::月历), Padding::TwoDigits,
+                                                   DateTimeParts::DateOnly);
         const Ctl entry = app.CalendarTarget;
         // An unreadable entry has no time of day: it gets midnight.
         const LocalTime old = EntryDateTime(host.text(entry)).value_or(LocalTime{});
-        host.setText(entry, date + " " + FormatDateTime(old, 1, 3));
+        host.setText(entry, date + " " + FormatDateTime(old, Padding::TwoDigits, DateTimeParts::TimeOnly));
         host.destroyWindow(Ctl::CalendarWindow);
         return;
     }

@@ -22,38 +22,34 @@ std::string Show(const LocalTime& t) {
 
 TEST(DateTime, FormatDateTimePadsAndPicksParts) {
     const LocalTime march = T(2026, 3, 7, 9, 5, 3);
+    constexpr Padding pad = Padding::TwoDigits, bare = Padding::None;
+    constexpr DateTimeParts both = DateTimeParts::DateAndTime, date = DateTimeParts::DateOnly,
+                            time = DateTimeParts::TimeOnly;
     struct Case {
         LocalTime t;
-        int zeroPad, style;
+        Padding padding;
+        DateTimeParts parts;
         const char* expected;
     } cases[] = {
-        {march, 1, 1, "2026-03-07 09:05:03"},
-        {march, 1, 2, "2026-03-07"},
-        {march, 1, 3, "09:05:03"},
-        {march, 0, 1, "2026-3-7 9:5:3"},
-        {march, 0, 2, "2026-3-7"},
-        {march, 0, 3, "9:5:3"},
-        // Any style other than 2 and 3 gives date and time.
-        {march, 1, 0, "2026-03-07 09:05:03"},
-        {march, 1, 4, "2026-03-07 09:05:03"},
-        {march, 1, -1, "2026-03-07 09:05:03"},
-        {march, 0, 0, "2026-3-7 9:5:3"},
-        // Only 1 pads.
-        {march, 2, 1, "2026-3-7 9:5:3"},
-        {march, -1, 1, "2026-3-7 9:5:3"},
+        {march, pad, both, "2026-03-07 09:05:03"},
+        {march, pad, date, "2026-03-07"},
+        {march, pad, time, "09:05:03"},
+        {march, bare, both, "2026-3-7 9:5:3"},
+        {march, bare, date, "2026-3-7"},
+        {march, bare, time, "9:5:3"},
         // Two-digit parts are left alone either way.
-        {T(2026, 12, 31, 23, 59, 58), 0, 1, "2026-12-31 23:59:58"},
-        {T(2026, 12, 31, 23, 59, 58), 1, 1, "2026-12-31 23:59:58"},
+        {T(2026, 12, 31, 23, 59, 58), bare, both, "2026-12-31 23:59:58"},
+        {T(2026, 12, 31, 23, 59, 58), pad, both, "2026-12-31 23:59:58"},
         // Midnight: zeros are padded like any other single digit.
-        {T(2027, 1, 1, 0, 0, 0), 1, 1, "2027-01-01 00:00:00"},
-        {T(2027, 1, 1, 0, 0, 0), 0, 3, "0:0:0"},
+        {T(2027, 1, 1, 0, 0, 0), pad, both, "2027-01-01 00:00:00"},
+        {T(2027, 1, 1, 0, 0, 0), bare, time, "0:0:0"},
         // The year is never padded; milliseconds never show.
-        {T(999, 1, 2, 3, 4, 5, 678), 1, 1, "999-01-02 03:04:05"},
-        {T(10000, 10, 10, 10, 10, 10), 1, 2, "10000-10-10"},
+        {T(999, 1, 2, 3, 4, 5, 678), pad, both, "999-01-02 03:04:05"},
+        {T(10000, 10, 10, 10, 10, 10), pad, date, "10000-10-10"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FormatDateTime(c.t, c.zeroPad, c.style), c.expected)
-            << Show(c.t) << " pad " << c.zeroPad << " style " << c.style;
+        EXPECT_EQ(FormatDateTime(c.t, c.padding, c.parts), c.expected)
+            << Show(c.t) << " padding " << int(c.padding) << " parts " << int(c.parts);
 }
 
 TEST(DateTime, StandardTextNamesTheWeekday) {
@@ -166,12 +162,12 @@ TEST(DateTime, PaddedTextRoundTripsOverYears) {
         const LocalTime t = CivilFromMs(day * 86400000 + secondOfDay * 1000);
         ASSERT_EQ(DaysFromCivil(t.year, t.month, t.day), day) << Show(t);
         ASSERT_EQ(MsFromCivil(t), day * 86400000 + secondOfDay * 1000) << Show(t);
-        const std::optional<LocalTime> back = ParseDateTime(FormatDateTime(t, 1, 1));
-        ASSERT_TRUE(back.has_value()) << FormatDateTime(t, 1, 1);
-        ASSERT_EQ(*back, t) << FormatDateTime(t, 1, 1);
-        const std::optional<LocalTime> unpadded = ParseDateTime(FormatDateTime(t, 0, 1));
-        ASSERT_TRUE(unpadded.has_value()) << FormatDateTime(t, 0, 1);
-        ASSERT_EQ(*unpadded, t) << FormatDateTime(t, 0, 1);
+        const std::optional<LocalTime> back = ParseDateTime(FormatDateTime(t, Padding::TwoDigits, DateTimeParts::DateAndTime));
+        ASSERT_TRUE(back.has_value()) << FormatDateTime(t, Padding::TwoDigits, DateTimeParts::DateAndTime);
+        ASSERT_EQ(*back, t) << FormatDateTime(t, Padding::TwoDigits, DateTimeParts::DateAndTime);
+        const std::optional<LocalTime> unpadded = ParseDateTime(FormatDateTime(t, Padding::None, DateTimeParts::DateAndTime));
+        ASSERT_TRUE(unpadded.has_value()) << FormatDateTime(t, Padding::None, DateTimeParts::DateAndTime);
+        ASSERT_EQ(*unpadded, t) << FormatDateTime(t, Padding::None, DateTimeParts::DateAndTime);
         const int weekday = DayOfWeek(t);
         if (previousWeekday >= 0) {
             ASSERT_EQ(weekday, (previousWeekday + 1) % 7) << Show(t);

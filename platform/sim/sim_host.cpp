@@ -334,10 +334,6 @@ bool SimHost::wait(int64_t ms) {
 
 // ---- files --------------------------------------------------------------------
 
-bool SimHost::fileExists(const std::string& path) {
-    return ::access(realPath(path).c_str(), F_OK) == 0;
-}
-
 IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
     if (failWrites) return {false, *failWrites};
     if (!WriteAll(realPath(path), bytes, false)) return Errno();

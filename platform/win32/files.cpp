@@ -87,7 +87,6 @@ std::string Win32Host::programDir() {
     return ToUtf8(path);
 }
 
-bool Win32Host::fileExists(const std::string& path) { return probeFile(path).ok; }
 
 IoResult Win32Host::probeFile(const std::string& path) {
     if (GetFileAttributesW(ToWstr(path).c_str()) != INVALID_FILE_ATTRIBUTES) return {};

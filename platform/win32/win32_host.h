@@ -89,7 +89,6 @@ public:
     int64_t monotonicMs() override;
     bool wait(int64_t ms) override;
     std::string programDir() override;
-    bool fileExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
     IoResult writeFile(const std::string& path, std::string_view bytes) override;
     void setHiddenArchive(const std::string& path) override;

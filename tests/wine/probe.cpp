@@ -661,7 +661,7 @@ int CmdMakeStore(const std::string& path, int n, const std::string& first,
     if (!f.open(path, AlarmFields()).ok()) return 1;
     for (int i = 0; i < n; ++i) {
         ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * stepMinutes * 60000);
-        std::string when = ny::FormatDateTime(t, 1, 1).substr(0, 16);
+        std::string when = ny::FormatDateTime(t, ny::Padding::TwoDigits, ny::DateTimeParts::DateAndTime).substr(0, 16);
         if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), std::string(ny::txt::kNotRung)});
             !a.ok) {
             Out("BAD append: " + a.reason);
