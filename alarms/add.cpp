@@ -2,17 +2,13 @@
 
 #include <string>
 
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "host/uitexts.h"
 #include "alarms/storeui.h"
 
 namespace ny {
 
-int64_t TimeNumber(std::string_view t) {
-    const std::string digits = MidChars(t, 1, 4) + MidChars(t, 6, 2) + MidChars(t, 9, 2) +
-                               MidChars(t, 12, 2) + MidChars(t, 15, 2) + MidChars(t, 18, 2);
-    return static_cast<int64_t>(TextToNumber(digits));
-}
 
 namespace {
 
@@ -49,17 +45,12 @@ void OnAddClicked(App& app) {
     // always the store's i-th alarm.
     if (!AlarmListReady(app)) return;
     AlarmRecord rec;
-    rec.闹钟时间 = LeftChars(entered, 16);
+    rec.闹钟时间 = MinuteOf(entered);
     rec.铃声文件 = ringTone;
     rec.闹钟提示信息 = host.text(Ctl::闹钟提示信息输入);
     rec.是否已响铃 = std::string(txt::kNotRung);
-    if (!StoreDone(host, StoreOf(host).append(rec))) return;
-    const Ctl list = Ctl::超级列表框1;
-    const int r = host.listAppendRow(list);
-    host.listSetCell(list, r, 0, rec.闹钟时间);
-    host.listSetCell(list, r, 1, rec.铃声文件);
-    host.listSetCell(list, r, 2, rec.闹钟提示信息);
-    host.listSetCell(list, r, 3, rec.是否已响铃);
+    if (!TellStoreResult(host, StoreOf(host).append(rec))) return;
+    AppendAlarmRow(host, rec);
 }
 
 }  // namespace ny

@@ -1,16 +1,18 @@
 #include "alarms/check.h"
 
+#include "app/window.h"
+
 #include <string>
 
 #include "alarms/clock.h"
 #include "alarms/storeui.h"
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "host/uitexts.h"
 #include "ringtone/ringtone.h"
 
 namespace ny {
 
-bool IsMinuteText(std::string_view s) { return MatchesPattern(s, "dddd-dd-dd dd:dd"); }
 
 namespace {
 
@@ -19,16 +21,13 @@ void RingRow(App& app, int r) {
     const Ctl list = Ctl::超级列表框1;
     // Read now: a box about a failed write below lets rows be deleted, and
     // row r may then be another alarm or none.
-    const std::string prompt = host.listCell(list, r, 2);
+    const std::string prompt = host.listCell(list, r, col::kPrompt);
     // A moved or damaged tone must not mean a silent alarm.
-    PlayToBeHeard(app, host.listCell(list, r, 1));
+    PlayToBeHeard(app, host.listCell(list, r, col::kTone));
     // It rings whatever the store says; the row shows what the file holds.
-    if (StoreDone(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, 3, txt::kRung);
-    host.setVisible(Ctl::MainWindow, true);
-    host.setWindowState(Ctl::MainWindow, kStateNormal);
+    if (TellStoreResult(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, col::kState, txt::kRung);
     host.setEnabled(Ctl::停止, true);
-    host.removeTrayIcon();
-    host.bringToFront(Ctl::MainWindow);
+    ShowMainWindow(app);
     host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
 }
 
@@ -43,12 +42,12 @@ struct CheckGuard {
 void PrepareNextMinute(App& app) {
     Host& host = app.host;
     const LocalTime now = host.now();
-    const std::string next = LeftChars(ShortTimeText(CivilFromMs(MsFromCivil(now) + 1000)), 16);
+    const std::string next = MinuteOf(ShortTimeText(CivilFromMs(MsFromCivil(now) + 1000)));
     const Ctl list = Ctl::超级列表框1;
     const int n = host.listRowCount(list);
     for (int r = 0; r < n; ++r) {
-        if (LeftChars(host.listCell(list, r, 0), 16) == next) {
-            host.prepareMp3(host.listCell(list, r, 1));
+        if (MinuteOf(host.listCell(list, r, col::kMinute)) == next) {
+            host.prepareMp3(host.listCell(list, r, col::kTone));
             return;
         }
     }
@@ -69,31 +68,31 @@ void OnAlarmCheckTick(App& app) {
     CheckGuard guard(app.checkRunning);
 
     // 短位时间 must already show this minute, even if the clock tick is late.
-    if (LeftChars(host.text(Ctl::短位时间), 16) != LeftChars(ShortTimeText(now), 16))
+    if (MinuteOf(host.text(Ctl::短位时间)) != MinuteOf(ShortTimeText(now)))
         UpdateClockLabels(app);
 
     // Start-up could not read the store: try again, or nothing would ring.
     if (!app.alarmListLoaded) AlarmListReady(app, false);
 
     const std::string previous = app.previousCheckMinute;
-    app.previousCheckMinute = LeftChars(host.text(Ctl::短位时间), 16);
+    app.previousCheckMinute = MinuteOf(host.text(Ctl::短位时间));
 
     const Ctl list = Ctl::超级列表框1;
     // The list and 短位时间 can change only while a ringing alarm waits or
     // shows its box, so both are read again after each ring, not for every row.
     int n = host.listRowCount(list);
-    std::string c = LeftChars(host.text(Ctl::短位时间), 16);
+    std::string c = MinuteOf(host.text(Ctl::短位时间));
     for (int r = 0; r < n; ++r) {
-        const std::string a = LeftChars(host.listCell(list, r, 0), 16);
+        const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
         // Due at its minute, or later when no check fell into its minute
         // (added after the check, queued behind a long box, asleep, clock jump).
         if (a != c && !(IsMinuteText(a) && IsMinuteText(previous) && previous <= a && a < c &&
-                        host.listCell(list, r, 3) == txt::kNotRung))
+                        host.listCell(list, r, col::kState) == txt::kNotRung))
             continue;
         RingRow(app, r);
         if (!host.wait(1000)) return;
         n = host.listRowCount(list);  // rows deleted meanwhile are not due
-        c = LeftChars(host.text(Ctl::短位时间), 16);
+        c = MinuteOf(host.text(Ctl::短位时间));
     }
 }
 

@@ -6,8 +6,6 @@
 
 namespace ny {
 
-// True for "YYYY-MM-DD HH:MM" with digits where digits belong.
-bool IsMinuteText(std::string_view s);
 // In the last second of a minute: opens the tone of the first alarm due in
 // the next minute ahead, so that it is heard sooner when the check rings it.
 void PrepareNextMinute(App& app);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "alarms/check.h"
+#include "host/alarmlist.h"
 #include "host/textops.h"
 
 namespace ny {
@@ -17,12 +18,6 @@ constexpr int64_t kCheckLagMs = 5;
 
 }  // namespace
 
-std::string ShortTimeText(const LocalTime& t) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return buf;
-}
 
 // One reading of the clock for both labels, so that their parts never come
 // from two different seconds.

@@ -6,8 +6,6 @@
 
 namespace ny {
 
-// YYYY-MM-DD HH:MM:SS, the text of 短位时间.
-std::string ShortTimeText(const LocalTime& t);
 // Writes 现行时间 and 短位时间 from the current time.
 void UpdateClockLabels(App& app);
 // Tick of 时钟1.

@@ -6,6 +6,7 @@
 #include "alarms/check.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "host/uitexts.h"
 
@@ -25,8 +26,8 @@ void NotifyMissedAlarms(App& app) {
     if (!IsMinuteText(start)) return;
     // A row of the start-up minute itself is the alarm check's to ring.
     auto isMissed = [&](int r) {
-        const std::string a = LeftChars(host.listCell(list, r, 0), 16);
-        return a < start && MinuteStart(a) && host.listCell(list, r, 3) == txt::kNotRung;
+        const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
+        return a < start && MinuteStart(a) && host.listCell(list, r, col::kState) == txt::kNotRung;
     };
     auto gather = [&] {
         std::vector<int> rows;
@@ -39,8 +40,8 @@ void NotifyMissedAlarms(App& app) {
 
     std::string text = "程序没有运行时错过了 " + std::to_string(missed.size()) + " 个闹钟：";
     for (size_t i = 0; i < missed.size() && i < kMaxLines; ++i)
-        text += "\n" + LeftChars(host.listCell(list, missed[i], 0), 16) + "  " +
-                host.listCell(list, missed[i], 2);
+        text += "\n" + MinuteOf(host.listCell(list, missed[i], col::kMinute)) + "  " +
+                host.listCell(list, missed[i], col::kPrompt);
     if (missed.size() > kMaxLines)
         text += "\n…还有 " + std::to_string(missed.size() - kMaxLines) + " 个";
     host.messageBox(text, kMbExclamation);
@@ -48,8 +49,8 @@ void NotifyMissedAlarms(App& app) {
     // Told is delivered: the notice comes once. The list may have changed
     // while the box was open, so the rows are looked for again.
     missed = gather();
-    if (missed.empty() || !StoreDone(host, StoreOf(host).markRung(missed))) return;
-    for (int r : missed) host.listSetCell(list, r, 3, txt::kRung);
+    if (missed.empty() || !TellStoreResult(host, StoreOf(host).markRung(missed))) return;
+    for (int r : missed) host.listSetCell(list, r, col::kState, txt::kRung);
 }
 
 }  // namespace ny

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "host/alarmlist.h"
 #include "host/uitexts.h"
 
 namespace ny {
@@ -60,9 +61,18 @@ std::string Stamp(const LocalTime& t) {
 
 AlarmStore StoreOf(Host& host) { return AlarmStore(host, host.programDir()); }
 
-bool StoreDone(Host& host, const StoreResult& r) {
+bool TellStoreResult(Host& host, const StoreResult& r) {
     if (const std::string text = TextOf(r); !text.empty()) host.messageBox(text, kMbExclamation);
     return r.ok();
+}
+
+void AppendAlarmRow(Host& host, const AlarmRecord& a) {
+    const Ctl list = Ctl::超级列表框1;
+    const int row = host.listAppendRow(list);
+    host.listSetCell(list, row, col::kMinute, a.闹钟时间);
+    host.listSetCell(list, row, col::kTone, a.铃声文件);
+    host.listSetCell(list, row, col::kPrompt, a.闹钟提示信息);
+    host.listSetCell(list, row, col::kState, a.是否已响铃);
 }
 
 void LoadAlarmList(App& app, bool tell) {
@@ -70,19 +80,13 @@ void LoadAlarmList(App& app, bool tell) {
     const StoreLoad load = StoreOf(host).loadOrCreate(Stamp(host.now()));
     const Ctl list = Ctl::超级列表框1;
     if (load.loaded) {
-        for (const AlarmRecord& a : load.records) {
-            const int row = host.listAppendRow(list);
-            host.listSetCell(list, row, 0, a.闹钟时间);
-            host.listSetCell(list, row, 1, a.铃声文件);
-            host.listSetCell(list, row, 2, a.闹钟提示信息);
-            host.listSetCell(list, row, 3, a.是否已响铃);
-        }
+        for (const AlarmRecord& a : load.records) AppendAlarmRow(host, a);
     }
     app.alarmListLoaded = load.loaded;
     // A quiet retry still tells what it did to the files (a damaged store
     // kept aside, a temporary file adopted); a failing one stays quiet.
     if (tell || load.loaded)
-        for (const StoreResult& n : load.notes) StoreDone(host, n);
+        for (const StoreResult& n : load.notes) TellStoreResult(host, n);
 }
 
 bool AlarmListReady(App& app, bool tell) {

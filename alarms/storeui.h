@@ -11,7 +11,10 @@ AlarmStore StoreOf(Host& host);
 
 // Tells the user of a result that needs telling (style 48, naming the file
 // and the reason). Returns whether the change was made.
-bool StoreDone(Host& host, const StoreResult& r);
+bool TellStoreResult(Host& host, const StoreResult& r);
+
+// Appends a row showing the alarm.
+void AppendAlarmRow(Host& host, const AlarmRecord& a);
 
 // Reads the store into the empty list (making the store on a first start)
 // and tells what needs telling (when `tell`).

@@ -9,9 +9,6 @@
 
 namespace ny {
 
-// The start of the minute that a list's minute text names: nullopt unless it
-// is "YYYY-MM-DD HH:MM" and a real date and time.
-std::optional<LocalTime> MinuteStart(std::string_view minuteText);
 
 // The start of the earliest minute later than the current one of a "未响"
 // row with a well-formed minute; nullopt when there is none.

@@ -16,6 +16,7 @@
 
 #include "alarms/check.h"
 #include "platform/sim/sim_host.h"
+#include "host/alarmlist.h"
 #include "host/uitexts.h"
 #include "mainwindow/dispatch.h"
 #include "store/alarmstore.h"
@@ -45,10 +46,10 @@ void FillList(SimHost& host, const LocalTime& now, bool lastDue) {
         const int r = host.listAppendRow(Ctl::超级列表框1);
         LocalTime t = CivilFromMs(first + int64_t(i) * 60000);
         if (lastDue && i == kRows - 1) t = now;
-        host.listSetCell(Ctl::超级列表框1, r, 0, FormatDateTime(t, Padding::TwoDigits, DateTimeParts::DateAndTime).substr(0, 16));
-        host.listSetCell(Ctl::超级列表框1, r, 1, host.programDir() + "/alarm.mp3");
-        host.listSetCell(Ctl::超级列表框1, r, 2, "提醒 " + std::to_string(i + 1));
-        host.listSetCell(Ctl::超级列表框1, r, 3, txt::kNotRung);
+        host.listSetCell(Ctl::超级列表框1, r, col::kMinute, FormatDateTime(t, Padding::TwoDigits, DateTimeParts::DateAndTime).substr(0, 16));
+        host.listSetCell(Ctl::超级列表框1, r, col::kTone, host.programDir() + "/alarm.mp3");
+        host.listSetCell(Ctl::超级列表框1, r, col::kPrompt, "提醒 " + std::to_string(i + 1));
+        host.listSetCell(Ctl::超级列表框1, r, col::kState, txt::kNotRung);
     }
 }
 

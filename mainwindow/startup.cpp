@@ -4,8 +4,10 @@
 #include "alarms/missed.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "host/uitexts.h"
+#include "store/alarmfields.h"
 #include "mainwindow/tray.h"
 #include "ringtone/defaulttone.h"
 
@@ -43,10 +45,10 @@ void OnMainWindowCreated(App& app) {
         return;
     }
 
-    const int widths[] = {130, 130, 200, 80};
-    for (int col = 0; col < 4; ++col)
-        host.listInsertColumn(Ctl::超级列表框1, txt::kAlarmFields[txt::kFirstListedField + col].name,
-                              widths[col]);
+    const int widths[col::kCount] = {130, 130, 200, 80};
+    for (int c = 0; c < col::kCount; ++c)
+        host.listInsertColumn(Ctl::超级列表框1, kAlarmFields[kFirstListedField + c].name,
+                              widths[c]);
 
     // Both clock labels get their first value now, so nothing ever compares
     // against the design caption of 短位时间.
@@ -58,7 +60,7 @@ void OnMainWindowCreated(App& app) {
     LoadAlarmList(app);
 
     // The first alarm check catches up from the minute of the start.
-    app.previousCheckMinute = LeftChars(host.text(Ctl::短位时间), 16);
+    app.previousCheckMinute = MinuteOf(host.text(Ctl::短位时间));
     app.startMinute = app.previousCheckMinute;
     ArmClockTimers(app);
 

@@ -1,5 +1,7 @@
 #include "mainwindow/tray.h"
 
+#include "app/window.h"
+
 #include "mainwindow/autostart.h"
 
 namespace ny {
@@ -16,14 +18,6 @@ bool OnCloseRequest(App& app) {
 
 void OnSizeChanged(App& app) {
     if (app.host.windowState(Ctl::MainWindow) == kStateMinimised) HideToTray(app);
-}
-
-void ShowMainWindow(App& app) {
-    Host& host = app.host;
-    host.setVisible(Ctl::MainWindow, true);
-    host.setWindowState(Ctl::MainWindow, kStateNormal);
-    host.removeTrayIcon();
-    host.bringToFront(Ctl::MainWindow);
 }
 
 void OnTrayEvent(App& app, int code) {

@@ -1,6 +1,7 @@
 #include "store/alarmstore.h"
 
 #include "host/uitexts.h"
+#include "store/alarmfields.h"
 
 namespace ny {
 namespace {
@@ -54,7 +55,7 @@ StoreResult Result(StoreStatus status, const std::string& file, const std::strin
 const std::vector<FieldDef>& AlarmFields() {
     static const std::vector<FieldDef> fields = [] {
         std::vector<FieldDef> v;
-        for (const auto& f : txt::kAlarmFields)
+        for (const auto& f : kAlarmFields)
             v.push_back({std::string(f.name), FieldType::Text, f.maxLength});
         return v;
     }();
@@ -204,7 +205,7 @@ StoreResult AlarmStore::deleteRow(int row) {
 StoreResult AlarmStore::clear() {
     RecordFile f(fs_);
     if (StoreResult o = openForChange(f); !o.ok()) return o;
-    return written(f.deleteAll());
+    return written(f.removeAll());
 }
 
 }  // namespace ny

@@ -305,7 +305,7 @@ IoResult RecordFile::modifyEach(std::span<const int> numbers,
     return commit(std::move(next), pos_);
 }
 
-IoResult RecordFile::deleteCurrent() {
+IoResult RecordFile::markCurrentDeleted() {
     if (IoResult c = checkCurrent(); !c.ok) return c;
     if (records_[size_t(pos_ - 1)].deleted) return {};
     std::vector<Record> next = records_;
@@ -331,7 +331,7 @@ IoResult RecordFile::removeCurrent() {
     return commit(std::move(next), 1);
 }
 
-IoResult RecordFile::deleteAll() {
+IoResult RecordFile::removeAll() {
     if (!open_) return {false, "文件未打开"};
     return commit({}, 1);
 }

@@ -92,7 +92,7 @@ public:
     IoResult modifyEach(std::span<const int> numbers,
                         const std::vector<std::optional<std::string>>& values);
     // Marks the current record deleted; it keeps its number until purge().
-    IoResult deleteCurrent();
+    IoResult markCurrentDeleted();
     // Removes the records marked deleted; the rest are renumbered from 1 in
     // their order, and the current record is 1.
     IoResult purge();
@@ -100,7 +100,7 @@ public:
     // write; the rest are renumbered and the current record is 1.
     IoResult removeCurrent();
     // Removes every record; the fields stay.
-    IoResult deleteAll();
+    IoResult removeAll();
 
 private:
     struct Record {

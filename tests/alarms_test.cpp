@@ -4,6 +4,7 @@
 #include "alarms/add.h"
 #include "alarms/check.h"
 #include "alarms/clock.h"
+#include "host/alarmlist.h"
 #include "program_fixture.h"
 
 namespace ny::testing {

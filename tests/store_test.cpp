@@ -16,6 +16,7 @@
 #include "app/app.h"
 #include "alarms/storeui.h"
 #include "host/uitexts.h"
+#include "store/alarmfields.h"
 #include "store/alarmstore.h"
 #include "store/gb18030.h"
 #include "store/recordfile.h"
@@ -30,19 +31,19 @@ using forge::U32;
 
 using Row = std::array<std::string, 6>;
 
-const std::vector<FieldDef> kAlarmFields = [] {
+const std::vector<FieldDef> kFields = [] {
     std::vector<FieldDef> v;
-    for (const auto& f : txt::kAlarmFields) v.push_back({std::string(f.name), FieldType::Text, f.maxLength});
+    for (const auto& f : ny::kAlarmFields) v.push_back({std::string(f.name), FieldType::Text, f.maxLength});
     return v;
 }();
 
 // The store's sequences as the handlers run them: the store, then the one
 // helper that tells the user.
 void LoadOrCreateStore(App& a) { LoadAlarmList(a); }
-bool StoreAppend(App& a, const AlarmRecord& r) { return StoreDone(a.host, StoreOf(a.host).append(r)); }
-bool StoreMarkRung(App& a, int row) { return StoreDone(a.host, StoreOf(a.host).markRung(row)); }
-bool StoreDeleteRow(App& a, int row) { return StoreDone(a.host, StoreOf(a.host).deleteRow(row)); }
-bool StoreClear(App& a) { return StoreDone(a.host, StoreOf(a.host).clear()); }
+bool StoreAppend(App& a, const AlarmRecord& r) { return TellStoreResult(a.host, StoreOf(a.host).append(r)); }
+bool StoreMarkRung(App& a, int row) { return TellStoreResult(a.host, StoreOf(a.host).markRung(row)); }
+bool StoreDeleteRow(App& a, int row) { return TellStoreResult(a.host, StoreOf(a.host).deleteRow(row)); }
+bool StoreClear(App& a) { return TellStoreResult(a.host, StoreOf(a.host).clear()); }
 
 // Three alarms whose 月份/周数 are not empty, so that a change that rewrote
 // fields 1 to 5 would show.
@@ -85,7 +86,7 @@ protected:
         std::ofstream(real(name), std::ios::binary) << bytes;
     }
 
-    void makeStore(const std::vector<Row>& rows, const std::vector<FieldDef>& fields = kAlarmFields) {
+    void makeStore(const std::vector<Row>& rows, const std::vector<FieldDef>& fields = kFields) {
         std::filesystem::remove(real("ny.edb"));
         RecordFile f(host());
         ASSERT_TRUE(f.create(storePath(), fields).ok);
@@ -95,12 +96,12 @@ protected:
     // Every record of the store as the file holds it now.
     std::vector<Row> stored() {
         RecordFile f(host());
-        OpenResult r = f.open(storePath(), kAlarmFields);
+        OpenResult r = f.open(storePath(), kFields);
         EXPECT_TRUE(r.ok()) << r.reason;
         std::vector<Row> out;
         for (int k = 1; k <= f.count(); ++k, f.skip()) {
             Row row;
-            for (size_t i = 0; i < 6; ++i) row[i] = f.read(kAlarmFields[i].name).value_or("<none>");
+            for (size_t i = 0; i < 6; ++i) row[i] = f.read(kFields[i].name).value_or("<none>");
             out.push_back(row);
         }
         return out;
@@ -122,10 +123,10 @@ protected:
 
 TEST_F(StoreTest, CreatedFileHasItsFieldsAndNoRecords) {
     RecordFile f(host());
-    ASSERT_TRUE(f.create(storePath(), kAlarmFields).ok);
+    ASSERT_TRUE(f.create(storePath(), kFields).ok);
     EXPECT_FALSE(f.isOpen());
-    ASSERT_TRUE(f.open(storePath(), kAlarmFields).ok());
-    EXPECT_EQ(f.fields(), kAlarmFields);
+    ASSERT_TRUE(f.open(storePath(), kFields).ok());
+    EXPECT_EQ(f.fields(), kFields);
     EXPECT_EQ(f.count(), 0);
     EXPECT_EQ(f.position(), 1);
     EXPECT_TRUE(f.eof());
@@ -140,7 +141,7 @@ TEST_F(StoreTest, RecordsAreKeptInOrderAndWalkedFromRecordOne) {
     ASSERT_EQ(f.count(), 3);
     for (int k = 1; k <= 3; ++k) {
         EXPECT_EQ(f.position(), k);
-        for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.read(kAlarmFields[i].name), kThree[size_t(k - 1)][i]);
+        for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.read(kFields[i].name), kThree[size_t(k - 1)][i]);
         EXPECT_TRUE(f.skip());
     }
     EXPECT_TRUE(f.eof());
@@ -168,10 +169,10 @@ TEST_F(StoreTest, GoToOutsideTheRecordsChangesNothing) {
         EXPECT_EQ(f.read("闹钟时间"), kThree[1][2]) << n;
     }
     RecordFile empty(host());
-    ASSERT_TRUE(empty.create(real("empty.edb"), kAlarmFields).ok);
+    ASSERT_TRUE(empty.create(real("empty.edb"), kFields).ok);
     ASSERT_TRUE(empty.open(real("empty.edb")).ok());
     EXPECT_FALSE(empty.goTo(1));
-    EXPECT_FALSE(empty.deleteCurrent().ok);
+    EXPECT_FALSE(empty.markCurrentDeleted().ok);
     EXPECT_FALSE(empty.modify({"", "", "", "", "", ""}).ok);
 }
 
@@ -195,7 +196,7 @@ TEST_F(StoreTest, DeleteMarksAndPurgeRenumbers) {
     RecordFile f(host());
     ASSERT_TRUE(f.open(storePath()).ok());
     ASSERT_TRUE(f.goTo(1));
-    ASSERT_TRUE(f.deleteCurrent().ok);
+    ASSERT_TRUE(f.markCurrentDeleted().ok);
     // Marked only: the record keeps its number, also in the file.
     EXPECT_EQ(f.count(), 3);
     EXPECT_TRUE(f.isDeleted());
@@ -217,10 +218,10 @@ TEST_F(StoreTest, DeleteAllKeepsTheFields) {
     makeStore(kThree);
     RecordFile f(host());
     ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.deleteAll().ok);
+    ASSERT_TRUE(f.removeAll().ok);
     EXPECT_EQ(f.count(), 0);
     RecordFile again(host());
-    ASSERT_TRUE(again.open(storePath(), kAlarmFields).ok());
+    ASSERT_TRUE(again.open(storePath(), kFields).ok());
     EXPECT_EQ(again.count(), 0);
 }
 
@@ -254,8 +255,8 @@ TEST_F(StoreTest, FailedWriteChangesNeitherFileNorMemory) {
              return f.modify({std::string("x"), std::string("y"), std::string("z"), std::string("p"),
                               std::string("m"), std::string("已响")});
          }},
-        {"delete", [](RecordFile& f) { return f.deleteCurrent(); }},
-        {"deleteAll", [](RecordFile& f) { return f.deleteAll(); }},
+        {"delete", [](RecordFile& f) { return f.markCurrentDeleted(); }},
+        {"removeAll", [](RecordFile& f) { return f.removeAll(); }},
     };
     for (const auto& [name, op] : ops) {
         SCOPED_TRACE(name);
@@ -273,13 +274,13 @@ TEST_F(StoreTest, FailedWriteChangesNeitherFileNorMemory) {
         EXPECT_EQ(f.count(), 3);
         EXPECT_EQ(f.position(), 2);
         EXPECT_FALSE(f.isDeleted());
-        for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.read(kAlarmFields[i].name), kThree[1][i]);
+        for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.read(kFields[i].name), kThree[1][i]);
     }
     // Purge: a marked record stays marked when the purge cannot be written.
     makeStore(kThree);
     RecordFile f(host());
     ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.deleteCurrent().ok);
+    ASSERT_TRUE(f.markCurrentDeleted().ok);
     const std::string before = bytesOf("ny.edb");
     host().failWrites = "磁盘已满。";
     EXPECT_FALSE(f.purge().ok);
@@ -353,17 +354,17 @@ TEST_F(StoreTest, OpenTellsDamagedFromGood) {
 }
 
 TEST_F(StoreTest, OpenWithExpectedFieldsRefusesAnotherSchema) {
-    std::vector<FieldDef> other = kAlarmFields;
+    std::vector<FieldDef> other = kFields;
     other[4].maxLength = 200;
     const std::vector<std::vector<FieldDef>> schemas = {
         other,
-        {kAlarmFields.begin(), kAlarmFields.end() - 1},
+        {kFields.begin(), kFields.end() - 1},
         {{"name", FieldType::Text, 20}},
     };
     for (const auto& fields : schemas) {
         makeStore({}, fields);
         RecordFile f(host());
-        EXPECT_EQ(f.open(storePath(), kAlarmFields).status, OpenStatus::OtherSchema);
+        EXPECT_EQ(f.open(storePath(), kFields).status, OpenStatus::OtherSchema);
         EXPECT_FALSE(f.isOpen());
         EXPECT_TRUE(f.open(storePath()).ok());  // well-formed all the same
         EXPECT_EQ(f.fields(), fields);
@@ -390,7 +391,7 @@ TEST_F(StoreTest, FirstStartCreatesAnEmptyStoreWithTheSixFields) {
     EXPECT_EQ(storePath(), dir_ + "\\ny.edb");
     RecordFile f(host());
     ASSERT_TRUE(f.open(storePath()).ok());
-    EXPECT_EQ(f.fields(), kAlarmFields);
+    EXPECT_EQ(f.fields(), kFields);
     EXPECT_EQ(f.count(), 0);
     EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
     EXPECT_TRUE(host().boxes.empty());
@@ -455,12 +456,12 @@ TEST_F(StoreTest, MarkRungChangesOnlyFieldSixOfThatRecord) {
 TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
     makeStore(kThree);
     const int64_t before = host().fileOps;
-    ASSERT_TRUE(StoreDone(host(), StoreOf(host()).markRung(1)));
+    ASSERT_TRUE(TellStoreResult(host(), StoreOf(host()).markRung(1)));
     const int64_t oneRow = host().fileOps - before;
 
     makeStore(kThree);
     const int64_t start = host().fileOps;
-    EXPECT_TRUE(StoreDone(host(), StoreOf(host()).markRung(std::vector<int>{0, 2})));
+    EXPECT_TRUE(TellStoreResult(host(), StoreOf(host()).markRung(std::vector<int>{0, 2})));
     EXPECT_EQ(host().fileOps - start, oneRow) << "as many file operations as for one row";
     std::vector<Row> want = kThree;
     want[0][5] = want[2][5] = "已响";
@@ -523,7 +524,7 @@ TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
     std::vector<DamageCase> cases = DamageCases();
     cases.push_back({"foreign schema",
                      [this](const std::string&) {
-                         std::vector<FieldDef> fields = kAlarmFields;
+                         std::vector<FieldDef> fields = kFields;
                          fields.pop_back();
                          makeStore({}, fields);
                          return bytesOf("ny.edb");
@@ -635,9 +636,9 @@ TEST_F(StoreTest, ARecordLeftMarkedDeletedIsNoRow) {
     makeStore(kThree);
     {
         RecordFile f(host());
-        ASSERT_TRUE(f.open(storePath(), kAlarmFields).ok());
+        ASSERT_TRUE(f.open(storePath(), kFields).ok());
         ASSERT_TRUE(f.goTo(1));
-        ASSERT_TRUE(f.deleteCurrent().ok);
+        ASSERT_TRUE(f.markCurrentDeleted().ok);
     }
     LoadOrCreateStore(app());
     ASSERT_EQ(listed().size(), 2u);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "alarms/wake.h"
+#include "host/alarmlist.h"
 #include "program_fixture.h"
 
 namespace ny::testing {
