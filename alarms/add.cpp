@@ -49,7 +49,7 @@ void OnAddClicked(App& app) {
     rec.铃声文件 = ringTone;
     rec.闹钟提示信息 = host.text(Ctl::闹钟提示信息输入);
     rec.是否已响铃 = std::string(txt::kNotRung);
-    if (!TellStoreResult(host, StoreOf(host).append(rec))) return;
+    if (!TellStoreResult(app, StoreOf(app).append(rec))) return;
     AppendAlarmRow(host, rec);
 }
 

@@ -2,9 +2,12 @@
 
 #include "app/window.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "alarms/clock.h"
+#include "alarms/missed.h"
 #include "alarms/storeui.h"
 #include "host/alarmlist.h"
 #include "host/textops.h"
@@ -16,16 +19,79 @@ namespace ny {
 
 namespace {
 
+bool IsSameAlarm(Host& host, int r, const AlarmRecord& a) {
+    const Ctl list = Ctl::超级列表框1;
+    return host.listCell(list, r, col::kMinute) == a.闹钟时间 &&
+           host.listCell(list, r, col::kTone) == a.铃声文件 &&
+           host.listCell(list, r, col::kPrompt) == a.闹钟提示信息 &&
+           host.listCell(list, r, col::kState) == txt::kNotRung;
+}
+
+// Rang while the store could not be written: it must not ring again.
+bool IsRungUnmarked(App& app, int r) {
+    for (const AlarmRecord& a : app.rungUnmarked)
+        if (IsSameAlarm(app.host, r, a)) return true;
+    return false;
+}
+
+// Marks the alarms that rang while the store could not be written, quietly
+// (the outage was told). They are found by what they are, not by row: the
+// list may have been filled from another version of the file meanwhile.
+void MarkRungLater(App& app) {
+    if (app.rungUnmarked.empty()) return;
+    Host& host = app.host;
+    const Ctl list = Ctl::超级列表框1;
+    std::vector<int> rows;
+    for (const AlarmRecord& a : app.rungUnmarked) {
+        for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
+            if (!IsSameAlarm(host, r, a) || std::find(rows.begin(), rows.end(), r) != rows.end())
+                continue;
+            rows.push_back(r);
+            break;
+        }
+    }
+    if (rows.empty()) {  // deleted meanwhile: nothing left to mark
+        app.rungUnmarked.clear();
+        return;
+    }
+    const StoreResult res = StoreOf(app).markRung(rows);
+    if (!res.ok()) {
+        TellStoreOutage(app, res);
+        return;
+    }
+    TellStoreResult(app, res);
+    for (int r : rows) host.listSetCell(list, r, col::kState, txt::kRung);
+    app.rungUnmarked.clear();
+}
+
+// It rings whatever the store says; the row shows what the file holds.
+void MarkRung(App& app, int r, const AlarmRecord& rang) {
+    const StoreResult res = StoreOf(app).markRung(r);
+    if (res.ok()) {
+        TellStoreResult(app, res);  // a store made again is told
+        app.host.listSetCell(Ctl::超级列表框1, r, col::kState, txt::kRung);
+        return;
+    }
+    if (!TellStoreOutage(app, res)) return;  // the row went meanwhile
+    app.rungUnmarked.push_back(rang);
+    // Changed by another program: the list now shows its file, where the
+    // alarm may be found.
+    if (res.changedOutside) MarkRungLater(app);
+}
+
 void RingRow(App& app, int r) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
     // Read now: a box about a failed write below lets rows be deleted, and
     // row r may then be another alarm or none.
-    const std::string prompt = host.listCell(list, r, col::kPrompt);
+    AlarmRecord rang;
+    rang.闹钟时间 = host.listCell(list, r, col::kMinute);
+    rang.铃声文件 = host.listCell(list, r, col::kTone);
+    rang.闹钟提示信息 = host.listCell(list, r, col::kPrompt);
+    const std::string& prompt = rang.闹钟提示信息;
     // A moved or damaged tone must not mean a silent alarm.
-    PlayToBeHeard(app, host.listCell(list, r, col::kTone));
-    // It rings whatever the store says; the row shows what the file holds.
-    if (TellStoreResult(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, col::kState, txt::kRung);
+    PlayToBeHeard(app, rang.铃声文件);
+    MarkRung(app, r, rang);
     host.setEnabled(Ctl::停止, true);
     ShowMainWindow(app);
     host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
@@ -53,7 +119,11 @@ void PrepareNextMinute(App& app) {
     }
 }
 
-void OnAlarmCheckTick(App& app) {
+namespace {
+
+// `onlyNotRung`: a check a clock notice asked for (a time sync, a resume)
+// may fall into a minute already checked: it rings only rows still 未响.
+void RunAlarmCheck(App& app, bool onlyNotRung) {
     Host& host = app.host;
     const LocalTime now = host.now();
     // Keep the minute's phase from the real clock, whatever this tick's delay was.
@@ -72,7 +142,12 @@ void OnAlarmCheckTick(App& app) {
         UpdateClockLabels(app);
 
     // Start-up could not read the store: try again, or nothing would ring.
-    if (!app.alarmListLoaded) AlarmListReady(app, false);
+    // While it still fails nothing has been checked, so the minute checked
+    // last stays where it is: once the store can be read, what fell due
+    // meanwhile rings.
+    const bool lateLoad = !app.alarmListLoaded;
+    if (lateLoad && !AlarmListReady(app, false)) return;
+    MarkRungLater(app);
 
     const std::string previous = app.previousCheckMinute;
     app.previousCheckMinute = MinuteOf(host.text(Ctl::短位时间));
@@ -84,16 +159,27 @@ void OnAlarmCheckTick(App& app) {
     std::string c = MinuteOf(host.text(Ctl::短位时间));
     for (int r = 0; r < n; ++r) {
         const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
+        const bool notRung = host.listCell(list, r, col::kState) == txt::kNotRung;
         // Due at its minute, or later when no check fell into its minute
         // (added after the check, queued behind a long box, asleep, clock jump).
-        if (a != c && !(IsMinuteText(a) && IsMinuteText(previous) && previous <= a && a < c &&
-                        host.listCell(list, r, col::kState) == txt::kNotRung))
-            continue;
+        const bool due = a == c ? notRung || !onlyNotRung
+                                : IsMinuteText(a) && IsMinuteText(previous) && previous <= a &&
+                                      a < c && notRung;
+        if (!due || IsRungUnmarked(app, r)) continue;
         RingRow(app, r);
         if (!host.wait(1000)) return;
         n = host.listRowCount(list);  // rows deleted meanwhile are not due
         c = MinuteOf(host.text(Ctl::短位时间));
     }
+    // Read only now: those before the start were missed while the program
+    // was not running, and are told as at start-up.
+    if (lateLoad) NotifyMissedAlarms(app);
 }
+
+}  // namespace
+
+void OnAlarmCheckTick(App& app) { RunAlarmCheck(app, false); }
+
+void OnClockNoticeCheck(App& app) { RunAlarmCheck(app, true); }
 
 }  // namespace ny

@@ -11,5 +11,8 @@ namespace ny {
 void PrepareNextMinute(App& app);
 // Tick of 时钟2: rings every due alarm of the list.
 void OnAlarmCheckTick(App& app);
+// The same check at once after a clock change or a resume; it rings only
+// alarms still 未响 (the minute may have been checked already).
+void OnClockNoticeCheck(App& app);
 
 }  // namespace ny

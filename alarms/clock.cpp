@@ -53,7 +53,7 @@ void OnClockTick(App& app) {
 // next minute: what fell into the gap rings now (the check re-arms the timers).
 void OnClockChanged(App& app) {
     UpdateClockLabels(app);
-    OnAlarmCheckTick(app);
+    OnClockNoticeCheck(app);
 }
 
 }  // namespace ny

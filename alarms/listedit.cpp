@@ -12,7 +12,7 @@ void OnDeleteChosen(App& app) {
     const int r = host.listSelectedRow(list);
     if (r < 0) return;  // nothing selected: nothing to delete
     // The row goes only once its record is gone: the list never leaves the store.
-    if (TellStoreResult(host, StoreOf(host).deleteRow(r))) host.listDeleteRow(list, r);
+    if (TellStoreResult(app, StoreOf(app).deleteRow(r))) host.listDeleteRow(list, r);
 }
 
 void OnClearClicked(App& app) {
@@ -26,7 +26,7 @@ void OnClearClicked(App& app) {
         AlarmListReady(app);
         return;
     }
-    if (TellStoreResult(host, StoreOf(host).clear())) host.listDeleteAll(Ctl::超级列表框1);
+    if (TellStoreResult(app, StoreOf(app).clear())) host.listDeleteAll(Ctl::超级列表框1);
 }
 
 }  // namespace ny

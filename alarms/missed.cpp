@@ -16,6 +16,20 @@ namespace {
 
 // More lines would make a box taller than the screen.
 constexpr size_t kMaxLines = 10;
+// A longer prompt would make the box wider than the screen.
+constexpr int kMaxPromptChars = 40;
+
+// One line per alarm: its prompt's line breaks become spaces, and a long
+// prompt is cut, with "…" where it was cut.
+std::string OneLinePrompt(std::string_view prompt) {
+    std::string flat;
+    for (size_t i = 0; i < prompt.size(); ++i) {
+        if (prompt[i] == '\r' && i + 1 < prompt.size() && prompt[i + 1] == '\n') continue;
+        flat += prompt[i] == '\r' || prompt[i] == '\n' ? ' ' : prompt[i];
+    }
+    if (CharCount(flat) <= kMaxPromptChars) return flat;
+    return LeftChars(flat, kMaxPromptChars) + "…";
+}
 
 }  // namespace
 
@@ -41,7 +55,7 @@ void NotifyMissedAlarms(App& app) {
     std::string text = "程序没有运行时错过了 " + std::to_string(missed.size()) + " 个闹钟：";
     for (size_t i = 0; i < missed.size() && i < kMaxLines; ++i)
         text += "\n" + MinuteOf(host.listCell(list, missed[i], col::kMinute)) + "  " +
-                host.listCell(list, missed[i], col::kPrompt);
+                OneLinePrompt(host.listCell(list, missed[i], col::kPrompt));
     if (missed.size() > kMaxLines)
         text += "\n…还有 " + std::to_string(missed.size() - kMaxLines) + " 个";
     host.messageBox(text, kMbExclamation);
@@ -49,7 +63,7 @@ void NotifyMissedAlarms(App& app) {
     // Told is delivered: the notice comes once. The list may have changed
     // while the box was open, so the rows are looked for again.
     missed = gather();
-    if (missed.empty() || !TellStoreResult(host, StoreOf(host).markRung(missed))) return;
+    if (missed.empty() || !TellStoreResult(app, StoreOf(app).markRung(missed))) return;
     for (int r : missed) host.listSetCell(list, r, col::kState, txt::kRung);
 }
 

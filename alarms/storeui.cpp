@@ -1,6 +1,8 @@
 #include "alarms/storeui.h"
 
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 #include "host/alarmlist.h"
 #include "host/uitexts.h"
@@ -28,7 +30,10 @@ std::string TextOf(const StoreResult& r) {
         case StoreStatus::ProbeFailed:
             return "无法确定闹钟数据文件 " + r.file + " 是否存在：" + r.reason + kKeptAsIs;
         case StoreStatus::LoadUnreadable:
-            return "无法读取闹钟数据文件 " + r.file + "：" + r.reason + kKeptAsIs;
+            // The alarm check tries again every minute and rings what fell
+            // due as soon as it can read the file.
+            return "无法读取闹钟数据文件 " + r.file + "：" + r.reason +
+                   "。文件保持原样；在能读取它之前，已保存的闹钟不显示，可能会错过闹钟。";
         case StoreStatus::SetAside:
             return Damaged(r) + "原文件已改名保存为 " + r.aside + "，并已新建一个空的闹钟数据文件。";
         case StoreStatus::SetAsideCreateFailed:
@@ -42,6 +47,10 @@ std::string TextOf(const StoreResult& r) {
         case StoreStatus::TempAdoptFailed:
             return "闹钟数据文件不见了，上次保存时留下的临时文件 " + r.file +
                    " 完整无损，但无法把它改名为闹钟数据文件：" + r.detail + kKeptAsIs;
+        case StoreStatus::RecreateFailed:
+            return "闹钟数据文件 " + r.file + " 已被删除，无法按列表重新建立它：" + r.reason +
+                   "。这次的更改没有保存。";
+        case StoreStatus::ChangedOutside:
         case StoreStatus::Ok:
         case StoreStatus::NoRecord:
         case StoreStatus::Created:
@@ -59,11 +68,74 @@ std::string Stamp(const LocalTime& t) {
 
 }  // namespace
 
-AlarmStore StoreOf(Host& host) { return AlarmStore(host, host.programDir()); }
+// The alarms the list shows, in row order.
+std::vector<AlarmRecord> ListedAlarms(Host& host) {
+    const Ctl list = Ctl::超级列表框1;
+    std::vector<AlarmRecord> out;
+    for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
+        AlarmRecord a;
+        a.闹钟时间 = host.listCell(list, r, col::kMinute);
+        a.铃声文件 = host.listCell(list, r, col::kTone);
+        a.闹钟提示信息 = host.listCell(list, r, col::kPrompt);
+        a.是否已响铃 = host.listCell(list, r, col::kState);
+        out.push_back(std::move(a));
+    }
+    return out;
+}
 
-bool TellStoreResult(Host& host, const StoreResult& r) {
+AlarmStore StoreOf(App& app) {
+    Host& host = app.host;
+    // Only a list that shows the store may make it again.
+    std::function<std::vector<AlarmRecord>()> listed;
+    if (app.alarmListLoaded) listed = [&host] { return ListedAlarms(host); };
+    return AlarmStore(host, host.programDir(), &app.storeSeen, std::move(listed));
+}
+
+namespace {
+
+// One sentence, then the list shows what the file now holds.
+void TellChangedOutside(App& app, const StoreResult& r) {
+    app.alarmListLoaded = false;
+    AlarmListReady(app);
+    std::string text = "闹钟数据文件 " + r.file + " 已被其他程序改动，列表已按文件重新显示";
+    if (r.ok())
+        text += "，新闹钟已加在其后。";
+    else if (r.status == StoreStatus::ChangedOutside)
+        text += "，这次的更改没有保存。";
+    else
+        text += "。" + TextOf(r);
+    app.host.messageBox(text, kMbExclamation);
+}
+
+}  // namespace
+
+bool TellStoreResult(App& app, const StoreResult& r) {
+    Host& host = app.host;
+    if (r.recreated)
+        host.messageBox("闹钟数据文件 " + r.file + " 已被删除，已按列表中的闹钟重新建立。",
+                        kMbExclamation);
+    if (r.ok()) app.storeOutageTold = false;
+    if (r.changedOutside) {
+        TellChangedOutside(app, r);
+        return false;  // the list already shows the change, if it was made
+    }
     if (const std::string text = TextOf(r); !text.empty()) host.messageBox(text, kMbExclamation);
     return r.ok();
+}
+
+bool TellStoreOutage(App& app, const StoreResult& r) {
+    if (r.ok() || r.status == StoreStatus::NoRecord) return false;
+    if (r.changedOutside) {
+        TellChangedOutside(app, r);
+        return true;
+    }
+    if (app.storeOutageTold) return true;
+    app.storeOutageTold = true;
+    app.host.messageBox("闹钟数据文件 " + r.file + " 现在无法读写（" + r.reason +
+                            "）。在它恢复之前，闹钟照列表响铃，但响过的闹钟记不下来，"
+                            "可能会错过闹钟。",
+                        kMbExclamation);
+    return true;
 }
 
 void AppendAlarmRow(Host& host, const AlarmRecord& a) {
@@ -77,16 +149,19 @@ void AppendAlarmRow(Host& host, const AlarmRecord& a) {
 
 void LoadAlarmList(App& app, bool tell) {
     Host& host = app.host;
-    const StoreLoad load = StoreOf(host).loadOrCreate(Stamp(host.now()));
-    const Ctl list = Ctl::超级列表框1;
+    const StoreLoad load = StoreOf(app).loadOrCreate(Stamp(host.now()));
     if (load.loaded) {
         for (const AlarmRecord& a : load.records) AppendAlarmRow(host, a);
     }
     app.alarmListLoaded = load.loaded;
+    if (load.loaded) app.storeOutageTold = false;
+    // Not read at start-up: the quiet retries of the alarm check say nothing
+    // until it can be read again.
+    else if (tell && !load.notes.empty()) app.storeOutageTold = true;
     // A quiet retry still tells what it did to the files (a damaged store
     // kept aside, a temporary file adopted); a failing one stays quiet.
     if (tell || load.loaded)
-        for (const StoreResult& n : load.notes) TellStoreResult(host, n);
+        for (const StoreResult& n : load.notes) TellStoreResult(app, n);
 }
 
 bool AlarmListReady(App& app, bool tell) {

@@ -7,11 +7,20 @@
 
 namespace ny {
 
-AlarmStore StoreOf(Host& host);
+// The store, watched for changes by other programs and made again from the
+// list when it was deleted while the list showed it.
+AlarmStore StoreOf(App& app);
 
 // Tells the user of a result that needs telling (style 48, naming the file
-// and the reason). Returns whether the change was made.
-bool TellStoreResult(Host& host, const StoreResult& r);
+// and the reason). Returns whether the caller is to change the list as the
+// store was changed: false also when the store had been changed by another
+// program, whose content the list then shows.
+bool TellStoreResult(App& app, const StoreResult& r);
+
+// For a change the alarm check makes unasked (marking a rung alarm): a
+// store that cannot be read or written is told once until it can be again,
+// not at every alarm. Returns whether the change failed.
+bool TellStoreOutage(App& app, const StoreResult& r);
 
 // Appends a row showing the alarm.
 void AppendAlarmRow(Host& host, const AlarmRecord& a);

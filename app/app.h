@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/host.h"
+#include "store/alarmstore.h"
 
 namespace ny {
 
@@ -38,6 +40,16 @@ struct App {
 
     // The minute the program started in: alarms before it were missed.
     std::string startMinute;
+
+    // The version of ny.edb last read or written: another program's change
+    // is noticed before the next write.
+    StoreSeen storeSeen;
+    // The user has been told that ny.edb cannot be read or written; not
+    // again until it could be.
+    bool storeOutageTold = false;
+    // Alarms that rang while ny.edb could not be written (minute, tone,
+    // prompt): they do not ring again, and are marked once it can be.
+    std::vector<AlarmRecord> rungUnmarked;
 };
 
 }  // namespace ny

@@ -36,6 +36,14 @@ public:
     // ok: the file is there. failure NotFound: it is really absent. Any other
     // failure: the query itself failed and says nothing about the file.
     virtual IoResult probeFile(const std::string& path) = 0;
+    // The file's last-write time in the system's own units (only compared
+    // with another reading, never shown). A host without it says it failed:
+    // callers then go by the content alone.
+    virtual IoResult fileWriteTime(const std::string& path, int64_t* time) {
+        (void)path;
+        (void)time;
+        return {false, "not supported", IoFailure::Other};
+    }
 
     // Creates `path` for writing (truncating a file already there) and gives
     // a handle for the three calls below; closeFile ends the handle whatever

@@ -62,8 +62,36 @@ const std::vector<FieldDef>& AlarmFields() {
     return fields;
 }
 
-AlarmStore::AlarmStore(FileOps& fs, const std::string& programDir)
-    : fs_(fs), path_(programDir + "\\ny.edb") {}
+AlarmStore::AlarmStore(FileOps& fs, const std::string& programDir, StoreSeen* seen,
+                       std::function<std::vector<AlarmRecord>()> listed)
+    : fs_(fs), path_(programDir + "\\ny.edb"), seen_(seen), listed_(std::move(listed)) {}
+
+// The time is only a quicker witness: a host that cannot tell it leaves
+// the size and the checksum to decide.
+bool AlarmStore::isSeen(const RecordFile& f) {
+    if (!seen_->known || seen_->content != f.mark()) return false;
+    int64_t t = 0;
+    return !seen_->writeTime || !fs_.fileWriteTime(path_, &t).ok || t == *seen_->writeTime;
+}
+
+void AlarmStore::remember(const RecordFile& f) {
+    if (!seen_) return;
+    seen_->known = true;
+    seen_->content = f.mark();
+    int64_t t = 0;
+    seen_->writeTime.reset();
+    if (fs_.fileWriteTime(path_, &t).ok) seen_->writeTime = t;
+}
+
+// A store just made: read back so that later changes know its version. If
+// that fails its version stays unknown, and the next change reads it as
+// changed by another program (the list is filled from it again).
+void AlarmStore::rememberNew() {
+    if (!seen_) return;
+    seen_->known = false;
+    RecordFile f(fs_);
+    if (f.open(path_, AlarmFields()).ok()) remember(f);
+}
 
 StoreResult AlarmStore::setAside(const std::string& file, const std::string& why,
                                  const std::string& stamp) {
@@ -85,6 +113,8 @@ StoreResult AlarmStore::setAside(const std::string& file, const std::string& why
     if (IoResult c = f.create(path_, AlarmFields()); !c.ok) {
         r.status = StoreStatus::SetAsideCreateFailed;
         r.detail = c.reason;
+    } else {
+        rememberNew();
     }
     return r;
 }
@@ -98,6 +128,7 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
         if (r.ok()) {
             out.loaded = true;
             out.records = LiveRecords(f);
+            remember(f);
         } else if (r.damaged()) {
             StoreResult s = setAside(path_, r.reason, stamp);
             out.loaded = s.status == StoreStatus::SetAside;  // the new empty store
@@ -127,6 +158,7 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
             }
             out.loaded = true;
             out.records = LiveRecords(f);
+            remember(f);
             out.notes.push_back(Result(StoreStatus::TempAdopted, temp));
         } else if (r.damaged()) {
             StoreResult s = setAside(temp, r.reason, stamp);
@@ -147,38 +179,87 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
         out.notes.push_back(Result(StoreStatus::CreateFailed, path_, c.reason));
         return out;
     }
+    rememberNew();
     out.loaded = true;
     return out;
 }
 
 StoreResult AlarmStore::openForChange(RecordFile& f) {
-    const OpenResult r = f.open(path_, AlarmFields());
-    if (r.ok()) return {};
-    return Result(r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_, r.reason);
+    OpenResult r = f.open(path_, AlarmFields());
+    StoreResult out = Result(StoreStatus::Ok, path_);
+    if (!r.ok() && !r.damaged() && listed_ && fs_.probeFile(path_).failure == IoFailure::NotFound) {
+        out = recreate(f);
+        if (!out.ok()) return out;
+        r = f.open(path_, AlarmFields());
+    }
+    if (!r.ok()) {
+        StoreResult e = Result(r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_,
+                               r.reason);
+        e.recreated = out.recreated;
+        return e;
+    }
+    if (seen_ && !out.recreated && !isSeen(f)) out.changedOutside = true;
+    if (out.recreated) remember(f);
+    return out;
 }
 
-StoreResult AlarmStore::written(const IoResult& w) const {
-    if (w.ok) return {};
-    return Result(StoreStatus::WriteFailed, path_, w.reason);
+// Deleted while running: made again from the list, which is what the user
+// sees and trusts. A file that appeared meanwhile is not replaced: it is
+// then read as one another program wrote.
+StoreResult AlarmStore::recreate(RecordFile& f) {
+    std::vector<std::vector<std::string>> records;
+    for (const AlarmRecord& a : listed_()) records.push_back(Values(a));
+    const IoResult c = f.create(path_, AlarmFields(), records);
+    if (!c.ok && c.failure != IoFailure::AlreadyExists)
+        return Result(StoreStatus::RecreateFailed, path_, c.reason);
+    StoreResult out = Result(StoreStatus::Ok, path_);
+    out.recreated = c.ok;
+    return out;
+}
+
+StoreResult AlarmStore::written(RecordFile& f, const IoResult& w, StoreResult opened) {
+    if (!w.ok) {
+        StoreResult e = Result(StoreStatus::WriteFailed, path_, w.reason);
+        e.recreated = opened.recreated;
+        e.changedOutside = opened.changedOutside;
+        return e;
+    }
+    remember(f);
+    return opened;
+}
+
+// A change by row number on a file the list does not show would hit
+// another alarm than the one the user chose.
+static StoreResult Refused(StoreResult opened) {
+    opened.status = StoreStatus::ChangedOutside;
+    return opened;
 }
 
 StoreResult AlarmStore::append(const AlarmRecord& a) {
     RecordFile f(fs_);
-    if (StoreResult o = openForChange(f); !o.ok()) return o;
-    return written(f.append(Values(a)));
+    StoreResult o = openForChange(f);
+    if (!o.ok()) return o;
+    // An append names no row: it goes into whatever the file now holds.
+    return written(f, f.append(Values(a)), o);
 }
 
 StoreResult AlarmStore::markRung(int row) {
     RecordFile f(fs_);
-    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    StoreResult o = openForChange(f);
+    if (!o.ok()) return o;
+    if (o.changedOutside) return Refused(o);
     if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
-    return written(f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                             std::string(txt::kRung)}));
+    return written(f,
+                   f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                             std::string(txt::kRung)}),
+                   o);
 }
 
 StoreResult AlarmStore::markRung(const std::vector<int>& rows) {
     RecordFile f(fs_);
-    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    StoreResult o = openForChange(f);
+    if (!o.ok()) return o;
+    if (o.changedOutside) return Refused(o);
     // Row i is the i-th record not marked deleted.
     std::vector<int> numberOfRow;
     for (int k = 1; k <= f.count(); ++k) {
@@ -191,21 +272,28 @@ StoreResult AlarmStore::markRung(const std::vector<int>& rows) {
             return Result(StoreStatus::NoRecord, path_);
         numbers.push_back(numberOfRow[size_t(row)]);
     }
-    return written(f.modifyEach(numbers, {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                          std::nullopt, std::string(txt::kRung)}));
+    return written(f,
+                   f.modifyEach(numbers, {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                          std::nullopt, std::string(txt::kRung)}),
+                   o);
 }
 
 StoreResult AlarmStore::deleteRow(int row) {
     RecordFile f(fs_);
-    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    StoreResult o = openForChange(f);
+    if (!o.ok()) return o;
+    if (o.changedOutside) return Refused(o);
     if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
-    return written(f.removeCurrent());
+    return written(f, f.removeCurrent(), o);
 }
 
+// "全部" is what the user saw: a file holding other alarms is not cleared unseen.
 StoreResult AlarmStore::clear() {
     RecordFile f(fs_);
-    if (StoreResult o = openForChange(f); !o.ok()) return o;
-    return written(f.removeAll());
+    StoreResult o = openForChange(f);
+    if (!o.ok()) return o;
+    if (o.changedOutside) return Refused(o);
+    return written(f, f.removeAll(), o);
 }
 
 }  // namespace ny

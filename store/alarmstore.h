@@ -4,6 +4,8 @@
 // returns what happened with the reason; telling the user is the caller's.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,10 @@ enum class StoreStatus {
     SetAsideFailed,   // `file` damaged (reason), could not be renamed to `aside` (detail)
     TempAdopted,      // the store was missing; `file` (the .tmp) became the store; listed
     TempAdoptFailed,  // ... but renaming it failed (detail)
+    // A change by row that was not made: the file is not the version last
+    // read or written here (another program changed it; changedOutside).
+    ChangedOutside,
+    RecreateFailed,   // the store was gone and could not be made again (reason)
 };
 
 struct StoreResult {
@@ -49,6 +55,11 @@ struct StoreResult {
     std::string reason;
     std::string aside;   // where a damaged file was kept
     std::string detail;  // the reason of a second step that failed
+    // The file was not the version last read or written here: the list
+    // must be filled from it again (also when an append went ahead).
+    bool changedOutside = false;
+    // The store had been deleted and was made again from the listed alarms.
+    bool recreated = false;
     bool ok() const { return status == StoreStatus::Ok || status == StoreStatus::Created; }
 };
 
@@ -58,10 +69,24 @@ struct StoreLoad {
     std::vector<StoreResult> notes;  // what to tell, in order
 };
 
+// The version of the store that the program last read or wrote: its size
+// and checksum, and its last-write time where the host tells it. Kept for
+// the whole run by the caller.
+struct StoreSeen {
+    bool known = false;
+    ContentMark content;
+    std::optional<int64_t> writeTime;
+};
+
 class AlarmStore {
 public:
-    // The store lives at programDir + "\ny.edb".
-    AlarmStore(FileOps& fs, const std::string& programDir);
+    // The store lives at programDir + "\ny.edb". With `seen`, every change
+    // first compares the file with it (and keeps it up to date): changes by
+    // row are refused on a file changed by another program. With `listed`
+    // (the alarms the list shows), a store deleted while running is made
+    // again from them before the change.
+    AlarmStore(FileOps& fs, const std::string& programDir, StoreSeen* seen = nullptr,
+               std::function<std::vector<AlarmRecord>()> listed = {});
     const std::string& path() const { return path_; }
 
     // Start-up: reads the store, or makes it when it is really absent. A
@@ -82,12 +107,18 @@ public:
 
 private:
     StoreResult openForChange(RecordFile& f);
-    StoreResult written(const IoResult& w) const;
+    StoreResult recreate(RecordFile& f);
+    StoreResult written(RecordFile& f, const IoResult& w, StoreResult opened);
     StoreResult setAside(const std::string& file, const std::string& why,
                          const std::string& stamp);
+    bool isSeen(const RecordFile& f);
+    void remember(const RecordFile& f);
+    void rememberNew();
 
     FileOps& fs_;
     std::string path_;
+    StoreSeen* seen_;
+    std::function<std::vector<AlarmRecord>()> listed_;
 };
 
 }  // namespace ny

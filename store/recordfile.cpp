@@ -176,9 +176,18 @@ std::string Serialize(std::span<const FieldDef> fields,
 // so that memory holds exactly what the file holds.
 std::string AsStored(const std::string& v) { return *Gb18030ToUtf8(Utf8ToGb18030(v)); }
 
+ContentMark MarkOf(std::string_view bytes) {
+    ContentMark m;
+    m.size = bytes.size();
+    Reader tail(bytes.substr(bytes.size() < 4 ? 0 : bytes.size() - 4));
+    m.checksum = tail.u(4);
+    return m;
+}
+
 }  // namespace
 
-IoResult RecordFile::create(const std::string& path, std::span<const FieldDef> fields) {
+IoResult RecordFile::create(const std::string& path, std::span<const FieldDef> fields,
+                            std::span<const std::vector<std::string>> records) {
     std::set<std::string> names;
     for (const auto& f : fields) {
         if (f.name.empty() || !names.insert(f.name).second || f.type != FieldType::Text ||
@@ -186,7 +195,12 @@ IoResult RecordFile::create(const std::string& path, std::span<const FieldDef> f
             return {false, "字段定义无效：" + f.name};
     }
     if (fields.size() > 0xFFFF) return {false, "字段太多"};
-    return ReplaceWholeFile(fs_, path, Serialize(fields, {}), true);
+    std::vector<std::pair<bool, const std::vector<std::string>*>> view;
+    for (const auto& values : records) {
+        if (values.size() != fields.size()) return {false, "字段个数不符"};
+        view.emplace_back(false, &values);
+    }
+    return ReplaceWholeFile(fs_, path, Serialize(fields, view), true);
 }
 
 OpenResult RecordFile::open(const std::string& path) {
@@ -204,6 +218,7 @@ OpenResult RecordFile::open(const std::string& path) {
         return Fail(OpenStatus::Unreadable, "内存不足");
     }
     if (!r.ok()) return r;
+    mark_ = MarkOf(*bytes);
     path_ = path;
     fields_ = std::move(p.fields);
     records_.clear();
@@ -229,6 +244,7 @@ void RecordFile::close() {
     fields_.clear();
     records_.clear();
     pos_ = 1;
+    mark_ = {};
 }
 
 bool RecordFile::skip() {
@@ -262,8 +278,10 @@ IoResult RecordFile::commit(std::vector<Record> records, int pos) {
     std::vector<std::pair<bool, const std::vector<std::string>*>> view;
     view.reserve(records.size());
     for (const auto& r : records) view.emplace_back(r.deleted, &r.values);
-    IoResult w = ReplaceWholeFile(fs_, path_, Serialize(fields_, view));
+    const std::string bytes = Serialize(fields_, view);
+    IoResult w = ReplaceWholeFile(fs_, path_, bytes);
     if (w.ok) {
+        mark_ = MarkOf(bytes);
         records_ = std::move(records);
         pos_ = pos;
     }

@@ -49,14 +49,23 @@ struct OpenResult {
     bool damaged() const { return status != OpenStatus::Ok && status != OpenStatus::Unreadable; }
 };
 
+// One version of a record file: its length and the checksum it ends with.
+struct ContentMark {
+    uint64_t size = 0;
+    uint32_t checksum = 0;
+    friend bool operator==(const ContentMark&, const ContentMark&) = default;
+};
+
 class RecordFile {
 public:
     explicit RecordFile(FileOps& fs) : fs_(fs) {}
 
-    // Writes a file with these fields and no records. Never replaces a file
-    // already at `path` (failure AlreadyExists). Leaves this object as it
-    // was: create does not open.
-    IoResult create(const std::string& path, std::span<const FieldDef> fields);
+    // Writes a file with these fields and these records (values in field
+    // order), in one write. Never replaces a file already at `path`
+    // (failure AlreadyExists). Leaves this object as it was: create does
+    // not open.
+    IoResult create(const std::string& path, std::span<const FieldDef> fields,
+                    std::span<const std::vector<std::string>> records = {});
 
     // Reads the whole file. On success the current record is 1. With
     // `expected`, a file whose fields differ in any way is OtherSchema. On
@@ -65,6 +74,8 @@ public:
     OpenResult open(const std::string& path, std::span<const FieldDef> expected);
     void close();
     bool isOpen() const { return open_; }
+    // The version this object last read or wrote (while open).
+    const ContentMark& mark() const { return mark_; }
 
     const std::vector<FieldDef>& fields() const { return fields_; }
     // Records, those marked deleted included until purge().
@@ -117,6 +128,7 @@ private:
     std::vector<FieldDef> fields_;
     std::vector<Record> records_;
     int pos_ = 1;
+    ContentMark mark_;
 };
 
 }  // namespace ny

@@ -21,7 +21,7 @@ protected:
         rec.铃声文件 = path("alarm.mp3");
         rec.闹钟提示信息 = prompt;
         rec.是否已响铃 = "未响";
-        ASSERT_TRUE(StoreOf(host()).append(rec).ok());
+        ASSERT_TRUE(AlarmStore(host(), host().programDir()).append(rec).ok());
     }
     std::vector<std::string> states() {
         std::vector<std::string> s;

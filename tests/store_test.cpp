@@ -40,10 +40,10 @@ const std::vector<FieldDef> kFields = [] {
 // The store's sequences as the handlers run them: the store, then the one
 // helper that tells the user.
 void LoadOrCreateStore(App& a) { LoadAlarmList(a); }
-bool StoreAppend(App& a, const AlarmRecord& r) { return TellStoreResult(a.host, StoreOf(a.host).append(r)); }
-bool StoreMarkRung(App& a, int row) { return TellStoreResult(a.host, StoreOf(a.host).markRung(row)); }
-bool StoreDeleteRow(App& a, int row) { return TellStoreResult(a.host, StoreOf(a.host).deleteRow(row)); }
-bool StoreClear(App& a) { return TellStoreResult(a.host, StoreOf(a.host).clear()); }
+bool StoreAppend(App& a, const AlarmRecord& r) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).append(r)); }
+bool StoreMarkRung(App& a, int row) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).markRung(row)); }
+bool StoreDeleteRow(App& a, int row) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).deleteRow(row)); }
+bool StoreClear(App& a) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).clear()); }
 
 // Three alarms whose 月份/周数 are not empty, so that a change that rewrote
 // fields 1 to 5 would show.
@@ -75,7 +75,7 @@ protected:
 
     SimHost& host() { return *host_; }
     App& app() { return *app_; }
-    std::string storePath() { return StoreOf(host()).path(); }
+    std::string storePath() { return AlarmStore(host(), host().programDir()).path(); }
     std::string real(const std::string& name) { return dir_ + "/" + name; }
 
     std::string bytesOf(const std::string& name) {
@@ -456,12 +456,12 @@ TEST_F(StoreTest, MarkRungChangesOnlyFieldSixOfThatRecord) {
 TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
     makeStore(kThree);
     const int64_t before = host().fileOps;
-    ASSERT_TRUE(TellStoreResult(host(), StoreOf(host()).markRung(1)));
+    ASSERT_TRUE(TellStoreResult(app(), AlarmStore(host(), host().programDir()).markRung(1)));
     const int64_t oneRow = host().fileOps - before;
 
     makeStore(kThree);
     const int64_t start = host().fileOps;
-    EXPECT_TRUE(TellStoreResult(host(), StoreOf(host()).markRung(std::vector<int>{0, 2})));
+    EXPECT_TRUE(TellStoreResult(app(), AlarmStore(host(), host().programDir()).markRung(std::vector<int>{0, 2})));
     EXPECT_EQ(host().fileOps - start, oneRow) << "as many file operations as for one row";
     std::vector<Row> want = kThree;
     want[0][5] = want[2][5] = "已响";
@@ -470,7 +470,7 @@ TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
     // One row without a record: nothing is changed.
     makeStore(kThree);
     const std::string bytes = bytesOf("ny.edb");
-    EXPECT_EQ(StoreOf(host()).markRung(std::vector<int>{0, 3}).status, StoreStatus::NoRecord);
+    EXPECT_EQ(AlarmStore(host(), host().programDir()).markRung(std::vector<int>{0, 3}).status, StoreStatus::NoRecord);
     EXPECT_EQ(bytesOf("ny.edb"), bytes);
 }
 

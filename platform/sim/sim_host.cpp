@@ -405,6 +405,14 @@ IoResult SimHost::probeFile(const std::string& path) {
     return {};
 }
 
+IoResult SimHost::fileWriteTime(const std::string& path, int64_t* time) {
+    if (auto f = injected()) return *f;
+    struct stat st;
+    if (::stat(realPath(path).c_str(), &st) != 0) return Errno();
+    *time = int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return {};
+}
+
 IoResult SimHost::createFile(const std::string& path, int64_t* handle) {
     if (auto f = injected()) return *f;
     if (failWrites) return {false, *failWrites};

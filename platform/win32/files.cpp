@@ -93,6 +93,17 @@ IoResult Win32Host::probeFile(const std::string& path) {
     return Failed(GetLastError());
 }
 
+IoResult Win32Host::fileWriteTime(const std::string& path, int64_t* time) {
+    // Attributes can be read even while another program holds the file
+    // without sharing.
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExW(ToWstr(path).c_str(), GetFileExInfoStandard, &a))
+        return Failed(GetLastError());
+    *time = int64_t((uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) |
+                    a.ftLastWriteTime.dwLowDateTime);
+    return {};
+}
+
 std::optional<std::string> Win32Host::readFile(const std::string& path, std::string* reason) {
     HANDLE f = CreateFileW(ToWstr(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
