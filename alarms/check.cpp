@@ -19,12 +19,21 @@ namespace ny {
 
 namespace {
 
-bool IsSameAlarm(Host& host, int r, const AlarmRecord& a) {
+bool IsSameAlarm(Host& host, int r, const AlarmRecord& a,
+                 std::string_view state = txt::kNotRung) {
     const Ctl list = Ctl::超级列表框1;
     return host.listCell(list, r, col::kMinute) == a.闹钟时间 &&
            host.listCell(list, r, col::kTone) == a.铃声文件 &&
            host.listCell(list, r, col::kPrompt) == a.闹钟提示信息 &&
-           host.listCell(list, r, col::kState) == txt::kNotRung;
+           host.listCell(list, r, col::kState) == state;
+}
+
+// The list was filled again from a replaced file during this check: an
+// alarm it rang and marked may now stand on a later row.
+bool RangInThisCheck(Host& host, int r, const std::vector<AlarmRecord>& rung) {
+    for (const AlarmRecord& a : rung)
+        if (IsSameAlarm(host, r, a, txt::kRung)) return true;
+    return false;
 }
 
 // Rang while the store could not be written: it must not ring again.
@@ -79,7 +88,7 @@ void MarkRung(App& app, int r, const AlarmRecord& rang) {
     if (res.changedOutside) MarkRungLater(app);
 }
 
-void RingRow(App& app, int r) {
+AlarmRecord RingRow(App& app, int r) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
     // Read now: a box about a failed write below lets rows be deleted, and
@@ -95,6 +104,7 @@ void RingRow(App& app, int r) {
     host.setEnabled(Ctl::停止, true);
     ShowMainWindow(app);
     host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
+    return rang;
 }
 
 struct CheckGuard {
@@ -157,6 +167,7 @@ void RunAlarmCheck(App& app, bool onlyNotRung) {
     // shows its box, so both are read again after each ring, not for every row.
     int n = host.listRowCount(list);
     std::string c = MinuteOf(host.text(Ctl::短位时间));
+    std::vector<AlarmRecord> rung;
     for (int r = 0; r < n; ++r) {
         const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
         const bool notRung = host.listCell(list, r, col::kState) == txt::kNotRung;
@@ -165,8 +176,8 @@ void RunAlarmCheck(App& app, bool onlyNotRung) {
         const bool due = a == c ? notRung || !onlyNotRung
                                 : IsMinuteText(a) && IsMinuteText(previous) && previous <= a &&
                                       a < c && notRung;
-        if (!due || IsRungUnmarked(app, r)) continue;
-        RingRow(app, r);
+        if (!due || IsRungUnmarked(app, r) || RangInThisCheck(host, r, rung)) continue;
+        rung.push_back(RingRow(app, r));
         if (!host.wait(1000)) return;
         n = host.listRowCount(list);  // rows deleted meanwhile are not due
         c = MinuteOf(host.text(Ctl::短位时间));

@@ -90,6 +90,35 @@ TEST_F(Missed, OneNoticeListingTheRowsBeforeTheStartMinute) {
     }
 }
 
+// One line per alarm however long its prompt: line breaks become spaces,
+// and the prompt is cut after 40 characters.
+TEST_F(Missed, EachAlarmIsOneLineWithItsPromptCut) {
+    const std::string forty = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十";
+    struct Case {
+        const char* what;
+        std::string prompt;
+        std::string line;
+    } cases[] = {
+        {"short", "起床", "起床"},
+        {"line breaks", "第一行\r\n第二行\n第三行\r完", "第一行 第二行 第三行 完"},
+        {"exactly forty", forty, forty},
+        {"longer: cut", forty + "多", forty + "…"},
+        {"long and many lines", std::string(30, 'a') + "\n" + std::string(300, 'b'),
+         std::string(30, 'a') + " " + std::string(9, 'b') + "…"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove(path("ny.edb").c_str());
+        start(At(2026, 3, 7, 6, 0, 0));
+        add("2026-03-07 07:00:00", c.prompt);
+        add("2026-03-07 07:01:00", "二");
+        start(At(2026, 3, 7, 8, 0, 0));
+        ASSERT_EQ(host().boxes.size(), 1u);
+        EXPECT_EQ(host().boxes[0].text, "程序没有运行时错过了 2 个闹钟：\n2026-03-07 07:00  " + c.line +
+                                            "\n2026-03-07 07:01  二");
+    }
+}
+
 TEST_F(Missed, TheAlarmOfTheStartMinuteStillRings) {
     start(At(2026, 3, 7, 7, 59, 0));
     add("2026-03-07 08:00:00", "此刻");

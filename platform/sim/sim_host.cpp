@@ -369,8 +369,20 @@ std::optional<IoResult> SimHost::injected(bool isWrite, int fd, std::string_view
     return std::nullopt;
 }
 
+std::optional<IoResult> SimHost::held(const std::string& path) const {
+    const std::string real = realPath(path);
+    for (const std::string& h : heldElsewhere)
+        if (h == real)
+            return IoResult{false, "另一个程序正在使用此文件，进程无法访问。", IoFailure::Sharing};
+    return std::nullopt;
+}
+
 std::optional<std::string> SimHost::readFile(const std::string& path, std::string* reason) {
     if (auto f = injected()) {
+        if (reason) *reason = f->reason;
+        return std::nullopt;
+    }
+    if (auto f = held(path)) {
         if (reason) *reason = f->reason;
         return std::nullopt;
     }
@@ -415,6 +427,7 @@ IoResult SimHost::fileWriteTime(const std::string& path, int64_t* time) {
 
 IoResult SimHost::createFile(const std::string& path, int64_t* handle) {
     if (auto f = injected()) return *f;
+    if (auto f = held(path)) return *f;
     if (failWrites) return {false, *failWrites};
     int fd = ::open(realPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return Errno();
@@ -459,6 +472,8 @@ IoResult SimHost::closeHandle(int64_t handle) {
 IoResult SimHost::renameFile(const std::string& from, const std::string& to,
                              bool replaceExisting) {
     if (auto f = injected()) return *f;
+    if (auto f = held(from)) return *f;
+    if (auto f = held(to)) return *f;
     const std::string src = realPath(from), dst = realPath(to);
     if (replaceExisting) {
         if (::rename(src.c_str(), dst.c_str()) != 0) return Errno();
@@ -478,6 +493,7 @@ IoResult SimHost::renameFile(const std::string& from, const std::string& to,
 
 IoResult SimHost::removeFile(const std::string& path) {
     if (auto f = injected()) return *f;
+    if (auto f = held(path)) return *f;
     if (::unlink(realPath(path).c_str()) != 0) return Errno();
     return {};
 }

@@ -82,6 +82,10 @@ public:
 
     // Fault injection: the next file writes fail with this reason.
     std::optional<std::string> failWrites;
+    // Files (real paths) another program holds open without sharing: they
+    // cannot be read, written, replaced or removed; their attributes can
+    // still be read.
+    std::vector<std::string> heldElsewhere;
 
     // Fault injection over the primitive file operations (FileOps): each is
     // counted in fileOps. Operations failAt .. failAt + failRun - 1 (1-based)
@@ -227,6 +231,7 @@ private:
     State& st(Ctl c) { return states_[static_cast<int>(c)]; }
     const State* find(Ctl c) const;
     bool fireNextDue(int64_t limit);
+    std::optional<IoResult> held(const std::string& path) const;
 
     std::string dir_;
     int64_t mono_ = 0;
