@@ -3,6 +3,7 @@
 #include "platform/win32/win32_host.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <commctrl.h>
 #include <mmsystem.h>
@@ -40,6 +41,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     // Sent to every top-level window when the taskbar starts (again).
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    postedHook_ = SetWindowsHookExW(WH_GETMESSAGE, NeutralisePosted, nullptr, GetCurrentThreadId());
     registerClasses();
 }
 
@@ -47,6 +49,7 @@ Win32Host::~Win32Host() {
     stopAudio();
     removeTrayIcon();
     if (wakeTimer_) CloseHandle(wakeTimer_);
+    if (postedHook_) UnhookWindowsHookEx(postedHook_);
     for (const CachedFont& f : fonts_) DeleteObject(f.font);
     for (HBRUSH b : backgrounds_)
         if (b) DeleteObject(b);  // system colour brushes ignore this
@@ -77,7 +80,30 @@ int Win32Host::raise(Ev kind, Ctl source, int code) {
 
 void Win32Host::run() {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) deliver(msg);
+    for (;;) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return;  // WM_QUIT
+        // A message that could not be received (another program's huge
+        // WM_COPYDATA) is no reason to end the alarm clock. The pause keeps
+        // a failure that repeats from taking a whole processor.
+        if (got == -1) {
+            Sleep(1);
+            continue;
+        }
+        deliver(msg);
+    }
+}
+
+// WM_NOTIFY and WM_DPICHANGED carry pointers and are only ever sent. Posted,
+// they come from another program with a pointer into nothing: every message
+// loop of this thread (ours, a message box's, a menu's) sees them here first
+// and they are made WM_NULL.
+LRESULT CALLBACK Win32Host::NeutralisePosted(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION) {
+        auto* m = reinterpret_cast<MSG*>(lp);
+        if (m && (m->message == WM_NOTIFY || m->message == WM_DPICHANGED)) m->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 void Win32Host::deliver(MSG& msg) {
@@ -110,34 +136,75 @@ LRESULT CALLBACK Win32Host::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return host->route(w, hwnd, msg, wp, lp);
 }
 
+// Routes each message to the handler of its group; a handler that leaves a
+// message to the system returns nothing.
 LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    std::optional<LRESULT> r;
     switch (msg) {
-        case WM_COMMAND: {
-            const Ctl c = static_cast<Ctl>(LOWORD(wp));
-            const ControlDesign* d = FindDesign(c);
-            if (d && HIWORD(wp) == BN_CLICKED &&
-                (d->kind == Kind::Button || d->kind == Kind::MenuItem))
-                raise(Ev::Click, c);
-            return 0;
-        }
-        case WM_NOTIFY: {
-            const auto* h = reinterpret_cast<const NMHDR*>(lp);
-            const Ctl c = static_cast<Ctl>(h->idFrom);
-            const ControlDesign* d = FindDesign(c);
-            if (!d || hwndOf(c) != h->hwndFrom) return 0;
-            if (d->kind == Kind::Tab && h->code == TCN_SELCHANGE)
-                showPage(static_cast<int>(SendMessageW(h->hwndFrom, TCM_GETCURSEL, 0, 0)));
-            else if (d->kind == Kind::ListView && h->code == NM_RCLICK)
-                raise(Ev::RightClick, c);
-            else if (d->kind == Kind::MonthCal && h->code == MCN_SELCHANGE)
-                raise(Ev::SelChange, c);
-            return 0;
-        }
-        case WM_TIMER: {
-            const Ctl c = static_cast<Ctl>(wp);
-            if (c > Ctl::None && c < Ctl::Count_ && slot(c).period > 0) raise(Ev::Tick, c);
-            return 0;
-        }
+        case WM_COMMAND: r = onCommand(wp); break;
+        case WM_NOTIFY: r = onNotify(lp); break;
+        case WM_TIMER: r = onTimer(wp); break;
+        case WM_CLOSE:
+        case WM_SIZE:
+        case WM_ACTIVATE:
+        case WMAPP_LOADED:
+        case WM_DESTROY:
+        case WM_NCDESTROY: r = onWindowLife(w, msg, wp); break;
+        case WM_KEYDOWN:
+        case WM_CHAR: r = onKey(w, msg, wp); break;
+        case WM_TIMECHANGE:
+        case WM_POWERBROADCAST: r = onClockNotice(w, msg, wp); break;
+        case WMAPP_NOTIFYCALLBACK: r = onTrayIcon(w, lp); break;
+        case WM_DPICHANGED:
+        case WM_GETMINMAXINFO: r = onSizing(w, hwnd, msg, wp, lp); break;
+        case MM_MCINOTIFY:
+            onMciNotify(wp, lp);
+            r = 0;
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: r = onColour(w, msg, wp, lp); break;
+        default:
+            if (msg == taskbarCreated_ && taskbarCreated_ != 0 && trayShown_) addTrayIcon(NIM_ADD);
+            break;
+    }
+    return r ? *r : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+std::optional<LRESULT> Win32Host::onCommand(WPARAM wp) {
+    const Ctl c = static_cast<Ctl>(LOWORD(wp));
+    const ControlDesign* d = FindDesign(c);
+    if (d && HIWORD(wp) == BN_CLICKED && (d->kind == Kind::Button || d->kind == Kind::MenuItem))
+        raise(Ev::Click, c);
+    return 0;
+}
+
+std::optional<LRESULT> Win32Host::onNotify(LPARAM lp) {
+    // Our controls send it from this thread; one sent from another thread
+    // carries a pointer into another address space. (Posted ones never get
+    // here: see NeutralisePosted.)
+    if (InSendMessageEx(nullptr) & ISMEX_SEND) return 0;
+    const auto* h = reinterpret_cast<const NMHDR*>(lp);
+    if (!h) return 0;
+    const Ctl c = static_cast<Ctl>(h->idFrom);
+    const ControlDesign* d = FindDesign(c);
+    if (!d || hwndOf(c) != h->hwndFrom) return 0;
+    if (d->kind == Kind::Tab && h->code == TCN_SELCHANGE)
+        showPage(static_cast<int>(SendMessageW(h->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    else if (d->kind == Kind::ListView && h->code == NM_RCLICK)
+        raise(Ev::RightClick, c);
+    else if (d->kind == Kind::MonthCal && h->code == MCN_SELCHANGE)
+        raise(Ev::SelChange, c);
+    return 0;
+}
+
+std::optional<LRESULT> Win32Host::onTimer(WPARAM wp) {
+    const Ctl c = static_cast<Ctl>(wp);
+    if (c > Ctl::None && c < Ctl::Count_ && slot(c).period > 0) raise(Ev::Tick, c);
+    return 0;
+}
+
+std::optional<LRESULT> Win32Host::onWindowLife(Ctl w, UINT msg, WPARAM wp) {
+    switch (msg) {
         case WM_CLOSE:
             if (raise(Ev::CloseRequest, w) == 1) destroyWindow(w);
             return 0;
@@ -157,54 +224,10 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                         return 0;
                     }
             }
-            break;
-        case WM_KEYDOWN:
-            raise(Ev::KeyDown, w, static_cast<int>(wp));
-            return 0;
-        case WM_CHAR:
-            raise(Ev::Char, w, static_cast<int>(wp));
-            return 0;
-        case WM_TIMECHANGE:
-            if (w == Ctl::MainWindow) raise(Ev::ClockChanged, w);
-            return 0;
-        case WM_POWERBROADCAST:
-            if (w == Ctl::MainWindow && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND))
-                raise(Ev::ClockChanged, w);
-            return TRUE;
-        case WMAPP_NOTIFYCALLBACK:
-            if (LOWORD(lp) == WM_LBUTTONUP) raise(Ev::Tray, w, 1);
-            else if (LOWORD(lp) == WM_RBUTTONUP) raise(Ev::Tray, w, 3);
-            return 0;
-        case WM_DPICHANGED: {
-            // Take the size the system suggests, then lay the controls out anew.
-            if (const auto* r = reinterpret_cast<const RECT*>(lp))
-                SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left,
-                             r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            relayout(w, HIWORD(wp));
-            return 0;
-        }
-        case WM_GETMINMAXINFO: {
-            // The design's size, scaled, even where that is more than the
-            // screen: a cut-down window would hide controls.
-            auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
-            const WindowDesign& wd = WindowDesignOf(w);
-            const int dpi = slot(w).dpi;
-            mm->ptMaxTrackSize.x = std::max<LONG>(mm->ptMaxTrackSize.x, MulDiv(wd.w, dpi, 96));
-            mm->ptMaxTrackSize.y = std::max<LONG>(mm->ptMaxTrackSize.y, MulDiv(wd.h, dpi, 96));
-            return 0;
-        }
+            return std::nullopt;
         case WMAPP_LOADED:
             raise(Ev::Loaded, w);
             return 0;
-        case MM_MCINOTIFY:
-            onMciNotify(wp, lp);
-            return 0;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            if (LRESULT brush = controlColour(w, reinterpret_cast<HDC>(wp),
-                                              reinterpret_cast<HWND>(lp), msg == WM_CTLCOLORBTN))
-                return brush;
-            break;
         case WM_DESTROY:
             if (w == Ctl::MainWindow) {
                 // The program ends with its main window: leave no icon or sound behind.
@@ -215,12 +238,56 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_NCDESTROY:
             forgetWindow(w);
-            break;
-        default:
-            if (msg == taskbarCreated_ && taskbarCreated_ != 0 && trayShown_) addTrayIcon(NIM_ADD);
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return std::nullopt;
+}
+
+std::optional<LRESULT> Win32Host::onKey(Ctl w, UINT msg, WPARAM wp) {
+    raise(msg == WM_KEYDOWN ? Ev::KeyDown : Ev::Char, w, static_cast<int>(wp));
+    return 0;
+}
+
+std::optional<LRESULT> Win32Host::onClockNotice(Ctl w, UINT msg, WPARAM wp) {
+    if (msg == WM_TIMECHANGE) {
+        if (w == Ctl::MainWindow) raise(Ev::ClockChanged, w);
+        return 0;
+    }
+    if (w == Ctl::MainWindow && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND))
+        raise(Ev::ClockChanged, w);
+    return TRUE;
+}
+
+std::optional<LRESULT> Win32Host::onTrayIcon(Ctl w, LPARAM lp) {
+    if (LOWORD(lp) == WM_LBUTTONUP) raise(Ev::Tray, w, 1);
+    else if (LOWORD(lp) == WM_RBUTTONUP) raise(Ev::Tray, w, 3);
+    return 0;
+}
+
+std::optional<LRESULT> Win32Host::onSizing(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DPICHANGED) {
+        // Take the size the system suggests, then lay the controls out anew.
+        if (const auto* r = reinterpret_cast<const RECT*>(lp))
+            SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        relayout(w, HIWORD(wp));
+        return 0;
+    }
+    // WM_GETMINMAXINFO: the design's size, scaled, even where that is more
+    // than the screen: a cut-down window would hide controls.
+    auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+    const WindowDesign& wd = WindowDesignOf(w);
+    const int dpi = slot(w).dpi;
+    mm->ptMaxTrackSize.x = std::max<LONG>(mm->ptMaxTrackSize.x, MulDiv(wd.w, dpi, 96));
+    mm->ptMaxTrackSize.y = std::max<LONG>(mm->ptMaxTrackSize.y, MulDiv(wd.h, dpi, 96));
+    return 0;
+}
+
+std::optional<LRESULT> Win32Host::onColour(Ctl w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (LRESULT brush = controlColour(w, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp),
+                                      msg == WM_CTLCOLORBTN))
+        return brush;
+    return std::nullopt;
 }
 
 LRESULT CALLBACK Win32Host::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,

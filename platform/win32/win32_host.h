@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 #include <array>
+#include <optional>
 #include <functional>
 #include <memory>
 #include <string>
@@ -148,6 +149,18 @@ private:
     static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK GridProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT route(Ctl window, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // One per group of messages; nothing: leave it to the system.
+    std::optional<LRESULT> onCommand(WPARAM wp);
+    std::optional<LRESULT> onNotify(LPARAM lp);
+    std::optional<LRESULT> onTimer(WPARAM wp);
+    std::optional<LRESULT> onWindowLife(Ctl window, UINT msg, WPARAM wp);
+    std::optional<LRESULT> onKey(Ctl window, UINT msg, WPARAM wp);
+    std::optional<LRESULT> onClockNotice(Ctl window, UINT msg, WPARAM wp);
+    std::optional<LRESULT> onTrayIcon(Ctl window, LPARAM lp);
+    std::optional<LRESULT> onSizing(Ctl window, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> onColour(Ctl window, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK NeutralisePosted(int code, WPARAM wp, LPARAM lp);
+    HHOOK postedHook_ = nullptr;
 
     // ---- windows and controls (controls.cpp) -----------------------------
     void registerClasses();
