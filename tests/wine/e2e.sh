@@ -308,6 +308,64 @@ test_store_write_fails() {
     [ "$(val records)" = 1 ] || fail "after the holder let go, the store holds $(val records) records"
 }
 
+# The issue's case: ny.edb held open without any sharing from before the
+# start until after an alarm's minute. The start tells it once; the check of
+# the alarm's minute says nothing more; the first check after the holder lets
+# go rings the alarm due meanwhile and marks it.
+test_alarm_store_held() {
+    fake_clock 30
+    local minute
+    minute=$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')
+    probe make-store "$(winpath "$dir/ny.edb")" 1 "$minute" "$(winpath "$dir/alarm.mp3")"
+    local hold_ms
+    hold_ms=$(awk -v t="$(calc "($minute_real + 5 - $(now)) * 1000")" 'BEGIN { printf "%d", t }')
+    wine "$NY_PROBE" hold "$(winpath "$dir/ny.edb")" "$hold_ms" --no-share >"$dir/hold.log" 2>&1 &
+    local holder=$!
+    sleep 1
+    grep -q holding "$dir/hold.log" || fail "could not hold ny.edb open"
+    start_program
+    probe box 20000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=无法读取闹钟数据文件 .*ny\.edb.*可能会错过闹钟.*" \
+        "told at start that alarms may be missed"
+    probe box-ok 2000
+    capture_start
+    sleep_until "$(calc "$minute_real + 1")"
+    capture_mark
+    probe no-box 2000  # the check of the alarm's minute could read nothing: quiet
+    wait "$holder" || true
+    probe box 75000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=提醒 1" "the alarm due while the file was held"
+    sleep 0.5
+    local heard
+    heard=$(capture_onset_after "$(calc "$minute_real + 55")")
+    [ -n "$heard" ] || fail "the alarm was not heard"
+    log "heard $(calc "$heard + 55") s after its minute began (the first check after the file was free)"
+    probe box-ok 2000
+    sleep 0.3
+    probe list
+    expect_line "row 0: .*\|提醒 1\|已响" "the rung row"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 1: .*\|已响" "the rung record"
+    probe no-box 1000
+}
+
+# Messages other programs may send cannot end it: posted WM_NOTIFY and
+# WM_DPICHANGED with pointers into nothing, and a 20 MB WM_COPYDATA.
+test_hostile_messages() {
+    start_program
+    probe wait-main 20000
+    probe hostile
+    sleep 1
+    kill -0 "$prog_pid" 2>/dev/null || fail "the program ended after the messages"
+    probe wait-main 5000
+    probe_may_fail layout --anywhere
+    [ "$rc" = 0 ] || fail "a posted WM_DPICHANGED moved the controls"
+    add_alarm "$(future 3)" "还在"
+    probe list
+    expect_line "row 0: .*\|还在\|未响" "an alarm added afterwards"
+    kill -0 "$prog_pid" 2>/dev/null || fail "the program ended"
+}
+
 # An alarm due at the next minute is heard within a second of that minute,
 # shows its prompt, is marked 已响 in the list and the store; 停止 silences it.
 test_alarm_rings() {

@@ -852,9 +852,10 @@ int CmdOpenExclusive(const std::string& path) {
 
 // Holds a file open for reading, letting others read it but not write,
 // rename or delete it (as a backup program or a virus scanner may), for `ms`.
-int CmdHold(const std::string& path, int ms) {
-    HANDLE f = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+// With `shareNothing` others cannot even read it.
+int CmdHold(const std::string& path, int ms, bool shareNothing) {
+    HANDLE f = CreateFileW(W(path).c_str(), GENERIC_READ, shareNothing ? 0 : FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
         Out("BAD cannot open " + path + ": error " + std::to_string(GetLastError()));
         return 1;
@@ -1355,6 +1356,27 @@ int CmdMoveMain(int x, int y) {
     return CmdMain();
 }
 
+// What another program may throw at the window: a posted WM_NOTIFY and a
+// posted WM_DPICHANGED whose pointers point nowhere, then a 20 MB
+// WM_COPYDATA. The program must still be there afterwards.
+int CmdHostile() {
+    HWND main = MainOrDie();
+    const LPARAM nowhere = LPARAM(0x10);
+    const LPARAM unmapped = LPARAM(uintptr_t(0xDEAD0000u));
+    bool posted = PostMessageW(main, WM_NOTIFY, 0, nowhere) &&
+                  PostMessageW(main, WM_NOTIFY, 1000, unmapped) &&
+                  PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), unmapped) &&
+                  PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(96, 96), nowhere);
+    Out(std::string("posted=") + (posted ? "1" : "0"));
+    std::string big(20u << 20, 'x');
+    COPYDATASTRUCT cds{1, DWORD(big.size()), big.data()};
+    DWORD_PTR res = 0;
+    const bool answered = SendMessageTimeoutW(main, WM_COPYDATA, 0, LPARAM(&cds), SMTO_NORMAL,
+                                              30000, &res) != 0;
+    Out(std::string("copydata_answered=") + (answered ? "1" : "0"));
+    return posted ? 0 : 1;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
@@ -1365,7 +1387,7 @@ int Usage() {
         "  entry-click CHARS | popup | grid-click VALUE | press NAME | keys KEY... |\n"
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES\n"
-        "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
+        "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
@@ -1435,7 +1457,8 @@ int wmain(int argc, wchar_t** argv) {
         return CmdPlay(arg(1), num(2), a.size() > 3 && has("--preopen"), a.size() > 3 && has("--notify"));
     }
     if (c == "box-return") return CmdBoxReturn(a.size() > 1 && a[1] == "urgent");
-    if (c == "hold") return CmdHold(arg(1), num(2));
+    if (c == "hold") return CmdHold(arg(1), num(2), a.size() > 3 && a[3] == "--no-share");
+    if (c == "hostile") return CmdHostile();
     if (c == "open-exclusive") return CmdOpenExclusive(arg(1));
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
