@@ -170,12 +170,12 @@ void RunAlarmCheck(App& app, bool onlyNotRung) {
     std::vector<AlarmRecord> rung;
     for (int r = 0; r < n; ++r) {
         const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
-        const bool notRung = host.listCell(list, r, col::kState) == txt::kNotRung;
+        auto notRung = [&] { return host.listCell(list, r, col::kState) == txt::kNotRung; };
         // Due at its minute, or later when no check fell into its minute
         // (added after the check, queued behind a long box, asleep, clock jump).
-        const bool due = a == c ? notRung || !onlyNotRung
+        const bool due = a == c ? !onlyNotRung || notRung()
                                 : IsMinuteText(a) && IsMinuteText(previous) && previous <= a &&
-                                      a < c && notRung;
+                                      a < c && notRung();
         if (!due || IsRungUnmarked(app, r) || RangInThisCheck(host, r, rung)) continue;
         rung.push_back(RingRow(app, r));
         if (!host.wait(1000)) return;
