@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/host.h"
 
@@ -38,6 +39,13 @@ struct App {
 
     // The minute the program started in: alarms before it were missed.
     std::string startMinute;
+
+    // The sound asked of the host and not yet answered (0: none), and the
+    // tones still to try when it cannot be played; `mustBeHeard` ends the
+    // tries with the chime (a ringing alarm, the countdown's end).
+    int soundRequest = 0;
+    std::vector<std::string> soundFallbacks;
+    bool soundMustBeHeard = false;
 };
 
 }  // namespace ny
