@@ -977,7 +977,10 @@ int CmdPipeServer(const std::string& name, int ms) {
         return 1;
     }
     Out("serving " + U8(path));
-    std::thread([pipe] { ConnectNamedPipe(pipe, nullptr); }).detach();
+    HANDLE t = CreateThread(
+        nullptr, 0, [](void* p) -> DWORD { return ConnectNamedPipe(static_cast<HANDLE>(p), nullptr); },
+        pipe, 0, nullptr);
+    if (t) CloseHandle(t);
     Sleep(static_cast<DWORD>(ms));
     return 0;
 }
