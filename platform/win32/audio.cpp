@@ -97,7 +97,8 @@ class Mp3Source final : public PcmSource {
 public:
     // nullptr when the file is not MP3 audio the codec can decode. `mayTryMci`
     // tells whether MCI may have a go at it: an MP3 the codec refused, or a
-    // small file on a disk that holds no MP3 audio (another kind of sound).
+    // small file on a disk that holds no MP3 audio and starts with no ID3
+    // tag (another kind of sound).
     static std::unique_ptr<Mp3Source> Open(const std::wstring& path, bool* mayTryMci) {
         std::unique_ptr<Mp3Source> s(new Mp3Source);
         if (s->open(path)) return s;
@@ -157,7 +158,14 @@ private:
                 return got;
             },
             static_cast<uint64_t>(size.QuadPart));
-        mayTryMci_ = info || static_cast<uint64_t>(size.QuadPart) <= kMciMaxOtherBytes;
+        // A file of tags without sound is no other kind of sound either.
+        char head[3] = {};
+        LARGE_INTEGER zero{};
+        DWORD got = 0;
+        const bool tagged = SetFilePointerEx(file_, zero, nullptr, FILE_BEGIN) &&
+                            ReadFile(file_, head, 3, &got, nullptr) && got == 3 &&
+                            std::memcmp(head, "ID3", 3) == 0;
+        mayTryMci_ = info || (!tagged && static_cast<uint64_t>(size.QuadPart) <= kMciMaxOtherBytes);
         if (!info || !Acm().ok) return false;
         const Mp3Frame& f = info->frame;
 
