@@ -2,7 +2,9 @@
 // second at a time and played as 16-bit PCM through waveOut: no media
 // framework between the file and the speaker, so it starts at once and
 // works wherever Windows (or Wine) has its MP3 codec. Files the codec cannot
-// take go to MCI's mpegvideo device as before. The chime is made in code.
+// take go to MCI's mpegvideo device as before. A tone is opened on a thread
+// of its own and started by the window's thread, which never waits for a
+// file. The chime is made in code.
 #include <windows.h>
 
 #include <mmsystem.h>
