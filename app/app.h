@@ -50,6 +50,12 @@ struct App {
     // Alarms that rang while ny.edb could not be written (minute, tone,
     // prompt): they do not ring again, and are marked once it can be.
     std::vector<AlarmRecord> rungUnmarked;
+    // The sound asked of the host and not yet answered (0: none), and the
+    // tones still to try when it cannot be played; `mustBeHeard` ends the
+    // tries with the chime (a ringing alarm, the countdown's end).
+    int soundRequest = 0;
+    std::vector<std::string> soundFallbacks;
+    bool soundMustBeHeard = false;
 };
 
 }  // namespace ny

@@ -148,6 +148,8 @@ enum class Ev {
     CellChosen,    // grid cell chosen
     ClockChanged,  // system clock set, or the computer resumed from sleep
     Loaded,        // once, after Created: the window is on screen (or kept hidden)
+    SoundStarted,  // a requested sound is heard; code = the request id (Host::requestMp3)
+    SoundFailed,   // a requested sound cannot be played; code = the request id
 };
 
 struct Event {

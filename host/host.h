@@ -79,8 +79,14 @@ public:
     virtual void removeTrayIcon() = 0;
 
     // --- audio: one channel; a new play replaces the current sound -------
-    // Returns false when the file could not be opened for playback.
-    virtual bool playMp3(std::string_view path) = 0;
+    // Asks for `path` to be played and returns at once: opening a file may
+    // take long (a slow disk, a device posing as a file). The answer comes
+    // later as Ev::SoundStarted or Ev::SoundFailed whose code is the returned
+    // request id (never 0). A newer request, a chime or stopAudio cancels an
+    // unanswered one: it is never heard and never answered. With giveUpMs > 0
+    // a sound not started that long after the request is dropped, never to
+    // start late, and answered SoundFailed.
+    virtual int requestMp3(std::string_view path, int64_t giveUpMs) = 0;
     // A hint that `path` is about to be played: the file is opened for
     // playback ahead, so that the play itself starts sooner. No sound.
     virtual void prepareMp3(std::string_view path) = 0;

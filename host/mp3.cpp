@@ -11,8 +11,14 @@ constexpr int kBitratesV1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 1
 constexpr int kBitratesV2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
 constexpr int kRatesV1[3] = {44100, 48000, 32000};
 
-// How far past the tags a file's first frame may lie (junk, padding).
-constexpr size_t kScanBytes = 64 * 1024;
+// The file is read a chunk at a time. Each chunk is searched for a first
+// frame, with room after it for the next frame's header (a Layer III frame
+// is at most 2,881 bytes).
+constexpr size_t kChunk = 64 * 1024;
+constexpr size_t kSlack = 4096;
+// A file that shows no frame in this many bytes read is not taken for MP3
+// (megabytes of empty tags or of zeros would otherwise be read to the end).
+constexpr uint64_t kGiveUpBytes = 4 * 1024 * 1024;
 
 uint32_t Be32(const unsigned char* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
@@ -60,20 +66,12 @@ uint64_t Id3v2TagSize(std::string_view head) {
     return 10 + body + (footer ? 10 : 0);
 }
 
-std::optional<Mp3Stream> ProbeMp3(const Mp3Reader& read, uint64_t fileSize) {
-    // Tags first; some files carry more than one.
-    uint64_t at = 0;
-    for (;;) {
-        char head[10];
-        if (read(at, head, sizeof head) != sizeof head) break;
-        const uint64_t tag = Id3v2TagSize(std::string_view(head, sizeof head));
-        if (tag == 0) break;
-        at += tag;
-    }
-    if (at >= fileSize) return std::nullopt;
+namespace {
 
-    std::string buf(static_cast<size_t>(std::min<uint64_t>(kScanBytes, fileSize - at)), '\0');
-    buf.resize(read(at, buf.data(), buf.size()));
+// The first audio frame starting in buf[0, scanEnd), buf holding the file
+// from offset `at`.
+std::optional<Mp3Stream> FindFrame(const std::string& buf, size_t scanEnd, uint64_t at,
+                                   uint64_t fileSize) {
     const auto* b = reinterpret_cast<const unsigned char*>(buf.data());
     const size_t n = buf.size();
 
@@ -91,7 +89,7 @@ std::optional<Mp3Stream> ProbeMp3(const Mp3Reader& read, uint64_t fileSize) {
         return f;
     };
 
-    for (size_t i = 0; i + 4 <= n; ++i) {
+    for (size_t i = 0; i < scanEnd && i + 4 <= n; ++i) {
         if (b[i] != 0xFF) continue;
         auto f = frameAt(i);
         if (!f) continue;
@@ -131,6 +129,43 @@ std::optional<Mp3Stream> ProbeMp3(const Mp3Reader& read, uint64_t fileSize) {
         else
             s.durationMs = (fileSize - s.audioStart) * 8 / s.frame.bitrateKbps;
         return s;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Mp3Stream> ProbeMp3(const Mp3Reader& read, uint64_t fileSize) {
+    std::string buf;
+    uint64_t bufAt = 0, readBytes = 0;
+    auto load = [&](uint64_t from, size_t n) {
+        buf.resize(static_cast<size_t>(std::min<uint64_t>(n, from < fileSize ? fileSize - from : 0)));
+        buf.resize(buf.empty() ? 0 : read(from, buf.data(), buf.size()));
+        bufAt = from;
+        readBytes += buf.size();
+    };
+
+    // Tags first; some files carry more than one. Their headers come from
+    // whole chunks, and a tag is skipped by the size it gives.
+    uint64_t at = 0;
+    for (;;) {
+        if (at < bufAt || at + 10 > bufAt + buf.size()) {
+            if (readBytes >= kGiveUpBytes) return std::nullopt;
+            load(at, kChunk);
+            if (buf.size() < 10) break;
+        }
+        const uint64_t tag = Id3v2TagSize(std::string_view(buf.data() + (at - bufAt), 10));
+        if (tag == 0) break;
+        at += tag;
+    }
+
+    // Then junk or padding, as far as the reads allow.
+    while (at < fileSize) {
+        if (readBytes >= kGiveUpBytes) return std::nullopt;
+        load(at, kChunk + kSlack);
+        if (auto s = FindFrame(buf, std::min(buf.size(), kChunk), at, fileSize)) return s;
+        if (buf.size() <= kChunk) break;  // the end of the file was searched
+        at += kChunk;
     }
     return std::nullopt;
 }

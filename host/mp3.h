@@ -47,9 +47,10 @@ struct Mp3Stream {
 using Mp3Reader = std::function<size_t(uint64_t at, char* buf, size_t n)>;
 
 // Finds the first audio frame of a file of `fileSize` bytes: skips ID3v2
-// tags, takes a frame only when the next one follows where its size says (so
-// stray sync bytes in junk are not taken for sound), and reads a Xing/Info
-// frame. nullopt when the file holds no MP3 audio.
+// tags by their sizes, takes a frame only when the next one follows where its
+// size says (so stray sync bytes in junk are not taken for sound), and reads
+// a Xing/Info frame. Reads in chunks of 64 KB. nullopt when the file holds no
+// MP3 audio, or shows none in the first 4 MB it reads.
 std::optional<Mp3Stream> ProbeMp3(const Mp3Reader& read, uint64_t fileSize);
 
 }  // namespace ny

@@ -6,18 +6,50 @@
 
 namespace ny {
 
-bool StartPlayback(App& app, std::string_view path) {
-    const bool ok = app.host.playMp3(path);
+namespace {
+
+void Forget(App& app) {
+    app.soundRequest = 0;
+    app.soundFallbacks.clear();
+    app.soundMustBeHeard = false;
+}
+
+// The next choice of a sound that must be heard: the next tone, or the chime.
+void TryNext(App& app) {
+    if (app.soundFallbacks.empty()) {
+        Forget(app);
+        app.host.playChime();
+        return;
+    }
+    const std::string next = app.soundFallbacks.front();
+    app.soundFallbacks.erase(app.soundFallbacks.begin());
+    app.soundRequest = app.host.requestMp3(next, kMustStartWithinMs);
+}
+
+}  // namespace
+
+void StartPlayback(App& app, std::string_view path) {
+    Forget(app);
+    app.soundRequest = app.host.requestMp3(path, 0);
     app.host.setEnabled(Ctl::停止, true);
-    return ok;
 }
 
 void PlayToBeHeard(App& app, std::string_view path) {
-    Host& host = app.host;
-    if (host.playMp3(path)) return;
-    const std::string fallback = DefaultRingTonePath(host);
-    if (path != fallback && host.playMp3(fallback)) return;
-    host.playChime();
+    Forget(app);
+    const std::string fallback = DefaultRingTonePath(app.host);
+    if (path != fallback) app.soundFallbacks.push_back(fallback);
+    app.soundMustBeHeard = true;
+    app.soundRequest = app.host.requestMp3(path, kMustStartWithinMs);
+}
+
+void OnSoundAnswer(App& app, int request, bool started) {
+    // Answers to requests given up or replaced are not ours to act on.
+    if (request == 0 || request != app.soundRequest) return;
+    if (started || !app.soundMustBeHeard) {
+        Forget(app);
+        return;
+    }
+    TryNext(app);
 }
 
 void OnChooseRingTone(App& app) {
@@ -32,6 +64,7 @@ void OnDefaultRingTone(App& app) {
 }
 
 void OnStop(App& app) {
+    Forget(app);
     app.host.stopAudio();
     app.host.setEnabled(Ctl::停止, false);
 }

@@ -6,14 +6,23 @@
 
 namespace ny {
 
-// Every playback: one play call, then 停止 enabled. Returns the player's
-// answer (false: the file could not be opened for playback).
-bool StartPlayback(App& app, std::string_view path);
+// A sound that must be heard and has not started this long after it was
+// asked for gives way to the next choice (the slow one is dropped).
+constexpr int64_t kMustStartWithinMs = 200;
+
+// Every playback: one play request, then 停止 enabled. The host's answer
+// comes later (OnSoundAnswer); a tone that cannot be played stays silent.
+void StartPlayback(App& app, std::string_view path);
 
 // Plays `path` where a sound must be heard (a ringing alarm, the end of the
-// countdown): when it cannot be played, the default tone; when that cannot
-// either, the program's own chime. 停止 is left to the caller.
+// countdown): when it cannot be played, or has not started within
+// kMustStartWithinMs, the default tone; when that cannot either, the
+// program's own chime. Returns at once: the fallbacks follow the host's
+// answers. 停止 is left to the caller.
 void PlayToBeHeard(App& app, std::string_view path);
+
+// The host's answer to a play request (Ev::SoundStarted / Ev::SoundFailed).
+void OnSoundAnswer(App& app, int request, bool started);
 
 void OnChooseRingTone(App& app);   // 铃声选择
 void OnPreview(App& app);          // 试听

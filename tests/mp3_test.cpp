@@ -211,5 +211,83 @@ TEST(Mp3Probe, FilesWithoutAudio) {
     for (const auto& [what, file] : cases) EXPECT_FALSE(Probe(file).has_value()) << what;
 }
 
+// What a probe read of a file: how many calls, how many bytes.
+struct Reads {
+    int calls = 0;
+    uint64_t bytes = 0;
+};
+
+// Probes a file of `size` bytes whose content starts with `head`, then
+// continues with `tail` repeated; returns the result and counts the reads.
+std::optional<Mp3Stream> ProbeCounted(const std::string& head, uint64_t size, Reads& r,
+                                      char fill = '\0') {
+    return ProbeMp3(
+        [&](uint64_t at, char* buf, size_t n) -> size_t {
+            ++r.calls;
+            if (at >= size) return 0;
+            const size_t k = static_cast<size_t>(std::min<uint64_t>(n, size - at));
+            for (size_t i = 0; i < k; ++i) buf[i] = at + i < head.size() ? head[at + i] : fill;
+            r.bytes += k;
+            return k;
+        },
+        size);
+}
+
+// Chains of tags and junk in front of the sound are read a chunk at a time,
+// however small their parts; a file that shows no frame in its first
+// megabytes is given up without reading on.
+TEST(Mp3Probe, TagChainsAndJunkAreReadInChunks) {
+    const std::string cbr = Header(3, 9, 0, false, false);  // 417-byte frames
+    std::string chain;
+    for (int i = 0; i < 3000; ++i) chain += Id3(0);  // 30,000 bytes of empty tags
+    const std::string garbage(100 * 1024, 'g');
+    // A frame that starts just before a chunk's end: the next one lies past it.
+    const std::string pad(64 * 1024 - 100, 'x');
+    const std::string bigTag = Id3(10 * 1024 * 1024);  // a 10 MB picture: skipped in one step
+    struct Case {
+        const char* what;
+        std::string file;
+        uint64_t start;
+        int maxCalls;
+    } cases[] = {
+        {"3,000 empty tags", chain + Frames(cbr, 3), chain.size(), 3},
+        {"100 KB of junk", garbage + Frames(cbr, 3), garbage.size(), 4},
+        {"tags, then junk", chain + garbage + Frames(cbr, 3), chain.size() + garbage.size(), 5},
+        {"a frame across a chunk's end", pad + Frames(cbr, 3), pad.size(), 2},
+        {"a 10 MB tag", bigTag + Frames(cbr, 3), bigTag.size(), 3},
+    };
+    for (const Case& c : cases) {
+        Reads r;
+        auto s = ProbeCounted(c.file, c.file.size(), r);
+        ASSERT_TRUE(s.has_value()) << c.what;
+        EXPECT_EQ(s->audioStart, c.start) << c.what;
+        EXPECT_EQ(s->frame.sampleRate, 44100) << c.what;
+        EXPECT_LE(r.calls, c.maxCalls) << c.what;
+    }
+
+    // No frame in the first 4 MB read: given up, also when one follows later.
+    std::string emptyTags;
+    while (emptyTags.size() < 5 * 1024 * 1024) emptyTags += Id3(0);
+    const uint64_t limit = 4 * 1024 * 1024 + 2 * (64 * 1024 + 4096);
+    struct Hopeless {
+        const char* what;
+        std::string head;
+        uint64_t size;
+        char fill;
+    } hopeless[] = {
+        {"5 MB of empty tags, then sound", emptyTags + Frames(cbr, 3), 0, '\0'},
+        {"500 MB of zeros", "", 500ull * 1024 * 1024, '\0'},
+        {"500 MB of 0xFF", "", 500ull * 1024 * 1024, '\xFF'},
+        {"6 MB of junk, then sound", std::string(6 * 1024 * 1024, 'j') + Frames(cbr, 3), 0, '\0'},
+    };
+    for (const Hopeless& h : hopeless) {
+        Reads r;
+        const uint64_t size = h.size ? h.size : h.head.size();
+        EXPECT_FALSE(ProbeCounted(h.head, size, r, h.fill).has_value()) << h.what;
+        EXPECT_LE(r.bytes, limit) << h.what;
+        EXPECT_LE(r.calls, 70) << h.what;
+    }
+}
+
 }  // namespace
 }  // namespace ny::testing

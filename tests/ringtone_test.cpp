@@ -225,5 +225,91 @@ TEST_F(RingTone, SoundThatMustBeHeardFallsBackToTheDefaultThenTheChime) {
     }
 }
 
+// Sounds as they were heard, "T" the alarm's tone, "D" the default, with
+// the ms since `from`.
+std::vector<std::string> HeardSince(SimHost& h, int64_t from, const std::string& tone,
+                                    const std::string& def) {
+    std::vector<std::string> out;
+    for (const auto& a : h.heard) {
+        const std::string who = a.path == tone ? "T" : a.path == def ? "D" : a.path;
+        out.push_back(a.op + ":" + who + "@" + std::to_string(MsFromCivil(a.at) - from));
+    }
+    return out;
+}
+
+// A sound that must be heard and has not started 0.2 s after it was asked
+// for gets the next choice at once; the slow one is dropped, never started
+// late on top. A device named as the tone fails at once.
+TEST_F(RingTone, AlarmToneNotStartedWithinAFifthOfASecondGivesWayToTheFallback) {
+    const struct {
+        const char* what;
+        std::string tone;      // file name in the folder, or a device name
+        int64_t toneMs;        // how long opening the tone takes
+        int64_t defaultMs;     // and the default tone
+        std::vector<std::string> heard;
+    } cases[] = {
+        {"a tone that opens at once", "tone.mp3", 0, 0, {"start:T@0"}},
+        {"a tone a little slow", "tone.mp3", 150, 0, {"start:T@150"}},
+        {"a tone that hangs", "tone.mp3", 60000, 0, {"start:D@200"}},
+        {"a tone and the default that hang", "tone.mp3", 60000, 60000, {"chime:@400"}},
+        {"COM1", "COM1", 0, 0, {"start:D@0"}},
+        {"NUL, the default slow", "NUL", 0, 60000, {"chime:@200"}},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path("ny.edb"));
+        start(At(2026, 3, 7, 8, 59, 50));
+        writeFile("tone.mp3", "ID3 tone");
+        const std::string tone = c.tone == "tone.mp3" ? path("tone.mp3") : c.tone;
+        host().openMs = {{tone, c.toneMs}, {defaultTone(), c.defaultMs}};
+        add("2026-03-07 09:00:00", "", tone);
+        const int64_t minute = MsFromCivil(At(2026, 3, 7, 9, 0, 0));
+        host().advanceTo(At(2026, 3, 7, 9, 1, 30));  // long after every open would have ended
+        ASSERT_FALSE(host().audio.empty()) << c.what;
+        const int64_t rung = MsFromCivil(host().audio[0].at);  // the check's tick, just after
+        EXPECT_LT(rung - minute, 50) << c.what;
+        EXPECT_EQ(HeardSince(host(), rung, tone, defaultTone()), c.heard) << c.what;
+        EXPECT_EQ(boxTexts(), std::vector<std::string>{"时间到！时间到！"}) << c.what;
+        EXPECT_TRUE(host().enabled(Ctl::停止)) << c.what;
+    }
+}
+
+// A newer request or 停止 cancels a slow open: it is never heard. 试听 gives
+// a slow tone all the time it takes, and no fallback.
+TEST_F(RingTone, SlowOpenIsCancelledByANewerSoundOrStop) {
+    enum class Then { Nothing, ListenAgain, Stop, Alarm };
+    const struct {
+        const char* what;
+        Then then;
+        std::vector<std::string> heard;
+        bool stopEnabled;
+    } cases[] = {
+        {"left alone: heard late", Then::Nothing, {"start:T@5000"}, true},
+        {"试听 on another tone", Then::ListenAgain, {"start:D@1000"}, true},
+        {"停止", Then::Stop, {}, false},
+        {"an alarm rings meanwhile", Then::Alarm, {"start:D@2005"}, true},  // its tick, 5 ms in
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path("ny.edb"));
+        start(At(2026, 3, 7, 8, 59, 58));
+        writeFile("tone.mp3", "ID3 tone");
+        host().openMs = {{path("tone.mp3"), 5000}};
+        if (c.then == Then::Alarm) add("2026-03-07 09:00:00", "", defaultTone());
+        const int64_t t0 = MsFromCivil(host().now());
+        host().setText(Ctl::铃声路径, path("tone.mp3"));
+        click(Ctl::试听);
+        EXPECT_TRUE(host().enabled(Ctl::停止)) << c.what;
+        host().advance(1000);
+        EXPECT_TRUE(host().heard.empty()) << c.what;
+        if (c.then == Then::ListenAgain) {
+            host().setText(Ctl::铃声路径, defaultTone());
+            click(Ctl::试听);
+        }
+        if (c.then == Then::Stop) click(Ctl::停止);
+        host().advance(20000);
+        EXPECT_EQ(HeardSince(host(), t0, path("tone.mp3"), defaultTone()), c.heard) << c.what;
+        EXPECT_EQ(host().enabled(Ctl::停止), c.stopEnabled) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace ny::testing

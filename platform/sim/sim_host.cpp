@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "host/devicepath.h"
 #include "host/layout.h"
 
 namespace ny {
@@ -86,11 +87,23 @@ bool SimHost::fireNextDue(int64_t limit) {
         if (!s.exists || s.period <= 0 || s.due > limit) continue;
         if (best < 0 || s.due < bestDue) best = id, bestDue = s.due;
     }
+    if (request_ && request_->due <= limit && (best < 0 || request_->due <= bestDue))
+        return answerDue(limit);
     if (best < 0) return false;
     State& s = states_[best];
     mono_ = std::max(mono_, bestDue);
     s.due = mono_ + s.period;  // the handler may re-arm it
     raise(Ev::Tick, static_cast<Ctl>(best));
+    return true;
+}
+
+bool SimHost::answerDue(int64_t limit) {
+    if (ended_ || !request_ || request_->due > limit) return false;
+    const SoundRequest r = *request_;
+    request_.reset();
+    mono_ = std::max(mono_, r.due);
+    if (r.starts) heard.push_back({now(), "start", r.path, true});
+    raise(r.starts ? Ev::SoundStarted : Ev::SoundFailed, Ctl::MainWindow, r.id);
     return true;
 }
 
@@ -286,6 +299,9 @@ int SimHost::messageBox(std::string_view text, int style, std::optional<std::str
         a = std::move(boxAnswers.front());
         boxAnswers.pop_front();
     }
+    // The box's own message loop lets answers already due through.
+    while (answerDue(mono_)) {
+    }
     if (a.whileOpen) a.whileOpen();
     if (a.elapseMs > 0) advance(a.elapseMs);
     return a.button;
@@ -303,24 +319,37 @@ void SimHost::popupMenu(Ctl menu) { popups.push_back(menu); }
 void SimHost::setTrayIcon(std::string_view tip) { trayTip = std::string(tip); }
 void SimHost::removeTrayIcon() { trayTip.reset(); }
 
-bool SimHost::playMp3(std::string_view path) {
-    // Playable: an existing file that starts like an MP3 (ID3 tag or frame sync).
+int SimHost::requestMp3(std::string_view path, int64_t giveUpMs) {
+    // Playable: an existing file, not a device, that starts like an MP3 (ID3
+    // tag or frame sync).
     std::ifstream in(realPath(std::string(path)), std::ios::binary);
     char head[3] = {};
-    bool ok = in && in.read(head, 3) &&
+    bool ok = !IsDevicePath(path) && in && in.read(head, 3) &&
               ((head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
                (static_cast<unsigned char>(head[0]) == 0xFF &&
                 (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0));
-    audio.push_back({now(), "play", std::string(path), ok});
-    return ok;
+    const auto slow = openMs.find(std::string(path));
+    const int64_t takes = slow == openMs.end() ? 0 : slow->second;
+    const bool givenUp = giveUpMs > 0 && takes > giveUpMs;
+    audio.push_back({now(), "play", std::string(path), ok && !givenUp});
+    request_ = SoundRequest{nextRequest_++, mono_ + (givenUp ? giveUpMs : takes), ok && !givenUp,
+                            std::string(path)};
+    return request_->id;
 }
 
 void SimHost::prepareMp3(std::string_view path) {
     prepared.push_back({now(), "prepare", std::string(path), true});
 }
 
-void SimHost::stopAudio() { audio.push_back({now(), "stop", "", true}); }
-void SimHost::playChime() { audio.push_back({now(), "chime", "", true}); }
+void SimHost::stopAudio() {
+    request_.reset();
+    audio.push_back({now(), "stop", "", true});
+}
+void SimHost::playChime() {
+    request_.reset();
+    audio.push_back({now(), "chime", "", true});
+    heard.push_back({now(), "chime", "", true});
+}
 
 // ---- clock --------------------------------------------------------------------
 

@@ -76,6 +76,11 @@ public:
     };
     std::vector<AudioCall> audio;
     std::vector<AudioCall> prepared;  // prepareMp3 hints, op "prepare"
+    // Sounds as they start: op "start" (a requested file) or "chime".
+    std::vector<AudioCall> heard;
+    // How long opening a file takes, in virtual ms, before the request is
+    // answered (0 when not listed).
+    std::map<std::string, int64_t> openMs;
     std::vector<Ctl> popups;  // menus popped up
     int frontCount = 0;       // bringToFront calls on MainWindow
     std::optional<std::string> trayTip;  // the tray icon's tip while shown
@@ -154,7 +159,7 @@ public:
     void popupMenu(Ctl menu) override;
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
-    bool playMp3(std::string_view path) override;
+    int requestMp3(std::string_view path, int64_t giveUpMs) override;
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
     void playChime() override;
@@ -232,6 +237,17 @@ private:
     const State* find(Ctl c) const;
     bool fireNextDue(int64_t limit);
     std::optional<IoResult> held(const std::string& path) const;
+    // Answers the unanswered play request if it is due by `limit`.
+    bool answerDue(int64_t limit);
+
+    struct SoundRequest {
+        int id;
+        int64_t due;
+        bool starts;
+        std::string path;
+    };
+    std::optional<SoundRequest> request_;
+    int nextRequest_ = 1;
 
     std::string dir_;
     int64_t mono_ = 0;

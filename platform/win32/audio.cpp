@@ -2,7 +2,9 @@
 // second at a time and played as 16-bit PCM through waveOut: no media
 // framework between the file and the speaker, so it starts at once and
 // works wherever Windows (or Wine) has its MP3 codec. Files the codec cannot
-// take go to MCI's mpegvideo device as before. The chime is made in code.
+// take go to MCI's mpegvideo device as before. A tone is opened on a thread
+// of its own and started by the window's thread, which never waits for a
+// file. The chime is made in code.
 #include <windows.h>
 
 #include <mmsystem.h>
@@ -12,10 +14,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <type_traits>
 #include <vector>
 
+#include "host/devicepath.h"
 #include "host/mp3.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
@@ -40,7 +44,10 @@ struct AcmApi {
 
 // The driver that decoded the first MP3, kept open: asked with no driver,
 // acmStreamOpen opens and tries every installed codec each time (10-15 ms).
+// Tones are opened off the window's thread: the lock keeps two openings from
+// setting it at once.
 HACMDRIVER g_mp3Driver = nullptr;
+SRWLOCK g_mp3DriverLock = SRWLOCK_INIT;
 
 const AcmApi& Acm() {
     static const AcmApi api = [] {
@@ -90,10 +97,15 @@ WAVEFORMATEX Pcm16(int rate, int channels) {
 // costs no more memory than a short one.
 class Mp3Source final : public PcmSource {
 public:
-    // nullptr when the file is not MP3 audio the codec can decode.
-    static std::unique_ptr<Mp3Source> Open(const std::wstring& path) {
+    // nullptr when the file is not MP3 audio the codec can decode. `mayTryMci`
+    // tells whether MCI may have a go at it: an MP3 the codec refused, or a
+    // small file on a disk that holds no MP3 audio and starts with no ID3
+    // tag (another kind of sound).
+    static std::unique_ptr<Mp3Source> Open(const std::wstring& path, bool* mayTryMci) {
         std::unique_ptr<Mp3Source> s(new Mp3Source);
-        return s->open(path) ? std::move(s) : nullptr;
+        if (s->open(path)) return s;
+        *mayTryMci = s->mayTryMci_;
+        return nullptr;
     }
     ~Mp3Source() override {
         if (acm_) {
@@ -135,6 +147,8 @@ private:
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         LARGE_INTEGER size{};
         if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size)) return false;
+        // A pipe, a console or a port can block a read for ever: files only.
+        if (GetFileType(file_) != FILE_TYPE_DISK) return false;
         auto info = ProbeMp3(
             [this](uint64_t at, char* buf, size_t n) -> size_t {
                 LARGE_INTEGER to;
@@ -146,6 +160,14 @@ private:
                 return got;
             },
             static_cast<uint64_t>(size.QuadPart));
+        // A file of tags without sound is no other kind of sound either.
+        char head[3] = {};
+        LARGE_INTEGER zero{};
+        DWORD got = 0;
+        const bool tagged = SetFilePointerEx(file_, zero, nullptr, FILE_BEGIN) &&
+                            ReadFile(file_, head, 3, &got, nullptr) && got == 3 &&
+                            std::memcmp(head, "ID3", 3) == 0;
+        mayTryMci_ = info || (!tagged && static_cast<uint64_t>(size.QuadPart) <= kMciMaxOtherBytes);
         if (!info || !Acm().ok) return false;
         const Mp3Frame& f = info->frame;
 
@@ -168,16 +190,10 @@ private:
         if (info->encoderDelay >= 0)
             skip_ = static_cast<size_t>(info->encoderDelay + kDecoderDelay) * pcm_.nBlockAlign;
         const DWORD flags = ACM_STREAMOPENF_NONREALTIME;
-        if (!g_mp3Driver ||
-            Acm().open(&acm_, g_mp3Driver, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
-            if (Acm().open(&acm_, nullptr, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
-                acm_ = nullptr;
-                return false;
-            }
-            HACMDRIVERID id = nullptr;
-            if (!g_mp3Driver && Acm().driverId(reinterpret_cast<HACMOBJ>(acm_), &id, 0) == 0)
-                Acm().driverOpen(&g_mp3Driver, id, 0);
-        }
+        AcquireSRWLockExclusive(&g_mp3DriverLock);
+        const bool opened = openCodec(mp3, flags);
+        ReleaseSRWLockExclusive(&g_mp3DriverLock);
+        if (!opened) return false;
         // About a second of the file per conversion.
         src_.resize(std::max<size_t>(4096, static_cast<size_t>(f.bitrateKbps) * 125));
         DWORD dstBytes = 0;
@@ -198,6 +214,19 @@ private:
         // The first second now: what the codec cannot decode fails here,
         // before anyone relies on hearing it.
         return decodeChunk();
+    }
+
+    bool openCodec(MPEGLAYER3WAVEFORMAT& mp3, DWORD flags) {
+        if (g_mp3Driver && Acm().open(&acm_, g_mp3Driver, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) == 0)
+            return true;
+        if (Acm().open(&acm_, nullptr, &mp3.wfx, &pcm_, nullptr, 0, 0, flags) != 0) {
+            acm_ = nullptr;
+            return false;
+        }
+        HACMDRIVERID id = nullptr;
+        if (!g_mp3Driver && Acm().driverId(reinterpret_cast<HACMOBJ>(acm_), &id, 0) == 0)
+            Acm().driverOpen(&g_mp3Driver, id, 0);
+        return true;
     }
 
     // Replaces the decoded PCM with the next chunk. False at the end.
@@ -227,7 +256,8 @@ private:
             const size_t used = std::min<size_t>(hdr_.cbSrcLengthUsed, fill_);
             std::memmove(src_.data(), src_.data() + used, fill_ - used);
             fill_ -= used;
-            out_.assign(dst_.data(), dst_.data() + hdr_.cbDstLengthUsed);
+            // The codec's count is not trusted beyond the buffer it was given.
+            out_.assign(dst_.data(), dst_.data() + std::min<size_t>(hdr_.cbDstLengthUsed, dst_.size()));
             if (out_.empty() && (eof_ || used == 0)) ended_ = true;
         }
         return !out_.empty();
@@ -243,7 +273,11 @@ private:
     size_t pos_ = 0;        // how much of it has been handed out
     size_t skip_ = 0;       // bytes still to drop from the start
     static constexpr int kDecoderDelay = 529;  // samples, every Layer III decoder
+    // Files without MP3 audio larger than this are not handed to MCI either
+    // (megabytes of tags or zeros kept it busy for minutes).
+    static constexpr uint64_t kMciMaxOtherBytes = 4 * 1024 * 1024;
     bool first_ = true, eof_ = false, ended_ = false;
+    bool mayTryMci_ = false;
 };
 
 // Any 16-bit PCM as 44.1 kHz stereo (linear interpolation). waveOut takes
@@ -383,13 +417,33 @@ struct Playback {
 
 void PlaybackDeleter::operator()(Playback* p) const { delete p; }
 
+namespace {
+
+// Messages to the hidden audio window: tones opened by the opener thread
+// wait to be collected; a request served at once is answered.
+constexpr UINT WMAPP_TONES_OPENED = WM_APP + 10;
+constexpr UINT WMAPP_SOUND_ANSWER = WM_APP + 11;
+// The timer of a sound that must start soon (requestMp3's giveUpMs).
+constexpr UINT_PTR kGiveUpTimer = 1;
+
+}  // namespace
+
 LRESULT CALLBACK Win32Host::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == MM_WOM_DONE) {
-        auto* host = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (host) host->onWaveDone(reinterpret_cast<HWAVEOUT>(wp), reinterpret_cast<WAVEHDR*>(lp));
-        return 0;
+    auto* host = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!host) return DefWindowProcW(hwnd, msg, wp, lp);
+    switch (msg) {
+        case MM_WOM_DONE:
+            host->onWaveDone(reinterpret_cast<HWAVEOUT>(wp), reinterpret_cast<WAVEHDR*>(lp));
+            return 0;
+        case WMAPP_TONES_OPENED: host->onTonesOpened(); return 0;
+        case WMAPP_SOUND_ANSWER:
+            if (static_cast<int>(wp) == host->soundRequest_) host->answerSound(lp != 0);
+            return 0;
+        case WM_TIMER:
+            if (wp == kGiveUpTimer) host->giveUpSound();
+            return 0;
+        default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 namespace {
@@ -442,6 +496,154 @@ void CloseMci(UINT device) {
 
 }  // namespace
 
+// ---- the opener thread ---------------------------------------------------------
+// Opening a tone (the file, the probe, the codec, the first second decoded,
+// the output device) happens on a thread of its own: a path may name
+// something that blocks a read for minutes, and the window must answer
+// meanwhile. The window's thread collects what was opened.
+
+struct ToneJob {
+    ToneJob(std::wstring w, std::string u) : path(std::move(w)), utf8(std::move(u)) {}
+    const std::wstring path;
+    const std::string utf8;
+    volatile LONG cancelled = 0;  // set by the window's thread
+    // Filled by the opener: a sound ready to start, or an MCI device.
+    PlaybackPtr playback;
+    UINT mci = 0;
+};
+
+namespace {
+
+void Cancel(std::shared_ptr<ToneJob>& job) {
+    if (job) InterlockedExchange(&job->cancelled, 1);
+    job.reset();
+}
+
+// One thread and its queue. A thread stuck on a tone nobody waits for any
+// more is left to finish on its own while a new one takes the queue.
+struct Opener {
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
+    std::deque<std::shared_ptr<ToneJob>> queue;
+    std::shared_ptr<ToneJob> busy;
+    DWORD busySince = 0;
+    bool quit = false;
+    bool abandoned = false;
+    HWND notify = nullptr;
+    // What was opened, for the window's thread (shared by every opener).
+    std::shared_ptr<std::pair<SRWLOCK, std::vector<std::shared_ptr<ToneJob>>>> done;
+};
+
+// Busy this long on a cancelled tone, an opener counts as stuck.
+constexpr DWORD kStuckMs = 100;
+// At most this many stuck openers at once: beyond, requests queue (and a
+// sound that must start soon gives up by its timer).
+constexpr LONG kMaxStuck = 4;
+volatile LONG g_stuckOpeners = 0;
+
+void OpenTone(ToneJob& job, HWND notify) {
+    // A device name is refused on its name, before anything is opened.
+    if (IsDevicePath(job.utf8)) return;
+    bool mayTryMci = false;
+    if (auto source = Mp3Source::Open(job.path, &mayTryMci)) {
+        job.playback = OpenPlayback(notify, std::move(source), job.path);
+        if (job.playback) return;
+        mayTryMci = true;
+    }
+    // What the codec cannot decode, MCI may.
+    if (mayTryMci && !job.cancelled) job.mci = OpenMci(job.path);
+}
+
+DWORD WINAPI OpenerMain(void* arg) {
+    auto* ref = static_cast<std::shared_ptr<Opener>*>(arg);
+    const std::shared_ptr<Opener> self = *ref;
+    delete ref;
+    for (;;) {
+        AcquireSRWLockExclusive(&self->lock);
+        while (!self->quit && self->queue.empty())
+            SleepConditionVariableSRW(&self->wake, &self->lock, INFINITE, 0);
+        if (self->quit) {
+            ReleaseSRWLockExclusive(&self->lock);
+            break;
+        }
+        std::shared_ptr<ToneJob> job = std::move(self->queue.front());
+        self->queue.pop_front();
+        self->busy = job;
+        self->busySince = GetTickCount();
+        ReleaseSRWLockExclusive(&self->lock);
+
+        if (!job->cancelled) OpenTone(*job, self->notify);
+
+        AcquireSRWLockExclusive(&self->lock);
+        self->busy.reset();
+        ReleaseSRWLockExclusive(&self->lock);
+        if (job->cancelled) {
+            if (job->mci) CloseMci(job->mci);  // the playback closes itself
+            continue;
+        }
+        AcquireSRWLockExclusive(&self->done->first);
+        self->done->second.push_back(std::move(job));
+        ReleaseSRWLockExclusive(&self->done->first);
+        PostMessageW(self->notify, WMAPP_TONES_OPENED, 0, 0);
+    }
+    if (self->abandoned) InterlockedDecrement(&g_stuckOpeners);
+    return 0;
+}
+
+}  // namespace
+
+struct ToneOpeners {
+    std::shared_ptr<Opener> current;
+    std::shared_ptr<std::pair<SRWLOCK, std::vector<std::shared_ptr<ToneJob>>>> done;
+};
+
+void ToneOpenersDeleter::operator()(ToneOpeners* o) const {
+    if (o->current) {
+        AcquireSRWLockExclusive(&o->current->lock);
+        o->current->quit = true;
+        ReleaseSRWLockExclusive(&o->current->lock);
+        WakeConditionVariable(&o->current->wake);
+    }
+    delete o;
+}
+
+void Win32Host::submitTone(const std::shared_ptr<ToneJob>& job) {
+    if (!openers_) {
+        openers_.reset(new ToneOpeners);
+        openers_->done = std::make_shared<std::pair<SRWLOCK, std::vector<std::shared_ptr<ToneJob>>>>();
+        InitializeSRWLock(&openers_->done->first);
+    }
+    std::shared_ptr<Opener>& cur = openers_->current;
+    std::deque<std::shared_ptr<ToneJob>> carried;
+    bool fresh = !cur;
+    if (cur) {
+        AcquireSRWLockExclusive(&cur->lock);
+        if (cur->busy && cur->busy->cancelled && GetTickCount() - cur->busySince >= kStuckMs &&
+            g_stuckOpeners < kMaxStuck) {
+            cur->quit = true;
+            cur->abandoned = true;
+            carried.swap(cur->queue);
+            InterlockedIncrement(&g_stuckOpeners);
+            fresh = true;
+        }
+        ReleaseSRWLockExclusive(&cur->lock);
+        if (fresh) WakeConditionVariable(&cur->wake);
+    }
+    if (fresh) {
+        auto o = std::make_shared<Opener>();
+        o->notify = audioWindow();
+        o->done = openers_->done;
+        o->queue.swap(carried);
+        HANDLE t = CreateThread(nullptr, 0, OpenerMain, new std::shared_ptr<Opener>(o), 0, nullptr);
+        if (t) CloseHandle(t);
+        cur = o;  // without a thread the jobs stay queued: a sound that must be heard gives up
+    }
+    AcquireSRWLockExclusive(&cur->lock);
+    cur->queue.push_back(job);
+    ReleaseSRWLockExclusive(&cur->lock);
+    WakeConditionVariable(&cur->wake);
+}
+
 HWND Win32Host::audioWindow() {
     if (audioWindow_) return audioWindow_;
     WNDCLASSW wc{};
@@ -456,7 +658,7 @@ HWND Win32Host::audioWindow() {
 }
 
 bool Win32Host::startPlayback(PlaybackPtr p) {
-    stopAudio();  // one channel: the new sound replaces the old
+    silence();  // one channel: the new sound replaces the old
     for (UINT i = 0; i < kBuffers; ++i)
         if (!p->feed(i)) break;
     if (p->queued == 0) return false;
@@ -480,38 +682,92 @@ void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
 
 void Win32Host::prepareMp3(std::string_view path) {
     const std::wstring file = ToWstr(path);
-    if ((prepared_ && prepared_->path == file) || (preparedDevice_ && preparedPath_ == file)) return;
+    if ((prepared_ && prepared_->path == file) || (preparedDevice_ && preparedPath_ == file) ||
+        (prepareJob_ && prepareJob_->path == file) || (playJob_ && playJob_->path == file))
+        return;
     prepared_.reset();
     if (preparedDevice_) CloseMci(preparedDevice_);
     preparedDevice_ = 0;
     preparedPath_.clear();
-    if (auto source = Mp3Source::Open(file)) {
-        prepared_ = OpenPlayback(audioWindow(), std::move(source), file);
-        if (prepared_) return;
-    }
-    preparedDevice_ = OpenMci(file);
-    if (preparedDevice_) preparedPath_ = file;
+    Cancel(prepareJob_);
+    prepareJob_ = std::make_shared<ToneJob>(file, std::string(path));
+    submitTone(prepareJob_);
 }
 
-bool Win32Host::playMp3(std::string_view path) {
+int Win32Host::requestMp3(std::string_view path, int64_t giveUpMs) {
     const std::wstring file = ToWstr(path);
+    stopAudio();  // one channel: the new sound replaces the old, and the older request
+    const int id = ++lastRequest_;
+    soundRequest_ = id;
+    HWND notify = audioWindow();
+    if (giveUpMs > 0) SetTimer(notify, kGiveUpTimer, static_cast<UINT>(giveUpMs), nullptr);
     // Opening and decoding the first second is most of the delay before a
-    // sound is heard: use what was opened ahead for this file when there is one.
-    PlaybackPtr p;
-    if (prepared_ && prepared_->path == file) p = std::move(prepared_);
-    else if (auto source = Mp3Source::Open(file)) p = OpenPlayback(audioWindow(), std::move(source), file);
-    if (p && startPlayback(std::move(p))) return true;
-
-    // What the codec cannot decode, MCI may.
-    stopAudio();
-    if (preparedDevice_ && preparedPath_ == file) {
-        mciDevice_ = preparedDevice_;
+    // sound is heard: what was opened ahead for this file starts now.
+    if (prepared_ && prepared_->path == file) {
+        const bool ok = startPlayback(std::move(prepared_));
+        PostMessageW(notify, WMAPP_SOUND_ANSWER, static_cast<WPARAM>(id), ok);
+    } else if (preparedDevice_ && preparedPath_ == file) {
+        const UINT device = preparedDevice_;
         preparedDevice_ = 0;
         preparedPath_.clear();
+        PostMessageW(notify, WMAPP_SOUND_ANSWER, static_cast<WPARAM>(id), playMci(device));
+    } else if (prepareJob_ && prepareJob_->path == file) {
+        playJob_ = std::move(prepareJob_);  // being opened ahead: played once it is
     } else {
-        mciDevice_ = OpenMci(file);
-        if (!mciDevice_) return false;
+        // Another tone than the one opened ahead rings: that one waits no more.
+        Cancel(prepareJob_);
+        playJob_ = std::make_shared<ToneJob>(file, std::string(path));
+        submitTone(playJob_);
     }
+    return id;
+}
+
+void Win32Host::onTonesOpened() {
+    if (!openers_) return;
+    std::vector<std::shared_ptr<ToneJob>> jobs;
+    AcquireSRWLockExclusive(&openers_->done->first);
+    jobs.swap(openers_->done->second);
+    ReleaseSRWLockExclusive(&openers_->done->first);
+    for (auto& job : jobs) {
+        if (job == playJob_) {
+            playJob_.reset();
+            bool ok = job->playback && startPlayback(std::move(job->playback));
+            if (!ok && job->mci) {
+                ok = playMci(job->mci);
+                job->mci = 0;
+            }
+            answerSound(ok);
+        } else if (job == prepareJob_) {
+            prepareJob_.reset();
+            prepared_ = std::move(job->playback);
+            if (job->mci) {
+                preparedDevice_ = job->mci;
+                preparedPath_ = job->path;
+                job->mci = 0;
+            }
+        }
+        if (job->mci) CloseMci(job->mci);  // cancelled meanwhile
+    }
+}
+
+void Win32Host::answerSound(bool started) {
+    const int id = soundRequest_;
+    soundRequest_ = 0;
+    if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
+    if (id) raise(started ? Ev::SoundStarted : Ev::SoundFailed, Ctl::MainWindow, id);
+}
+
+void Win32Host::giveUpSound() {
+    if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
+    if (!soundRequest_) return;
+    // Dropped for good: it must not start late on top of what comes next.
+    Cancel(playJob_);
+    answerSound(false);
+}
+
+bool Win32Host::playMci(UINT device) {
+    silence();
+    mciDevice_ = device;
     MCI_PLAY_PARMS play{};
     DWORD flags = 0;
     if (HWND main = hwndOf(Ctl::MainWindow)) {
@@ -520,18 +776,27 @@ bool Win32Host::playMp3(std::string_view path) {
         flags |= MCI_NOTIFY;
     }
     if (mciSendCommandW(mciDevice_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play)) != 0) {
-        stopAudio();
+        silence();
         return false;
     }
     return true;
 }
 
 void Win32Host::playChime() {
+    stopAudio();
     if (PlaybackPtr p = OpenPlayback(audioWindow(), std::make_unique<ChimeSource>(), std::wstring()))
         startPlayback(std::move(p));
 }
 
 void Win32Host::stopAudio() {
+    // The request not yet answered goes too: it is never heard, never answered.
+    soundRequest_ = 0;
+    if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
+    Cancel(playJob_);
+    silence();
+}
+
+void Win32Host::silence() {
     playing_.reset();  // silent at once; buffers and device freed
     if (!mciDevice_) return;
     CloseMci(mciDevice_);
@@ -539,7 +804,10 @@ void Win32Host::stopAudio() {
 }
 
 void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
-    if (flags == MCI_NOTIFY_SUCCESSFUL && static_cast<UINT>(device) == mciDevice_) stopAudio();
+    // Only the device playing now, never another's (or a message posted
+    // by another program naming device 0 while none plays).
+    if (flags == MCI_NOTIFY_SUCCESSFUL && mciDevice_ != 0 && static_cast<UINT>(device) == mciDevice_)
+        silence();
 }
 
 }  // namespace ny

@@ -34,6 +34,12 @@ struct PlaybackDeleter {
     void operator()(Playback* p) const;
 };
 using PlaybackPtr = std::unique_ptr<Playback, PlaybackDeleter>;
+// A tone being opened off the window's thread, and the threads that open them (audio.cpp).
+struct ToneJob;
+struct ToneOpeners;
+struct ToneOpenersDeleter {
+    void operator()(ToneOpeners* o) const;
+};
 
 class Win32Host final : public Host {
 public:
@@ -82,7 +88,7 @@ public:
     void popupMenu(Ctl menu) override;
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
-    bool playMp3(std::string_view path) override;
+    int requestMp3(std::string_view path, int64_t giveUpMs) override;
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
     void playChime() override;
@@ -222,6 +228,18 @@ private:
     PlaybackPtr playing_;
     PlaybackPtr prepared_;
     HWND audioWindow_ = nullptr;
+    // Tones are opened by another thread; the window's thread starts them.
+    void silence();  // stops the sound, keeps the request
+    void submitTone(const std::shared_ptr<ToneJob>& job);
+    void onTonesOpened();
+    void answerSound(bool started);  // answers the unanswered request
+    void giveUpSound();
+    bool playMci(UINT device);
+    std::unique_ptr<ToneOpeners, ToneOpenersDeleter> openers_;
+    std::shared_ptr<ToneJob> playJob_;     // the requested tone being opened
+    std::shared_ptr<ToneJob> prepareJob_;  // the tone being opened ahead
+    int soundRequest_ = 0;                 // the request not yet answered
+    int lastRequest_ = 0;
 
     UINT mciDevice_ = 0;
     // A device opened ahead by prepareMp3, and the file it holds.

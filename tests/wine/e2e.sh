@@ -764,6 +764,86 @@ test_sound_preview() {
     done
 }
 
+# 试听 on tones that are no tones (a serial port, a pipe that never answers,
+# megabytes of empty tags, 500 MB of zeros, NUL) while another program asks
+# the window for an answer every 15 ms: it answers throughout, plays nothing,
+# and plays a real tone afterwards. MM_MCINOTIFY naming no device of its own
+# leaves the sound playing.
+test_hostile_tones() {
+    make_hostile_tones "$dir/hostile"
+    make_tones
+    start_program
+    probe wait-main 20000
+    wine "$NY_PROBE" pipe-server nysilent 120000 >"$dir/pipe.txt" 2>/dev/null &
+    local pipe_pid=$! tone worst
+    capture_start
+    for tone in COM1 '\\.\pipe\nysilent' "$(winpath "$dir/hostile/id3chain.mp3")" \
+        "$(winpath "$dir/hostile/zeros.mp3")" NUL; do
+        probe settext 铃声路径 "$tone"
+        wine "$NY_PROBE" ping 4000 0 15 >"$dir/ping.txt" 2>/dev/null &
+        local pinger=$!
+        sleep 1
+        probe click 试听
+        wait "$pinger" || true
+        worst=$(sed -n 's/^worst_answer_s=//p' "$dir/ping.txt")
+        log "$tone: the window answered within ${worst:-?} s at worst"
+        [ -n "$worst" ] || fail "$tone: the pinging probe gave no figure"
+        below "$worst" 1.0 || fail "$tone: the window took $worst s to answer"
+        kill -0 "$prog_pid" 2>/dev/null || fail "$tone: the program ended"
+        capture_mark
+        local quiet
+        quiet=$(capture_rms_at "$(now)" -2)
+        below "$quiet" 0.003 || fail "$tone: something was heard (RMS $quiet)"
+    done
+    kill "$pipe_pid" 2>/dev/null || true
+    # A real tone still plays, and MM_MCINOTIFY for device 0 or another's
+    # device does not stop it.
+    probe settext 铃声路径 "$(winpath "$dir/tones/cbr44.mp3")"
+    probe click 试听
+    local clicked
+    clicked=$(val click_unix)
+    sleep 1
+    local heard
+    heard=$(capture_onset_after "$clicked")
+    [ -n "$heard" ] || fail "a real tone was not heard after the hostile ones"
+    log "a real tone heard ${heard} s after 试听"
+    below "$heard" 1.0 || fail "a real tone was heard only ${heard} s after 试听"
+    probe mci-notify 0
+    probe mci-notify 1
+    sleep 1
+    local still
+    capture_mark
+    still=$(capture_rms_at "$(now)" -0.5)
+    above "$still" 0.02 || fail "a foreign MM_MCINOTIFY stopped the sound (RMS $still)"
+    stop_and_expect_silence
+}
+
+# An alarm whose tone is COM1 rings with the default tone at its minute.
+test_alarm_device_tone() {
+    fake_clock 25
+    start_program
+    probe wait-main 20000
+    wait_clock_label
+    probe settext 铃声路径 COM1
+    add_alarm "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M:%S')" "端口铃声"
+    capture_start
+    sleep_until "$(calc "$minute_real - 1")"
+    capture_mark
+    probe box 8000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=端口铃声" "the alarm's message"
+    sleep_until "$(calc "$minute_real + 1.5")"
+    local heard f rms
+    heard=$(capture_onset_after "$minute_real")
+    [ -n "$heard" ] || fail "the alarm was not heard"
+    log "heard ${heard} s after the minute began"
+    below "$heard" 1.0 || fail "the alarm was heard only ${heard} s after the minute began"
+    f=$(capture_freq_at "$(calc "$minute_real + 0.4")" 0.6)
+    rms=$(capture_rms_at "$(calc "$minute_real + 0.4")" 0.6)
+    [ "$(heard_as "$f" "$rms")" = default ] || fail "not the default tone: $(heard_as "$f" "$rms")"
+    probe box-ok 2000
+    stop_and_expect_silence
+}
+
 # ---------------------------------------------------------------------------
 
 fn=test_$name

@@ -308,3 +308,17 @@ heard_as() {  # frequency rms
     else echo "$f"
     fi
 }
+
+# Ring tones that are no tones, made in `dir`: 5 MB of empty ID3v2 headers
+# (id3chain.mp3) and a sparse 500 MB file of zeros (zeros.mp3).
+make_hostile_tones() {  # dir
+    mkdir -p "$1"
+    local i
+    printf 'ID3\x03\x00\x00\x00\x00\x00\x00' >"$1/id3chain.mp3"
+    for ((i = 0; i < 19; i++)); do  # 10 bytes doubled 19 times: 5,242,880
+        cat "$1/id3chain.mp3" "$1/id3chain.mp3" >"$1/id3chain.tmp"
+        mv "$1/id3chain.tmp" "$1/id3chain.mp3"
+    done
+    rm -f "$1/zeros.mp3"
+    truncate -s 500M "$1/zeros.mp3"
+}

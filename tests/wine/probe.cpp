@@ -918,11 +918,11 @@ int CmdTrayMenu(const std::string& item) {
     return ChooseFromPopup(item);
 }
 
-// Asks the main window for an answer until `ms` have passed, pressing OK on
+// Asks the main window for an answer (every `everyMs` ms) until `ms` have passed, pressing OK on
 // every message box of the program as soon as it appears; prints the longest
 // time the window took to answer (and when that wait ended), and when each
 // box was closed. Stops early once `boxes` boxes were closed and none is left.
-int CmdPing(int ms, int boxes) {
+int CmdPing(int ms, int boxes, int everyMs) {
     HWND main = MainOrDie();
     const DWORD pid = PidOf(main);
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -957,13 +957,40 @@ int CmdPing(int ms, int boxes) {
             worst = took;
             worstAt = UnixNow();
         }
-        std::this_thread::sleep_for(5ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
     }
     char buf[96];
     std::snprintf(buf, sizeof buf, "worst_answer_s=%.3f", worst);
     Out(buf);
     Out("boxes_closed=" + std::to_string(closed));
     if (!worstAt.empty()) Out("worst_end_unix=" + worstAt);
+    return 0;
+}
+
+// A named pipe \\.\pipe\NAME whose server accepts a client and never
+// writes: a read from it blocks. Serves for `ms`.
+int CmdPipeServer(const std::string& name, int ms) {
+    const std::wstring path = L"\\\\.\\pipe\\" + W(name);
+    HANDLE pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                   PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) {
+        Out("BAD cannot create the pipe");
+        return 1;
+    }
+    Out("serving " + U8(path));
+    HANDLE t = CreateThread(
+        nullptr, 0, [](void* p) -> DWORD { return ConnectNamedPipe(static_cast<HANDLE>(p), nullptr); },
+        pipe, 0, nullptr);
+    if (t) CloseHandle(t);
+    Sleep(static_cast<DWORD>(ms));
+    return 0;
+}
+
+// Posts what the MCI device `device` would send the main window when its
+// sound has played to its end.
+int CmdMciNotify(int device) {
+    PostMessageW(MainOrDie(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, device);
+    Out("posted MM_MCINOTIFY for device " + std::to_string(device));
     return 0;
 }
 
@@ -1386,7 +1413,7 @@ int Usage() {
         "  tray-menu ITEM | close | minimise | windows | wake | dpi-changed DPI\n"
         "  entry-click CHARS | popup | grid-click VALUE | press NAME | keys KEY... |\n"
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
-        "  ping MS BOXES\n"
+        "  ping MS BOXES [EVERY_MS] | pipe-server NAME MS | mci-notify DEVICE\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
@@ -1450,7 +1477,9 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "cal-day") return CmdCalDay(arg(1));
     if (c == "cal-date") return CmdCalDate();
     if (c == "move-main") return CmdMoveMain(num(1), num(2));
-    if (c == "ping") return CmdPing(num(1), num(2));
+    if (c == "ping") return CmdPing(num(1), num(2), a.size() > 3 ? num(3) : 5);
+    if (c == "pipe-server") return CmdPipeServer(arg(1), num(2));
+    if (c == "mci-notify") return CmdMciNotify(num(1));
     if (c == "attrs") return CmdAttrs(arg(1));
     if (c == "play") {
         auto has = [&](const char* o) { return std::find(a.begin() + 3, a.end(), o) != a.end(); };
