@@ -82,6 +82,7 @@ void Win32Host::run() {
 
 void Win32Host::deliver(MSG& msg) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && escapeCloses(msg.hwnd)) return;
+    if (navigate(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
@@ -159,7 +160,7 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_KEYDOWN:
-            raise(Ev::KeyDown, w, static_cast<int>(wp));
+            raiseKey(w, wp);
             return 0;
         case WM_CHAR:
             raise(Ev::Char, w, static_cast<int>(wp));
@@ -225,6 +226,8 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK Win32Host::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                      DWORD_PTR ref) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)  // the press a release must follow
+        reinterpret_cast<Win32Host*>(ref)->raise(Ev::MouseDown, static_cast<Ctl>(GetDlgCtrlID(hwnd)));
     if (msg == WM_LBUTTONUP) {
         // The edit box places the caret and releases the mouse first.
         const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
