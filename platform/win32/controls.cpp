@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kComboDropHeight = 240;     // the open list of a drop-down combo
 constexpr int kComboVisibleItems = 12;    // items the open list shows at once
-constexpr int kWholeMargin = 1;           // inner margins of an entry shown whole
+constexpr int kWholeMargin = 1;           // left margin of an entry shown whole
 constexpr COLORREF kArrowGround = RGB(236, 233, 216);
 constexpr int kArrowSize = 15;
 
@@ -357,7 +357,10 @@ void Win32Host::setUpControl(HWND h, const ControlDesign& d, int dpi) {
         case Kind::MultiEdit:
             // The prompt boxes would stop at 30,000 characters without a word;
             // the store keeps a prompt whole, so the box does too.
-            if (d.kind == Kind::MultiEdit) SendMessageW(h, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+            if (d.kind == Kind::MultiEdit) {
+                SendMessageW(h, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+                SetWindowSubclass(h, TabLeavesProc, 0, 0);
+            }
             SetWindowSubclass(h, EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
             if (d.showsEnd) addPathTip(d);
             break;
@@ -394,11 +397,13 @@ void Win32Host::setControlFont(HWND h, const ControlDesign& d, int dpi, bool red
     HFONT font = fontFor(d, dpi);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
     if (d.showsWhole.empty()) return;
+    // A left margin only: the caret behind the last character needs the
+    // right edge's pixels, and the control's own margins would cost more.
     const int margin = Scale(kWholeMargin, dpi);
-    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 0));
     RECT inside;
     GetClientRect(h, &inside);
-    const int room = inside.right - 2 * margin - 1;  // the caret stands behind the last character
+    const int room = inside.right - margin - 1;  // the caret must stand inside, not on the edge
     const std::wstring sample = ToWstr(d.showsWhole);
     LOGFONTW lf{};
     GetObjectW(font, sizeof lf, &lf);
@@ -417,7 +422,7 @@ void Win32Host::setControlFont(HWND h, const ControlDesign& d, int dpi, bool red
     }
     ReleaseDC(h, dc);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
+    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 0));
 }
 
 void Win32Host::relayout(Ctl window, int dpi) {

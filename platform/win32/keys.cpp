@@ -72,4 +72,17 @@ LRESULT CALLBACK Win32Host::ListKeysProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
+// A multi-line edit box takes every key, Tab included; Tab leaves it as it
+// leaves every other control (a prompt needs no tab characters).
+LRESULT CALLBACK Win32Host::TabLeavesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                          DWORD_PTR) {
+    if (msg == WM_GETDLGCODE && lp) {
+        const auto* m = reinterpret_cast<const MSG*>(lp);
+        if (m->message == WM_KEYDOWN && m->wParam == VK_TAB)
+            return DefSubclassProc(hwnd, msg, wp, lp) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, TabLeavesProc, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 }  // namespace ny

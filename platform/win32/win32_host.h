@@ -163,6 +163,7 @@ private:
     static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK GridProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ListKeysProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK TabLeavesProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT route(Ctl window, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     // ---- windows and controls (controls.cpp) -----------------------------
