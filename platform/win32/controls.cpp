@@ -476,21 +476,27 @@ LRESULT CalendarHit(HWND cal, int x, int y) {
     return SendMessageW(cal, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
 }
 
-// Where the calendar draws a title button (MCHT_TITLEBTNPREV or NEXT): the
-// points of its top quarter that hit it. Empty when none does.
+// Where the calendar draws a title button (MCHT_TITLEBTNPREV or NEXT), found
+// by asking what lies under its points: a coarse search of the top third's
+// side where it belongs, then its edges pixel by pixel. Empty when none.
 RECT TitleButton(HWND cal, LRESULT which) {
     RECT c;
     GetClientRect(cal, &c);
-    RECT found{c.right, c.bottom, -1, -1};
-    for (int y = 0; y < c.bottom / 4; ++y)
-        for (int x = 0; x < c.right; ++x)
-            if (CalendarHit(cal, x, y) == which) {
-                found.left = std::min<LONG>(found.left, x);
-                found.top = std::min<LONG>(found.top, y);
-                found.right = std::max<LONG>(found.right, x + 1);
-                found.bottom = std::max<LONG>(found.bottom, y + 1);
-            }
-    return found.right < 0 ? RECT{} : found;
+    const bool left = which == MCHT_TITLEBTNPREV;
+    const int x0 = left ? 0 : c.right * 2 / 3, x1 = left ? c.right / 3 : c.right;
+    constexpr int kStep = 3;  // smaller than any arrow
+    for (int y = 0; y < c.bottom / 3; y += kStep)
+        for (int x = x0; x < x1; x += kStep) {
+            if (CalendarHit(cal, x, y) != which) continue;
+            RECT r{x, y, x + 1, y + 1};
+            while (r.left > 0 && CalendarHit(cal, r.left - 1, y) == which) --r.left;
+            while (r.right < c.right && CalendarHit(cal, r.right, y) == which) ++r.right;
+            const int mid = (r.left + r.right) / 2;
+            while (r.top > 0 && CalendarHit(cal, mid, r.top - 1) == which) --r.top;
+            while (r.bottom < c.bottom && CalendarHit(cal, mid, r.bottom) == which) ++r.bottom;
+            return r;
+        }
+    return {};
 }
 
 }  // namespace

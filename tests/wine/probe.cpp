@@ -478,23 +478,32 @@ HWND OpenPopup(HWND main, ny::Ctl window, int chars) {
 std::string RectOf(HWND h);
 void Settle(HWND main);
 
-// Where the month calendar draws a part: the box of its points that hit it.
+// Where the month calendar draws a title button (MCHT_TITLEBTNPREV or
+// NEXT): the first of its points found in the top half, on a 3-px raster
+// (finer than any arrow), grown pixel by pixel to its edges.
 RECT CalendarPart(HWND cal, LRESULT part) {
     RECT c;
     GetClientRect(cal, &c);
     Remote r(cal, sizeof(MCHITTESTINFO));
-    RECT found{c.right, c.bottom, -1, -1};
-    for (int y = 0; y < c.bottom; y += 1)
-        for (int x = 0; x < c.right; x += 1) {
-            MCHITTESTINFO ht{};
-            ht.cbSize = MCHITTESTINFO_V1_SIZE;
-            ht.pt = {x, y};
-            r.put(&ht, sizeof ht);
-            if (SendMessageW(cal, MCM_HITTEST, 0, LPARAM(r.at())) != part) continue;
-            found = {std::min<LONG>(found.left, x), std::min<LONG>(found.top, y),
-                     std::max<LONG>(found.right, x + 1), std::max<LONG>(found.bottom, y + 1)};
+    auto hit = [&](int x, int y) {
+        MCHITTESTINFO ht{};
+        ht.cbSize = MCHITTESTINFO_V1_SIZE;
+        ht.pt = {x, y};
+        r.put(&ht, sizeof ht);
+        return SendMessageW(cal, MCM_HITTEST, 0, LPARAM(r.at())) == part;
+    };
+    for (int y = 0; y < c.bottom / 2; y += 3)
+        for (int x = 0; x < c.right; x += 3) {
+            if (!hit(x, y)) continue;
+            RECT f{x, y, x + 1, y + 1};
+            while (f.left > 0 && hit(f.left - 1, y)) --f.left;
+            while (f.right < c.right && hit(f.right, y)) ++f.right;
+            const int mid = (f.left + f.right) / 2;
+            while (f.top > 0 && hit(mid, f.top - 1)) --f.top;
+            while (f.bottom < c.bottom && hit(mid, f.bottom)) ++f.bottom;
+            return f;
         }
-    return found.right < 0 ? RECT{} : found;
+    return {};
 }
 
 bool Overlap(const RECT& a, const RECT& b) {
