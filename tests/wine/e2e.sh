@@ -315,14 +315,21 @@ test_time_picker() {
     probe grid-click 45
     expect_popup none "$day 09:45:00"
     [ "$(val caret)" = 14 ] || fail "after a grid click the caret is at $(val caret), not 14"
+    # The field's value is the selected cell: Down moves it a row, Enter picks it.
+    probe entry-click 15
+    expect_popup timepicker "$day 09:45:00" 分钟
+    probe keys down
+    expect_popup timepicker "$day 09:45:00" 分钟
+    probe keys enter
+    expect_popup none "$day 09:55:00"
     # A new click in the field replaces the open popup; Esc closes it.
     probe entry-click 3
-    expect_popup calendar "$day 09:45:00"
+    expect_popup calendar "$day 09:55:00"
     probe entry-click 17
-    expect_popup timepicker "$day 09:45:00" 秒钟
+    expect_popup timepicker "$day 09:55:00" 秒钟
     expect_below_field
     probe keys esc
-    expect_popup none "$day 09:45:00"
+    expect_popup none "$day 09:55:00"
     probe list
     local rows
     rows=$(val rows)
@@ -330,7 +337,7 @@ test_time_picker() {
     sleep 0.5
     probe list
     [ "$(val rows)" = $((rows + 1)) ] || fail "添加 did not add the picked time"
-    expect_line "row $rows: $day 09:45\|.*" "the added row"
+    expect_line "row $rows: $day 09:55\|.*" "the added row"
 }
 
 # Days clicked on the month calendar (found by hit-testing, so any language
