@@ -543,7 +543,9 @@ void Win32Host::addPathTip(const ControlDesign& d) {
                                    instance_, nullptr);
     if (!pathTip_) return;
     SendMessageW(pathTip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
-    pathTipOn_ = {main};
+    // Which window a disabled control's mouse reaches differs between
+    // systems: the control, its parent or the window beneath it.
+    pathTipOn_ = {hwndOf(d.id), main};
     if (HWND tab = hwndOf(Ctl::选择夹1)) pathTipOn_.push_back(tab);
     for (HWND on : pathTipOn_) {
         TTTOOLINFOW ti{};

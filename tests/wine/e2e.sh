@@ -260,6 +260,14 @@ test_list_keys() {
     [ "$(val records)" = 1 ] || fail "ny.edb holds $(val records) records"
 }
 
+# 铃声路径 (disabled) shows the end of a long path, and the whole as a tip.
+test_path_tip() {
+    start_program
+    probe wait-main 20000
+    probe_may_fail path-tip
+    [ "$rc" = 0 ] || fail "the tone's path: $(grep -E '^(BAD|tip=|last_left=)' <<<"$out" | tr '\n' ' ')"
+}
+
 # The popup reported by the last probe (entry-click, press, keys, ...) is
 # `which` ("none", "calendar", "timepicker"), the only one open, and the
 # entry reads `entry`.

@@ -1013,6 +1013,54 @@ int CmdListMenu(int row, const std::string& item) {
     return ChooseFromPopup(item);
 }
 
+// The pointer moved to (x, y), no button pressed.
+void MouseMove(int x, int y) {
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((x * 65536LL + cx / 2) / cx);
+    in.mi.dy = LONG((y * 65536LL + cy / 2) / cy);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+// 铃声路径 shows the end of its path (the last character in view), and
+// the mouse resting on it (disabled as it is) shows the whole path as a tip.
+int CmdPathTip() {
+    HWND main = MainOrDie();
+    HWND edit = ControlOrDie("铃声路径");
+    const std::wstring text = WindowText(edit);
+    RECT client;
+    GetClientRect(edit, &client);
+    const LRESULT last = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(text.size() - 1), 0);
+    const int x = last == -1 ? -1 : short(LOWORD(last));
+    Out("path=" + U8(text));
+    Out("last_left=" + std::to_string(x) + " client_right=" + std::to_string(client.right));
+    int bad = 0;
+    if (text.empty() || x < 0 || x >= client.right) {
+        Out("BAD the path's last character is not in view");
+        ++bad;
+    }
+    RECT r;
+    GetWindowRect(edit, &r);
+    std::wstring tip;
+    MouseMove((r.left + r.right) / 2 - 1, (r.top + r.bottom) / 2);
+    std::this_thread::sleep_for(100ms);
+    MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const bool shown = WaitFor(5000, [&] {
+        for (HWND h : TopLevelWindows())
+            if (PidOf(h) == PidOf(main) && ClassOf(h) == L"tooltips_class32" && IsWindowVisible(h))
+                return !(tip = WindowText(h)).empty();
+        return false;
+    });
+    Out("tip=" + U8(tip));
+    if (!shown || tip != text) {
+        Out("BAD no tip with the whole path");
+        ++bad;
+    }
+    return bad ? 1 : 0;
+}
+
 // Selects row `row` of the alarm list with a real click.
 int CmdListSelect(int row) {
     HWND list = ControlOrDie("超级列表框1");
@@ -1576,6 +1624,7 @@ int Usage() {
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
         "  no-box MS | click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | paste NAME N\n"
         "  state NAME | tab INDEX | focus | entry-whole | list-select ROW | menu-choose ITEM\n"
+        "  path-tip\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
         "  tray-menu ITEM | close | minimise | windows | wake | dpi-changed DPI\n"
         "  entry-click CHARS | popup | grid-click VALUE | press NAME | keys KEY... |\n"
@@ -1631,6 +1680,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "list-select") return CmdListSelect(num(1));
     if (c == "menu-choose") return CmdMenuChoose(arg(1));
     if (c == "focus") return CmdFocus();
+    if (c == "path-tip") return CmdPathTip();
     if (c == "entry-whole") return CmdEntryWhole();
     if (c == "tray-icons") return CmdTrayIcons();
     if (c == "tray-click") return CmdTrayClick(arg(1));
