@@ -24,7 +24,7 @@ void OnAddClicked(App& app) {
     Host& host = app.host;
     const std::string ringTone = host.text(Ctl::铃声路径);
     if (ringTone.empty()) {
-        host.messageBox("请选选择铃声！", kMbOk);
+        host.messageBox("请选择铃声！", kMbOk);
         return;
     }
     host.setText(Ctl::已设置闹钟时间, host.text(Ctl::编辑框1));
@@ -37,7 +37,7 @@ void OnAddClicked(App& app) {
     const int64_t now = TimeNumber(host.text(Ctl::短位时间));
     const int64_t alarm = TimeNumber(entered);
     if (!(alarm > now)) {
-        host.messageBox("你闹设置的闹钟时间小于当前时间，请重新设置！", kMbExclamation);
+        host.messageBox("你设置的闹钟时间小于当前时间，请重新设置！", kMbExclamation);
         return;
     }
 

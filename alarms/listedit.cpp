@@ -15,6 +15,13 @@ void OnDeleteChosen(App& app) {
     if (TellStoreResult(app, StoreOf(app).deleteRow(r))) host.listDeleteRow(list, r);
 }
 
+void OnListKey(App& app, Key key) {
+    const Ctl list = Ctl::超级列表框1;
+    if (key == Key::Delete) OnDeleteChosen(app);
+    if (key == Key::ContextMenu)
+        app.host.popupMenuAtRow(Ctl::指定时间列表框右键菜单, list, app.host.listSelectedRow(list));
+}
+
 void OnClearClicked(App& app) {
     Host& host = app.host;
     // Taken before the question: a check while it is open may fill the list.

@@ -28,6 +28,8 @@ struct App {
     int32_t CalendarChangeCount = 0;
     Ctl CalendarTarget = Ctl::None;
     Ctl TimePickerTarget = Ctl::None;
+    // The entry the left button was last pressed in (None once released).
+    Ctl entryPressed = Ctl::None;
 
     // Alarm check: one at a time, and the minute at which the previous check
     // began, so that a minute no check fell into is caught up.

@@ -118,11 +118,16 @@ struct ControlDesign {
     Ctl parentMenu = Ctl::None;  // for menu items
     Rgb textColor = {0, 0, 0};
     bool hasTextColor = false;
+    // A text the control must show whole (an entry of fixed layout): where
+    // the font does not fit it, a smaller size of the same face is used.
+    std::string_view showsWhole = {};
+    bool showsEnd = false;    // a path: its end (the file name) in view, the whole as a tip
+    bool captionTop = false;  // caption at the top: the entry's popups cover the rest
 };
 
 struct WindowDesign {
     Ctl id;
-    int x, y, w, h;              // outer rectangle
+    int x, y, w, h;              // outer rectangle (a popup's 1-px border included)
     std::string_view caption;
     bool titleBar;               // fixed single border with caption, close + minimise
     bool taskbar;
@@ -143,13 +148,28 @@ enum class Ev {
     MouseDown,     // left button pressed (month calendar); code kPressOnDay on a day
     SelChange,     // month calendar selection changed
     Deactivated,   // window lost activation
-    KeyDown,       // code = virtual-key code
+    KeyDown,       // code = a Key
     Char,          // code = character code
     CellChosen,    // grid cell chosen
     ClockChanged,  // system clock set, or the computer resumed from sleep
     Loaded,        // once, after Created: the window is on screen (or kept hidden)
     SoundStarted,  // a requested sound is heard; code = the request id (Host::requestMp3)
     SoundFailed,   // a requested sound cannot be played; code = the request id
+};
+
+// The keys the handlers answer, named here so that no platform's key numbers
+// reach them. The host raises KeyDown only for these.
+enum class Key : int {
+    None = 0,
+    Backspace,
+    Enter,
+    Escape,
+    Delete,
+    Left,
+    Right,
+    Up,
+    Down,
+    ContextMenu,  // Shift+F10 or the context-menu key
 };
 
 struct Event {

@@ -46,6 +46,8 @@ public:
     virtual void setVisible(Ctl c, bool on) = 0;
     virtual int caret(Ctl edit) = 0;  // selection start, in characters
     virtual void setCaret(Ctl edit, int offset) = 0;
+    // Gives a control the keyboard focus (its caret and selection kept).
+    virtual void setFocus(Ctl c) = 0;
 
     // --- timers: period in ms, 0 = stopped. Setting a period re-arms the
     // timer: its next tick comes one period from now.
@@ -74,6 +76,9 @@ public:
     virtual std::optional<std::string> openFileDialog(std::string_view filter) = 0;
     // Pops up a menu of MainWindow at the mouse position.
     virtual void popupMenu(Ctl menu) = 0;
+    // Pops up a menu of MainWindow at a list row (the list's top-left corner
+    // when `row` is not a row): the menu opened from the keyboard.
+    virtual void popupMenuAtRow(Ctl menu, Ctl list, int row) = 0;
     // Shows (or replaces) the tray icon with the program icon and `tip`.
     virtual void setTrayIcon(std::string_view tip) = 0;
     virtual void removeTrayIcon() = 0;
@@ -141,9 +146,12 @@ public:
     virtual void gridClear(Ctl grid) = 0;
     virtual void gridSetCell(Ctl grid, int row, int col, std::string_view s) = 0;
     virtual std::string gridCell(Ctl grid, int row, int col) = 0;
-    // The cell last clicked (the one a CellChosen event is about).
+    // The current cell: the one last clicked (the one a CellChosen event is
+    // about) or selected. It is drawn selected.
     virtual int gridCurrentRow(Ctl grid) = 0;
     virtual int gridCurrentCol(Ctl grid) = 0;
+    // Makes a cell the current one; raises nothing.
+    virtual void gridSelect(Ctl grid, int row, int col) = 0;
     // A month calendar's selected day (the time of day is 0). Setting it
     // raises no SelChange.
     virtual LocalTime monthCalDate(Ctl cal) = 0;

@@ -44,6 +44,18 @@ ControlDesign Item(Ctl id, std::string_view name, Ctl menu) {
     d.parentMenu = menu;
     return d;
 }
+ControlDesign Whole(ControlDesign d, std::string_view sample) {
+    d.showsWhole = sample;
+    return d;
+}
+ControlDesign End(ControlDesign d) {
+    d.showsEnd = true;
+    return d;
+}
+ControlDesign Top(ControlDesign d) {
+    d.captionTop = true;
+    return d;
+}
 ControlDesign Red(ControlDesign d) {
     d.textColor = {255, 0, 0};
     d.hasTextColor = true;
@@ -58,13 +70,14 @@ const std::array kControls = {
     Red(C(Ctl::版权, "版权", Kind::Label, M, M, -1, 574, 274, 259, 16, "Ny闹钟 © 2026 Verunda 制作")),
     // page "指定时间"
     C(Ctl::闹钟设置, "闹钟设置", Kind::Label, M, TAB, 0, 12, 52, 64, 16, "闹钟设置："),
-    C(Ctl::编辑框1, "编辑框1", Kind::Edit, M, TAB, 0, 76, 44, 101, 24),
+    // Reaches to 4 px before 添加 so that the whole date and time fits.
+    Whole(C(Ctl::编辑框1, "编辑框1", Kind::Edit, M, TAB, 0, 76, 44, 106, 24), "0000-00-00 00:00:00"),
     C(Ctl::铃声, "铃声", Kind::Label, M, TAB, 0, 12, 86, 64, 16, "铃    声："),
-    Disabled(C(Ctl::铃声路径, "铃声路径", Kind::Edit, M, TAB, 0, 76, 78, 102, 24)),
+    End(Disabled(C(Ctl::铃声路径, "铃声路径", Kind::Edit, M, TAB, 0, 76, 78, 102, 24))),
     C(Ctl::铃声选择, "铃声选择", Kind::Button, M, TAB, 0, 18, 110, 52, 24, "选择"),
     C(Ctl::试听, "试听", Kind::Button, M, TAB, 0, 75, 110, 52, 24, "试听"),
     C(Ctl::默认铃声, "默认铃声", Kind::Button, M, TAB, 0, 133, 110, 49, 24, "默认"),
-    C(Ctl::添加, "添加", Kind::Button, M, TAB, 0, 186, 36, 74, 100, "添加"),
+    Top(C(Ctl::添加, "添加", Kind::Button, M, TAB, 0, 186, 36, 74, 100, "添加")),
     C(Ctl::分组框1, "分组框1", Kind::GroupBox, M, TAB, 0, 12, 148, 248, 72, "闹钟提示信息"),
     C(Ctl::闹钟提示信息输入, "闹钟提示信息输入", Kind::MultiEdit, M, Ctl::分组框1, 0, 8, 16, 232, 48),
     C(Ctl::超级列表框1, "超级列表框1", Kind::ListView, M, TAB, 0, 272, 32, 544, 168),
@@ -103,7 +116,7 @@ const std::array kControls = {
     C(Ctl::按钮1, "按钮1", Kind::Button, TW, TW, -1, 0, 147, 56, 20, "最小时间"),
     Font(C(Ctl::透明标签1, "透明标签1", Kind::TransparentLabel, TW, TW, -1, 72, 148, 100, 20,
            "透明标签"),
-         12, true, "宋体"),
+         12, true),
     C(Ctl::按钮2, "按钮2", Kind::Button, TW, TW, -1, 189, 147, 56, 20, "最大时间"),
     Timer(Ctl::时间窗口时钟, "时间窗口时钟", TW, 0),
     // menus of MainWindow
@@ -118,7 +131,9 @@ const std::array kControls = {
 const WindowDesign kWindows[] = {
     {Ctl::MainWindow, 50, 50, 849, 332, "Ny闹钟 v1.5", true, true, true, false, {0, 0, 0}},
     {Ctl::CalendarWindow, 50, 50, 266, 143, "", false, false, false, true, {255, 255, 255}},
-    {Ctl::TimePickerWindow, 50, 50, 244, 166, "", false, false, false, true, {0, 136, 255}},
+    // The buttons below the grid reach to 245 x 167: the client area holds
+    // them whole, inside the 1-px border.
+    {Ctl::TimePickerWindow, 50, 50, 247, 170, "", false, false, false, true, {0, 136, 255}},
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "mainwindow/tray.h"
 #include "pickers/calendar.h"
 #include "pickers/entrypopup.h"
+#include "pickers/popupclose.h"
 #include "pickers/timepicker.h"
 #include "ringtone/ringtone.h"
 
@@ -60,6 +61,8 @@ bool MayMoveNextAlarm(const Event& e) {
         case Ev::Tick: return e.source == Ctl::时钟2;
         case Ev::Click:
             return e.source == Ctl::添加 || e.source == Ctl::删除 || e.source == Ctl::清空列表;
+        case Ev::KeyDown:  // Delete in the list is 删除
+            return e.source == Ctl::超级列表框1 && static_cast<Key>(e.code) == Key::Delete;
         default: return false;
     }
 }
@@ -88,7 +91,7 @@ int Route(App& app, const Event& e) {
             return 0;
         case Ev::CloseRequest:
             if (e.source == Ctl::MainWindow) return OnCloseRequest(app) ? 1 : 0;
-            app.host.destroyWindow(e.source);  // the popups close for good
+            ClosePopup(app, e.source);  // the popups close for good
             return 0;
         case Ev::SizeChanged:
             if (e.source == Ctl::MainWindow) OnSizeChanged(app);
@@ -107,6 +110,7 @@ int Route(App& app, const Event& e) {
             if (e.source == Ctl::编辑框1) OnEntryMouseUp(app, e.source);
             return 0;
         case Ev::MouseDown:
+            if (e.source == Ctl::编辑框1) OnEntryMouseDown(app, e.source);
             if (e.source == Ctl::月历) OnCalendarPress(app, e.code == kPressOnDay);
             return 0;
         case Ev::SelChange:
@@ -117,7 +121,8 @@ int Route(App& app, const Event& e) {
                 app.host.destroyWindow(e.source);
             return 0;
         case Ev::KeyDown:
-            if (IsPicker(e.source)) OnPickerKey(app, e.code);
+            if (IsPicker(e.source)) OnPickerKey(app, static_cast<Key>(e.code));
+            if (e.source == Ctl::超级列表框1) OnListKey(app, static_cast<Key>(e.code));
             return 0;
         case Ev::Char:
             if (IsPicker(e.source)) OnPickerChar(app, e.code);

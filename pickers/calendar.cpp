@@ -3,6 +3,7 @@
 #include <string>
 
 #include "pickers/entrytext.h"
+#include "pickers/popupclose.h"
 
 namespace ny {
 
@@ -35,7 +36,7 @@ void OnCalendarPickTick(App& app) {
         // An unreadable entry has no time of day: it gets midnight.
         const LocalTime old = EntryDateTime(host.text(entry)).value_or(LocalTime{});
         host.setText(entry, date + " " + FormatDateTime(old, Padding::TwoDigits, DateTimeParts::TimeOnly));
-        host.destroyWindow(Ctl::CalendarWindow);
+        ClosePopup(app, Ctl::CalendarWindow);
         return;
     }
     app.CalendarPressed = 0;

@@ -8,7 +8,13 @@
 
 namespace ny {
 
-void OnEntryMouseUp(App& app, Ctl field) { OpenEntryPopup(app, field); }
+void OnEntryMouseDown(App& app, Ctl field) { app.entryPressed = field; }
+
+void OnEntryMouseUp(App& app, Ctl field) {
+    const bool pressedHere = app.entryPressed == field;
+    app.entryPressed = Ctl::None;
+    if (pressedHere) OpenEntryPopup(app, field);
+}
 
 Point PlacePopup(const Rect& field, const Rect& work, int w, int h) {
     Point p{field.left, field.bottom};
@@ -23,7 +29,7 @@ Point PlacePopup(const Rect& field, const Rect& work, int w, int h) {
     return p;
 }
 
-bool OpenEntryPopup(App& app, Ctl field) {
+void OpenEntryPopup(App& app, Ctl field) {
     Host& host = app.host;
     const int caret = host.caret(field);
     const Rect r = host.windowRect(field);
@@ -41,7 +47,6 @@ bool OpenEntryPopup(App& app, Ctl field) {
     host.moveWindow(popup, at.x, at.y);
     host.setVisible(popup, true);
     host.setEnabled(field, true);
-    return true;
 }
 
 void PrepareCalendar(App& app, Ctl field) {

@@ -6,11 +6,15 @@
 
 namespace ny {
 
-// Mouse released in the entry field.
+// Left button pressed in the entry field.
+void OnEntryMouseDown(App& app, Ctl field);
+// Left button released in the entry field: a popup opens only when the press
+// was in the field too (not, say, the first click of a double-click on a
+// file of the file dialog that closed under the mouse).
 void OnEntryMouseUp(App& app, Ctl field);
 
 // Opens, fills, places and shows the popup that the field's caret asks for.
-bool OpenEntryPopup(App& app, Ctl field);
+void OpenEntryPopup(App& app, Ctl field);
 
 // Points an already loaded CalendarWindow at `field` and shows its date.
 void PrepareCalendar(App& app, Ctl field);

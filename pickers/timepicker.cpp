@@ -1,9 +1,11 @@
 #include "pickers/timepicker.h"
 
+#include <algorithm>
 #include <string>
 
 #include "host/textops.h"
 #include "pickers/entrytext.h"
+#include "pickers/popupclose.h"
 
 namespace ny {
 namespace {
@@ -21,11 +23,10 @@ constexpr TimeField kHour{11, 13, 23, 24, "小时"};
 constexpr TimeField kMinute{14, 16, 59, 60, "分钟"};
 constexpr TimeField kSecond{17, 19, 59, 60, "秒钟"};
 
-// The field a caret offset selects: hour 11-13, minute 14-16, second 17-19.
+// The field a caret offset selects: from its start to its end, both included.
 const TimeField* FieldAt(int caret) {
-    if (caret >= 11 && caret <= 13) return &kHour;
-    if (caret >= 14 && caret <= 16) return &kMinute;
-    if (caret >= 17 && caret <= 19) return &kSecond;
+    for (const TimeField* f : {&kHour, &kMinute, &kSecond})
+        if (caret >= f->start && caret <= f->end) return f;
     return nullptr;
 }
 
@@ -52,7 +53,22 @@ std::string CharText(int code) {
     return "?";  // a lone surrogate or nothing at all
 }
 
-void Close(App& app) { app.host.destroyWindow(Ctl::TimePickerWindow); }
+void Close(App& app) { ClosePopup(app, Ctl::TimePickerWindow); }
+
+// Makes the cell of value `v` the grid's current one (cells run row by row
+// from 00); a value past the grid's cells selects its last cell.
+void SelectValue(Host& host, int v) {
+    const Ctl grid = Ctl::时间高级表格;
+    const int rows = host.gridRowCount(grid), cols = host.gridColCount(grid);
+    if (rows <= 0 || cols <= 0) return;
+    v = std::min(std::max(v, 0), rows * cols - 1);
+    host.gridSelect(grid, v / cols, v % cols);
+}
+
+// The value the field's two characters show (0 when they show none).
+int FieldValue(const std::string& text, const TimeField& f) {
+    return LeadingDigits(MidChars(text, f.start + 1, 2));
+}
 
 }  // namespace
 
@@ -67,6 +83,9 @@ void FillPickerGrid(App& app, Ctl field) {
     if (f) host.setText(Ctl::透明标签1, f->unit);
     const int rows = host.gridRowCount(grid), cols = host.gridColCount(grid);
     if (rows <= 0 || cols <= 0) return;
+    // The field's value is the selected cell; one past the field's highest
+    // (a hand-typed 75 minutes) selects nothing better than its last value.
+    SelectValue(host, f ? std::min(FieldValue(host.text(field), *f), f->max) : 0);
     int row = 0, col = 0;
     for (int v = 0; v < n; ++v) {
         host.gridSetCell(grid, row, col, TwoDigits(v));
@@ -112,31 +131,44 @@ void OnPickerChar(App& app, int code) {
     std::string candidate = MidChars(text, f->start + 1, 2) + CharText(code);
     for (int drop = 0; drop < 2 && LeadingDigits(candidate) > f->max; ++drop)
         candidate = RightChars(candidate, CharCount(candidate) - 1);
-    host.setText(entry, ReplaceField(text, *f, TwoDigits(LeadingDigits(candidate))));
+    const int value = LeadingDigits(candidate);
+    host.setText(entry, ReplaceField(text, *f, TwoDigits(value)));
     host.setCaret(entry, f->start);
+    SelectValue(host, value);
 }
 
-void OnPickerKey(App& app, int vk) {
+void OnPickerKey(App& app, Key key) {
     Host& host = app.host;
     const Ctl entry = app.TimePickerTarget;
-    switch (vk) {
-        case 8:   // Backspace
-        case 13:  // Enter
-        case 46:  // Delete
+    const Ctl grid = Ctl::时间高级表格;
+    const TimeField* f = FieldAt(host.caret(entry));
+    switch (key) {
+        case Key::Backspace:
+        case Key::Delete:
+        case Key::Escape:
             Close(app);
             return;
-        case 37: {  // Left: second -> minute -> hour, no wrap
-            const int c = host.caret(entry);
-            if (c >= 17 && c <= 19) host.setCaret(entry, 14);
-            else if (c >= 14 && c <= 16) host.setCaret(entry, 11);
+        case Key::Enter:  // the selected cell, as a click on it
+            OnPickerCellChosen(app);
+            return;
+        case Key::Left:  // second -> minute -> hour, no wrap
+            if (f == &kSecond) host.setCaret(entry, kMinute.start);
+            else if (f == &kMinute) host.setCaret(entry, kHour.start);
             FillPickerGrid(app, entry);
             return;
-        }
-        case 39: {  // Right: hour -> minute -> second, no wrap
-            const int c = host.caret(entry);
-            if (c >= 11 && c <= 13) host.setCaret(entry, 14);
-            else if (c >= 14 && c <= 16) host.setCaret(entry, 17);
+        case Key::Right:  // hour -> minute -> second, no wrap
+            if (f == &kHour) host.setCaret(entry, kMinute.start);
+            else if (f == &kMinute) host.setCaret(entry, kSecond.start);
             FillPickerGrid(app, entry);
+            return;
+        case Key::Up:
+        case Key::Down: {
+            // A row up or down, staying on the cells that hold a value.
+            const int cols = host.gridColCount(grid);
+            if (!f || cols <= 0) return;
+            const int v = host.gridCurrentRow(grid) * cols + host.gridCurrentCol(grid) +
+                          (key == Key::Up ? -cols : cols);
+            if (v >= 0 && v < f->count) SelectValue(host, v);
             return;
         }
         default:

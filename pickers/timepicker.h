@@ -13,7 +13,9 @@ void FillPickerGrid(App& app, Ctl field);
 
 void OnPickerCellChosen(App& app);
 void OnPickerChar(App& app, int code);  // code: a UTF-16 code unit
-void OnPickerKey(App& app, int vk);
+// Enter picks the selected cell; Left/Right go to the previous/next field;
+// Up/Down move the selection a row; Backspace, Delete and Esc close.
+void OnPickerKey(App& app, Key key);
 void OnPickerEarliest(App& app);  // 按钮1
 void OnPickerLatest(App& app);    // 按钮2
 void OnPickerWatchTick(App& app);

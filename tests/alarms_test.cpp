@@ -56,7 +56,7 @@ TEST_F(Alarms, TimeNumberReadsFixedPositions) {
 }
 
 TEST_F(Alarms, AddValidatesAndStoresTheMinute) {
-    const char* kPast = "你闹设置的闹钟时间小于当前时间，请重新设置！";
+    const char* kPast = "你设置的闹钟时间小于当前时间，请重新设置！";
     struct Case {
         LocalTime now;
         const char* entry;
@@ -64,7 +64,7 @@ TEST_F(Alarms, AddValidatesAndStoresTheMinute) {
         const char* box;   // nullptr = accepted
         int style;
     } cases[] = {
-        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 20:40:30", "", "请选选择铃声！", 0},
+        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 20:40:30", "", "请选择铃声！", 0},
         {At(2026, 12, 8, 20, 40, 30), "2026-12-08 20:40:30", "t.mp3", kPast, 48},
         {At(2026, 12, 8, 20, 40, 29), "2026-12-08 20:40:30", "t.mp3", nullptr, 0},
         {At(2026, 12, 31, 23, 0, 0), "2027-01-01 08:00:00", "t.mp3", nullptr, 0},

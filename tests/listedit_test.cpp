@@ -84,6 +84,34 @@ TEST_F(ListEdit, DeleteRemovesTheSelectedRowAndItsRecord) {
     }
 }
 
+// The keyboard's way to the same: Delete is 删除 on the selected row, and the
+// context-menu key (Shift+F10 too) opens the menu at that row.
+TEST_F(ListEdit, DeleteKeyAndMenuKeyWorkOnTheSelectedRow) {
+    startWithThree();
+    const auto key = [&](Key k) { host().raise(Ev::KeyDown, Ctl::超级列表框1, static_cast<int>(k)); };
+    host().selectRow(Ctl::超级列表框1, 1);
+    key(Key::ContextMenu);
+    EXPECT_EQ(host().popups, std::vector<Ctl>{Ctl::指定时间列表框右键菜单});
+    EXPECT_EQ(host().popupRows, std::vector<int>{1});
+    EXPECT_EQ(rows(), 3);
+    key(Key::Delete);
+    EXPECT_EQ(summary(), (std::vector<Row>{{"一", "未响"}, {"三", "未响"}}));
+    restart();
+    EXPECT_EQ(summary(), (std::vector<Row>{{"一", "未响"}, {"三", "未响"}}));
+    // Nothing selected: Delete deletes nothing, the menu opens at no row.
+    const std::string store = readFile("ny.edb");
+    key(Key::Delete);
+    key(Key::ContextMenu);
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(readFile("ny.edb"), store);
+    EXPECT_EQ(host().popupRows, std::vector<int>{-1});
+    // Other keys in the list do nothing.
+    host().selectRow(Ctl::超级列表框1, 0);
+    key(Key::Enter);
+    key(Key::Backspace);
+    EXPECT_EQ(rows(), 2);
+}
+
 TEST_F(ListEdit, DeletingEveryRowOneByOneLeavesAnEmptyStore) {
     for (int first : {0, 2}) {
         startWithThree();

@@ -10,16 +10,16 @@
 namespace ny::testing {
 namespace {
 
-constexpr int kBackspace = 8, kEnter = 13, kDelete = 46, kLeft = 37, kRight = 39;
 
 class Pickers : public ProgramTest {
 protected:
     Pickers() { start(At(2026, 12, 8, 7, 0, 0)); }
 
-    // The user releases the mouse in the entry with the caret at `caret`.
+    // The user clicks in the entry (press and release) with the caret at `caret`.
     void clickEntry(const std::string& text, int caret) {
         host().setText(Ctl::编辑框1, text);
         host().setCaret(Ctl::编辑框1, caret);
+        host().raise(Ev::MouseDown, Ctl::编辑框1);
         host().raise(Ev::MouseUp, Ctl::编辑框1);
     }
     std::string entry() { return host().text(Ctl::编辑框1); }
@@ -42,7 +42,14 @@ protected:
     void type(const std::string& keys) {
         for (char k : keys) host().raise(Ev::Char, Ctl::时间高级表格, static_cast<unsigned char>(k));
     }
-    void key(int vk, Ctl on = Ctl::TimePickerWindow) { host().raise(Ev::KeyDown, on, vk); }
+    void key(Key k, Ctl on = Ctl::TimePickerWindow) {
+        host().raise(Ev::KeyDown, on, static_cast<int>(k));
+    }
+    // The grid's current cell as the value it shows.
+    std::string selected() {
+        const Ctl g = Ctl::时间高级表格;
+        return host().gridCell(g, host().gridCurrentRow(g), host().gridCurrentCol(g));
+    }
 };
 
 constexpr const char* kEntry = "2026-12-08 07:30:15";
@@ -164,7 +171,94 @@ TEST_F(Pickers, ANewClickClosesTheOpenPopup) {
     EXPECT_EQ(entry(), kEntry);
 }
 
+// A release in the entry opens a popup only after a press in it: the second
+// click of a double-click on a file of the file dialog is released there too.
+TEST_F(Pickers, OnlyAPressAndReleaseInTheEntryOpensAPopup) {
+    host().setText(Ctl::编辑框1, kEntry);
+    host().setCaret(Ctl::编辑框1, 3);
+    host().raise(Ev::MouseUp, Ctl::编辑框1);  // pressed elsewhere
+    EXPECT_FALSE(host().exists(Ctl::CalendarWindow));
+    host().raise(Ev::MouseDown, Ctl::编辑框1);
+    host().raise(Ev::MouseUp, Ctl::编辑框1);
+    EXPECT_TRUE(open(Ctl::CalendarWindow));
+    host().raise(Ev::Deactivated, Ctl::CalendarWindow);
+    // One press opens one popup: a second release alone does not reopen it.
+    host().raise(Ev::MouseUp, Ctl::编辑框1);
+    EXPECT_FALSE(host().exists(Ctl::CalendarWindow));
+}
+
 // ---- the time grid -------------------------------------------------------------
+
+TEST_F(Pickers, TheFieldsValueIsTheSelectedCellWhenTheGridOpens) {
+    struct Case {
+        const char* text;
+        int caret;
+        const char* selected;
+    } cases[] = {
+        {kEntry, 12, "07"},  {kEntry, 15, "30"},  {kEntry, 19, "15"},
+        {"2026-12-08 23:59:59", 11, "23"},
+        {"2026-12-08 07:75:15", 15, "59"},  // out of range: the highest value
+        {"2026-12-08 07:xx:15", 15, "00"},  // no digits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text + std::string(" @") + std::to_string(c.caret));
+        clickEntry(c.text, c.caret);
+        EXPECT_EQ(selected(), c.selected);
+    }
+    // Typing and the field keys keep the selection on the field's value.
+    clickEntry(kEntry, 15);
+    type("4");
+    EXPECT_EQ(selected(), "04");
+    key(Key::Right);
+    EXPECT_EQ(selected(), "15");
+}
+
+TEST_F(Pickers, UpAndDownMoveTheSelectionAndEnterPicksIt) {
+    struct Case {
+        int caret;
+        std::vector<Key> keys;
+        const char* selected;
+        const char* picked;
+    } cases[] = {
+        {15, {Key::Down}, "40", "2026-12-08 07:40:15"},
+        {15, {Key::Up, Key::Up, Key::Up, Key::Up}, "00", "2026-12-08 07:00:15"},
+        {15, {Key::Down, Key::Down, Key::Down}, "50", "2026-12-08 07:50:15"},  // stops at the last row
+        {12, {Key::Down, Key::Down}, "17", "2026-12-08 17:30:15"},  // no 27 o'clock
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picked);
+        clickEntry(kEntry, c.caret);
+        for (Key k : c.keys) key(k, Ctl::时间高级表格);
+        EXPECT_EQ(selected(), c.selected);
+        EXPECT_EQ(entry(), kEntry);  // moving the selection writes nothing
+        key(Key::Enter, Ctl::时间高级表格);
+        EXPECT_EQ(entry(), c.picked);
+        EXPECT_FALSE(host().exists(Ctl::TimePickerWindow));
+    }
+}
+
+TEST_F(Pickers, ClosingAPopupGivesTheEntryBackTheKeyboard) {
+    // Closed by the user's word: the entry has the focus, caret kept.
+    clickEntry(kEntry, 15);
+    host().raise(Ev::CloseRequest, Ctl::TimePickerWindow);
+    EXPECT_EQ(host().focused(), Ctl::编辑框1);
+    EXPECT_EQ(caret(), 15);
+    host().setFocus(Ctl::超级列表框1);
+    clickEntry(kEntry, 3);
+    host().clickCalendarDay(Ctl::月历, At(2026, 12, 24, 0, 0, 0));
+    host().advance(50);
+    EXPECT_EQ(host().focused(), Ctl::编辑框1);
+    host().setFocus(Ctl::超级列表框1);
+    clickEntry(kEntry, 18);
+    key(Key::Enter);
+    EXPECT_EQ(host().focused(), Ctl::编辑框1);
+    EXPECT_EQ(caret(), 17);
+    // Closed by a click elsewhere: the focus stays where that click put it.
+    host().setFocus(Ctl::超级列表框1);
+    clickEntry(kEntry, 15);
+    host().raise(Ev::Deactivated, Ctl::TimePickerWindow);
+    EXPECT_EQ(host().focused(), Ctl::超级列表框1);
+}
 
 TEST_F(Pickers, GridHoldsTheFieldsValuesRowByRow) {
     clickEntry(kEntry, 12);
@@ -181,7 +275,7 @@ TEST_F(Pickers, GridHoldsTheFieldsValuesRowByRow) {
 
     // A smaller grid is filled to its last cell and no further.
     host().resizeGrid(Ctl::时间高级表格, 3, 4);
-    key(kRight);  // refills for the seconds
+    key(Key::Right);  // refills for the seconds
     EXPECT_EQ(cells(), (std::vector<std::string>{"00", "01", "02", "03", "04", "05", "06", "07",
                                                   "08", "09", "10", "11"}));
 }
@@ -272,18 +366,19 @@ TEST_F(Pickers, TypingKeepsTheRestOfTheEntryAndNeverCorruptsIt) {
 TEST_F(Pickers, LeftAndRightMoveBetweenFieldsWithoutWrapping) {
     struct Case {
         int caret;
-        int vk;
+        Key key;
         int caretAfter;
         const char* label;
         int values;
     } cases[] = {
-        {15, kLeft, 11, "小时", 24},  {12, kLeft, 12, "小时", 24},  {18, kLeft, 14, "分钟", 60},
-        {11, kRight, 14, "分钟", 60}, {16, kRight, 17, "秒钟", 60}, {19, kRight, 19, "秒钟", 60},
+        {15, Key::Left, 11, "小时", 24},  {12, Key::Left, 12, "小时", 24},
+        {18, Key::Left, 14, "分钟", 60},  {11, Key::Right, 14, "分钟", 60},
+        {16, Key::Right, 17, "秒钟", 60}, {19, Key::Right, 19, "秒钟", 60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caret);
         clickEntry(kEntry, c.caret);
-        key(c.vk, Ctl::时间高级表格);
+        key(c.key, Ctl::时间高级表格);
         EXPECT_EQ(caret(), c.caretAfter);
         EXPECT_EQ(host().text(Ctl::透明标签1), c.label);
         EXPECT_EQ(filled(), c.values);  // no minute values left after 23 on the hour grid
@@ -292,7 +387,7 @@ TEST_F(Pickers, LeftAndRightMoveBetweenFieldsWithoutWrapping) {
     }
     // The next digit goes to the new field.
     clickEntry(kEntry, 12);
-    key(kRight);
+    key(Key::Right);
     type("48");
     EXPECT_EQ(entry(), "2026-12-08 07:48:15");
 }
@@ -321,14 +416,15 @@ TEST_F(Pickers, EarliestAndLatestReplaceTheWholeTime) {
 
 TEST_F(Pickers, KeysThatCloseThePickerKeepWhatWasTyped) {
     struct Case {
-        int vk;
+        Key key;
         bool closes;
-    } cases[] = {{kBackspace, true}, {kEnter, true}, {kDelete, true}, {'A', false}, {38, false}};
+    } cases[] = {{Key::Backspace, true}, {Key::Enter, true}, {Key::Delete, true},
+                 {Key::Escape, true},    {Key::Up, false},   {Key::ContextMenu, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.vk);
+        SCOPED_TRACE(static_cast<int>(c.key));
         clickEntry(kEntry, 15);
         type("42");
-        key(c.vk);
+        key(c.key);
         EXPECT_EQ(host().exists(Ctl::TimePickerWindow), !c.closes);
         EXPECT_EQ(entry(), "2026-12-08 07:42:15");
     }
@@ -476,7 +572,7 @@ TEST_F(Pickers, PickedDateAndMinuteAreWhatIsAdded) {
     host().chooseCell(Ctl::时间高级表格, 4, 5);
     clickEntry(entry(), 12);
     type("9");
-    key(kEnter);
+    key(Key::Enter);
     EXPECT_EQ(entry(), "2026-12-24 09:45:00");
     click(Ctl::添加);
     ASSERT_EQ(rows(), 1);

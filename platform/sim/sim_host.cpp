@@ -241,6 +241,12 @@ void SimHost::setCaret(Ctl e, int offset) {
     if (find(e)) st(e).caret = offset;
 }
 
+void SimHost::setFocus(Ctl c) {
+    if (find(c)) focus_ = c;
+}
+
+Ctl SimHost::focused() const { return find(focus_) ? focus_ : Ctl::None; }
+
 void SimHost::setTimer(Ctl t, int64_t periodMs) {
     if (!find(t)) return;
     st(t).period = std::max<int64_t>(periodMs, 0);
@@ -316,6 +322,10 @@ std::optional<std::string> SimHost::openFileDialog(std::string_view filter) {
 }
 
 void SimHost::popupMenu(Ctl menu) { popups.push_back(menu); }
+void SimHost::popupMenuAtRow(Ctl menu, Ctl list, int row) {
+    popups.push_back(menu);
+    popupRows.push_back(row);
+}
 void SimHost::setTrayIcon(std::string_view tip) { trayTip = std::string(tip); }
 void SimHost::removeTrayIcon() { trayTip.reset(); }
 
@@ -550,6 +560,12 @@ void SimHost::resizeGrid(Ctl g, int rows, int cols) {
     s.gridRows = std::max(rows, 0);
     s.gridCols = std::max(cols, 0);
     s.cells.assign(size_t(s.gridRows * s.gridCols), "");
+}
+
+void SimHost::gridSelect(Ctl g, int row, int col) {
+    if (!find(g) || row < 0 || col < 0 || row >= st(g).gridRows || col >= st(g).gridCols) return;
+    st(g).curRow = row;
+    st(g).curCol = col;
 }
 
 void SimHost::chooseCell(Ctl g, int row, int col) {

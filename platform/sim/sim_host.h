@@ -82,6 +82,7 @@ public:
     // answered (0 when not listed).
     std::map<std::string, int64_t> openMs;
     std::vector<Ctl> popups;  // menus popped up
+    std::vector<int> popupRows;  // the rows of the menus popped up at a list row
     int frontCount = 0;       // bringToFront calls on MainWindow
     std::optional<std::string> trayTip;  // the tray icon's tip while shown
 
@@ -116,6 +117,8 @@ public:
     void destroyControl(Ctl c);
     // A grid of another size than its design's (24-pixel cells).
     void resizeGrid(Ctl grid, int rows, int cols);
+    // The control with the keyboard focus (None when it is gone).
+    Ctl focused() const;
     // A left click on a grid cell: it becomes current, then CellChosen.
     void chooseCell(Ctl grid, int row, int col);
     // A left click on a day of a month calendar as the platform reports it:
@@ -143,6 +146,7 @@ public:
     void setVisible(Ctl c, bool on) override;
     int caret(Ctl edit) override;
     void setCaret(Ctl edit, int offset) override;
+    void setFocus(Ctl c) override;
     void setTimer(Ctl timer, int64_t periodMs) override;
     int64_t timerPeriod(Ctl timer) override;
     void listInsertColumn(Ctl list, std::string_view caption, int width) override;
@@ -157,6 +161,7 @@ public:
                    bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter) override;
     void popupMenu(Ctl menu) override;
+    void popupMenuAtRow(Ctl menu, Ctl list, int row) override;
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
     int requestMp3(std::string_view path, int64_t giveUpMs) override;
@@ -189,6 +194,7 @@ public:
     std::string gridCell(Ctl grid, int row, int col) override;
     int gridCurrentRow(Ctl grid) override;
     int gridCurrentCol(Ctl grid) override;
+    void gridSelect(Ctl grid, int row, int col) override;
     LocalTime monthCalDate(Ctl cal) override;
     void setMonthCalDate(Ctl cal, const LocalTime& day) override;
     Rect workArea(Ctl c) override;
@@ -254,6 +260,7 @@ private:
     int64_t wallOffset_ = 0;  // wall ms = mono_ + wallOffset_
     bool ended_ = false;
     std::map<int, State> states_;
+    Ctl focus_ = Ctl::None;
     std::vector<std::string> held_;
     std::vector<int> heldFds_;
     std::map<int64_t, int> handles_;

@@ -1,5 +1,5 @@
 // Windows and controls: building them from their designs, their properties,
-// timers, the list view and the time grid.
+// timers and the list view. The time grid is in grid.cpp.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,10 +16,9 @@
 namespace ny {
 namespace {
 
-constexpr wchar_t kGridClass[] = L"NyGrid";
-constexpr int kGridCell = 24;             // pixels per grid cell, grid line included
 constexpr int kComboDropHeight = 240;     // the open list of a drop-down combo
-constexpr COLORREF kGridLine = RGB(192, 192, 192);
+constexpr int kComboVisibleItems = 12;    // items the open list shows at once
+constexpr int kWholeMargin = 1;           // left margin of an entry shown whole
 constexpr COLORREF kArrowGround = RGB(236, 233, 216);
 constexpr int kArrowSize = 15;
 
@@ -88,17 +87,6 @@ std::wstring TwoDigits(int v) {
     return s;
 }
 
-// The time picker's grid: rows x columns of text cells with silver lines.
-struct GridData {
-    Win32Host* host = nullptr;
-    Ctl id = Ctl::None;
-    int cell = kGridCell;  // at the window's DPI
-    int rows = 0, cols = 0;
-    int row = 0, col = 0;  // the current cell
-    HFONT font = nullptr;
-    std::vector<std::wstring> cells;
-};
-
 }  // namespace
 
 // ---- classes, fonts, pictures -------------------------------------------------
@@ -121,14 +109,7 @@ void Win32Host::registerClasses() {
         wc.lpszClassName = ClassName(w);
         RegisterClassExW(&wc);
     }
-    WNDCLASSEXW grid{};
-    grid.cbSize = sizeof grid;
-    grid.lpfnWndProc = GridProc;
-    grid.hInstance = instance_;
-    grid.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    grid.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    grid.lpszClassName = kGridClass;
-    RegisterClassExW(&grid);
+    registerGridClass();
 }
 
 // The system's message font is made for the system's DPI.
@@ -217,7 +198,7 @@ void Win32Host::loadWindow(Ctl window) {
     DWORD style = 0;
     DWORD ex = 0;
     if (wd.titleBar) style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    else style |= WS_POPUP;
+    else style |= WS_POPUP | WS_BORDER;  // a popup's edge shows against any ground
     if (!wd.taskbar) ex |= WS_EX_TOOLWINDOW;
     // Popups belong to the main window so they stay above it.
     HWND owner = window == Ctl::MainWindow ? nullptr : hwndOf(Ctl::MainWindow);
@@ -237,7 +218,12 @@ void Win32Host::loadWindow(Ctl window) {
     for (const ControlDesign& d : ControlDesigns())
         if (d.window == window) createControl(window, d);
     if (window == Ctl::MainWindow) createMenus();
+    if (window == Ctl::CalendarWindow) fitCalendar();
 
+    // Tab goes through the controls in reading order (the order of the
+    // windows): 停止 at the window's foot comes after the page's controls.
+    if (HWND stop = hwndOf(Ctl::停止); stop && window == Ctl::MainWindow)
+        SetWindowPos(stop, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // Containers go beneath what they hold: group boxes above the tab control,
     // the tab control and the month calendar at the very bottom.
     for (Kind k : {Kind::GroupBox, Kind::Tab, Kind::MonthCal})
@@ -269,6 +255,72 @@ void Win32Host::loadWindow(Ctl window) {
     if (slot(window).hwnd == hwnd) PostMessageW(hwnd, WMAPP_LOADED, 0, 0);
 }
 
+namespace {
+
+// The window class and styles a kind of control is made of.
+struct ControlClass {
+    const wchar_t* name = nullptr;  // nullptr: no window (timers, dialogs, menus)
+    DWORD style = 0;
+    DWORD ex = 0;
+    bool titled = false;  // the design caption is the window text
+};
+
+ControlClass ClassFor(const ControlDesign& d) {
+    switch (d.kind) {
+        case Kind::Label:
+            return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0, true};
+        case Kind::TransparentLabel:  // the unit of the time grid, centred in its bar
+            return {L"STATIC", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, true};
+        case Kind::Button:
+            return {L"BUTTON",
+                    static_cast<DWORD>(BS_PUSHBUTTON | WS_TABSTOP | (ArrowOf(d.id) ? BS_BITMAP : 0) |
+                                       (d.captionTop ? BS_TOP : 0)),
+                    0, true};
+        case Kind::Edit:
+            return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, false};
+        case Kind::MultiEdit:
+            return {L"EDIT",
+                    ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE, false};
+        case Kind::Combo: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, false};
+        case Kind::GroupBox: return {L"BUTTON", BS_GROUPBOX, 0, true};
+        case Kind::Tab: return {WC_TABCONTROLW, WS_TABSTOP, 0, false};
+        case Kind::ListView:
+            return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE, false};
+        case Kind::MonthCal: return {MONTHCAL_CLASSW, WS_TABSTOP, 0, false};
+        case Kind::Grid: return {kGridClass, WS_TABSTOP, 0, false};
+        default: return {};
+    }
+}
+
+// A control's height as created: a drop-down combo's includes its open list.
+int CreatedHeight(const ControlDesign& d, int dpi) {
+    return Scale(d.h, dpi) + (d.kind == Kind::Combo ? Scale(kComboDropHeight, dpi) : 0);
+}
+
+void AddTabPages(HWND tab, std::string_view captions) {
+    const std::wstring pages = ToWstr(captions);
+    size_t start = 0;
+    for (int i = 0; start <= pages.size(); ++i) {
+        size_t bar = pages.find(L'|', start);
+        if (bar == std::wstring::npos) bar = pages.size();
+        std::wstring name = pages.substr(start, bar - start);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = name.data();
+        SendMessageW(tab, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        start = bar + 1;
+    }
+}
+
+// The tab captions' padding grows with the DPI (the control's own does not).
+void PadTabs(HWND tab, int dpi) {
+    SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(Scale(6, dpi), Scale(3, dpi)));
+}
+
+}  // namespace
+
 void Win32Host::createControl(Ctl window, const ControlDesign& d) {
     Slot& s = slot(d.id);
     s = Slot{};
@@ -276,75 +328,25 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
         if (d.timerMs > 0) setTimer(d.id, d.timerMs);
         return;
     }
+    const ControlClass cc = ClassFor(d);
+    if (!cc.name) return;  // dialogs and menus have no window of their own
     const int dpi = slot(window).dpi;
-    const wchar_t* cls = nullptr;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    DWORD ex = 0;
-    int height = Scale(d.h, dpi);
-    bool titled = false;  // the design caption is the window text
-    switch (d.kind) {
-        case Kind::Label:
-        case Kind::TransparentLabel:
-            cls = L"STATIC";
-            style |= SS_LEFT | SS_NOPREFIX;
-            titled = true;
-            break;
-        case Kind::Button:
-            cls = L"BUTTON";
-            style |= BS_PUSHBUTTON | WS_TABSTOP | (ArrowOf(d.id) ? BS_BITMAP : 0);
-            titled = true;
-            break;
-        case Kind::Edit:
-            cls = L"EDIT";
-            style |= ES_AUTOHSCROLL | WS_TABSTOP;
-            ex |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::MultiEdit:
-            cls = L"EDIT";
-            style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
-            ex |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Combo:
-            cls = WC_COMBOBOXW;
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-            height += Scale(kComboDropHeight, dpi);
-            break;
-        case Kind::GroupBox:
-            cls = L"BUTTON";
-            style |= BS_GROUPBOX;
-            titled = true;
-            break;
-        case Kind::Tab:
-            cls = WC_TABCONTROLW;
-            style |= WS_TABSTOP;
-            break;
-        case Kind::ListView:
-            cls = WC_LISTVIEWW;
-            style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
-            ex |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::MonthCal:
-            cls = MONTHCAL_CLASSW;
-            style |= WS_TABSTOP;
-            break;
-        case Kind::Grid:
-            cls = kGridClass;
-            style |= WS_TABSTOP;
-            break;
-        default:
-            return;  // dialogs and menus have no window of their own
-    }
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | cc.style;
     if (d.disabled) style |= WS_DISABLED;
     s.ownVisible = !d.hidden;
     if (s.ownVisible && d.page < 0) style |= WS_VISIBLE;  // page controls wait for showPage
     const POINT p = ClientPos(d, dpi);
-    HWND h = CreateWindowExW(ex, cls, titled ? ToWstr(d.caption).c_str() : L"", style, p.x, p.y,
-                             Scale(d.w, dpi), height, hwndOf(window),
+    HWND h = CreateWindowExW(cc.ex, cc.name, cc.titled ? ToWstr(d.caption).c_str() : L"", style,
+                             p.x, p.y, Scale(d.w, dpi), CreatedHeight(d, dpi), hwndOf(window),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(d.id)), instance_, this);
     if (!h) return;
     s.hwnd = h;
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(d, dpi)), FALSE);
+    setControlFont(h, d, dpi, false);
+    setUpControl(h, d, dpi);
+}
 
+// What each kind needs once created: pictures, limits, items, subclasses.
+void Win32Host::setUpControl(HWND h, const ControlDesign& d, int dpi) {
     switch (d.kind) {
         case Kind::Button:
             if (int arrow = ArrowOf(d.id))
@@ -355,44 +357,72 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
         case Kind::MultiEdit:
             // The prompt boxes would stop at 30,000 characters without a word;
             // the store keeps a prompt whole, so the box does too.
-            if (d.kind == Kind::MultiEdit) SendMessageW(h, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+            if (d.kind == Kind::MultiEdit) {
+                SendMessageW(h, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+                SetWindowSubclass(h, TabLeavesProc, 0, 0);
+            }
             SetWindowSubclass(h, EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
+            if (d.showsEnd) addPathTip(d);
             break;
         case Kind::MonthCal:
             SetWindowSubclass(h, MonthCalProc, 0, reinterpret_cast<DWORD_PTR>(this));
             break;
-        case Kind::Combo: {
+        case Kind::Combo:
             for (int i = 0; i <= d.comboMax; ++i)
                 SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(TwoDigits(i).c_str()));
             FitComboHeight(h, Scale(d.h, dpi));
+            // Sixty items would open as tall as the screen.
+            SendMessageW(h, CB_SETMINVISIBLE, kComboVisibleItems, 0);
             setText(d.id, d.caption);
             break;
-        }
-        case Kind::Tab: {
+        case Kind::Tab:
             // The classic look keeps the page the same colour as the labels on it.
             SetWindowTheme(h, L" ", L" ");
-            const std::wstring pages = ToWstr(d.caption);
-            size_t start = 0;
-            for (int i = 0; start <= pages.size(); ++i) {
-                size_t bar = pages.find(L'|', start);
-                if (bar == std::wstring::npos) bar = pages.size();
-                std::wstring name = pages.substr(start, bar - start);
-                TCITEMW item{};
-                item.mask = TCIF_TEXT;
-                item.pszText = name.data();
-                SendMessageW(h, TCM_INSERTITEMW, static_cast<WPARAM>(i),
-                             reinterpret_cast<LPARAM>(&item));
-                start = bar + 1;
-            }
+            PadTabs(h, dpi);
+            AddTabPages(h, d.caption);
             break;
-        }
         case Kind::ListView:
             SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                          LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+            SetWindowSubclass(h, ListKeysProc, 0, reinterpret_cast<DWORD_PTR>(this));
             break;
         default:
             break;
     }
+}
+
+// The design's font; for a control that must show a text whole, the largest
+// size of that face (down to 3/4 of it) whose text fits inside its margins.
+void Win32Host::setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw) {
+    HFONT font = fontFor(d, dpi);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    if (d.showsWhole.empty()) return;
+    // A left margin only: the caret behind the last character needs the
+    // right edge's pixels, and the control's own margins would cost more.
+    const int margin = Scale(kWholeMargin, dpi);
+    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 0));
+    RECT inside;
+    GetClientRect(h, &inside);
+    const int room = inside.right - margin - 1;  // the caret must stand inside, not on the edge
+    const std::wstring sample = ToWstr(d.showsWhole);
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    const int full = std::abs(lf.lfHeight);
+    HDC dc = GetDC(h);
+    for (int px = full; px >= full * 3 / 4 && px > 0; --px) {
+        ControlDesign sized = d;
+        sized.fontPx = px;  // in real pixels: fontFor scales by 96/96
+        HFONT f = px == full ? font : fontFor(sized, 96);
+        HGDIOBJ old = SelectObject(dc, f);
+        SIZE ext{};
+        GetTextExtentPoint32W(dc, sample.c_str(), static_cast<int>(sample.size()), &ext);
+        SelectObject(dc, old);
+        font = f;
+        if (ext.cx <= room) break;
+    }
+    ReleaseDC(h, dc);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, 0));
 }
 
 void Win32Host::relayout(Ctl window, int dpi) {
@@ -403,10 +433,9 @@ void Win32Host::relayout(Ctl window, int dpi) {
         HWND h = d.window == window ? hwndOf(d.id) : nullptr;
         if (!h) continue;
         const POINT p = ClientPos(d, dpi);
-        int height = Scale(d.h, dpi);
-        if (d.kind == Kind::Combo) height += Scale(kComboDropHeight, dpi);
-        SetWindowPos(h, nullptr, p.x, p.y, Scale(d.w, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(d, dpi)), TRUE);
+        SetWindowPos(h, nullptr, p.x, p.y, Scale(d.w, dpi), CreatedHeight(d, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        setControlFont(h, d, dpi, true);
         switch (d.kind) {
             case Kind::Button:
                 if (int arrow = ArrowOf(d.id))
@@ -414,6 +443,10 @@ void Win32Host::relayout(Ctl window, int dpi) {
                                  reinterpret_cast<LPARAM>(arrowBitmap(arrow == 1, dpi)));
                 break;
             case Kind::Combo: FitComboHeight(h, Scale(d.h, dpi)); break;
+            case Kind::Tab: PadTabs(h, dpi); break;
+            case Kind::Edit:
+                if (d.showsEnd) placePathTip(d);
+                break;
             case Kind::ListView: {
                 HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
                 const LRESULT n = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
@@ -424,13 +457,132 @@ void Win32Host::relayout(Ctl window, int dpi) {
                 break;
             }
             case Kind::Grid:
-                if (auto* g = reinterpret_cast<GridData*>(GetWindowLongPtrW(h, GWLP_USERDATA)))
-                    g->cell = Scale(kGridCell, dpi);
+                rescaleGrid(h, dpi);
                 break;
             default: break;
         }
     }
+    if (window == Ctl::CalendarWindow) fitCalendar();
     InvalidateRect(hwndOf(window), nullptr, TRUE);
+}
+
+namespace {
+
+// The month calendar's part under client point `pt` (MCHT_*).
+LRESULT CalendarHit(HWND cal, int x, int y) {
+    MCHITTESTINFO ht{};
+    ht.cbSize = MCHITTESTINFO_V1_SIZE;
+    ht.pt = {x, y};
+    return SendMessageW(cal, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
+}
+
+// Where the calendar draws a title button (MCHT_TITLEBTNPREV or NEXT), found
+// by asking what lies under its points: a coarse search of the top third's
+// side where it belongs, then its edges pixel by pixel. Empty when none.
+RECT TitleButton(HWND cal, LRESULT which) {
+    RECT c;
+    GetClientRect(cal, &c);
+    const bool left = which == MCHT_TITLEBTNPREV;
+    const int x0 = left ? 0 : c.right * 2 / 3, x1 = left ? c.right / 3 : c.right;
+    constexpr int kStep = 3;  // smaller than any arrow
+    for (int y = 0; y < c.bottom / 3; y += kStep)
+        for (int x = x0; x < x1; x += kStep) {
+            if (CalendarHit(cal, x, y) != which) continue;
+            RECT r{x, y, x + 1, y + 1};
+            while (r.left > 0 && CalendarHit(cal, r.left - 1, y) == which) --r.left;
+            while (r.right < c.right && CalendarHit(cal, r.right, y) == which) ++r.right;
+            const int mid = (r.left + r.right) / 2;
+            while (r.top > 0 && CalendarHit(cal, mid, r.top - 1) == which) --r.top;
+            while (r.bottom < c.bottom && CalendarHit(cal, mid, r.bottom) == which) ++r.bottom;
+            return r;
+        }
+    return {};
+}
+
+}  // namespace
+
+void Win32Host::fitCalendar() {
+    HWND win = hwndOf(Ctl::CalendarWindow), cal = hwndOf(Ctl::月历);
+    if (!win || !cal) return;
+    RECT need{};
+    if (!SendMessageW(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&need))) return;
+    const int w = need.right - need.left, h = need.bottom - need.top;
+    // Exactly its size: more would leave a blank strip beside the month.
+    SetWindowPos(cal, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT outer{0, 0, w, h};
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(win, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(win, GWL_EXSTYLE)));
+    SetWindowPos(win, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The year buttons go inside the month arrows, side by side with them,
+    // so that both are seen and reached whole.
+    const int gap = Scale(2, slot(Ctl::CalendarWindow).dpi);
+    const RECT prev = TitleButton(cal, MCHT_TITLEBTNPREV), next = TitleButton(cal, MCHT_TITLEBTNNEXT);
+    for (Ctl b : {Ctl::左年按钮, Ctl::右年按钮}) {
+        HWND bh = hwndOf(b);
+        const RECT& arrow = b == Ctl::左年按钮 ? prev : next;
+        if (!bh || arrow.right <= arrow.left) continue;
+        RECT br;
+        GetWindowRect(bh, &br);
+        const int bw = br.right - br.left, bhgt = br.bottom - br.top;
+        const int x = b == Ctl::左年按钮 ? arrow.right + gap : arrow.left - gap - bw;
+        const int y = (arrow.top + arrow.bottom - bhgt) / 2;
+        SetWindowPos(bh, HWND_TOP, x, std::max(y, 0), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+// ---- the path control's tip ------------------------------------------------------
+
+void Win32Host::addPathTip(const ControlDesign& d) {
+    HWND main = hwndOf(d.window);
+    if (!main) return;
+    if (!pathTip_)
+        pathTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr,
+                                   instance_, nullptr);
+    if (!pathTip_) return;
+    SendMessageW(pathTip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
+    // Which window a disabled control's mouse reaches differs between
+    // systems: the control, its parent or the window beneath it.
+    pathTipOn_ = {hwndOf(d.id), main};
+    if (HWND tab = hwndOf(Ctl::选择夹1)) pathTipOn_.push_back(tab);
+    for (HWND on : pathTipOn_) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_SUBCLASS;
+        ti.hwnd = on;
+        ti.uId = static_cast<UINT_PTR>(d.id);
+        ti.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(pathTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    placePathTip(d);
+}
+
+void Win32Host::placePathTip(const ControlDesign& d) {
+    HWND h = hwndOf(d.id);
+    if (!pathTip_ || !h) return;
+    for (HWND on : pathTipOn_) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = on;
+        ti.uId = static_cast<UINT_PTR>(d.id);
+        GetWindowRect(h, &ti.rect);
+        MapWindowPoints(nullptr, on, reinterpret_cast<POINT*>(&ti.rect), 2);
+        SendMessageW(pathTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void Win32Host::setPathTip(Ctl c, const std::wstring& text) {
+    if (!pathTip_) return;
+    for (HWND on : pathTipOn_) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = on;
+        ti.uId = static_cast<UINT_PTR>(c);
+        ti.lpszText = const_cast<wchar_t*>(text.c_str());
+        SendMessageW(pathTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
 }
 
 void Win32Host::createMenus() {
@@ -459,6 +611,7 @@ void Win32Host::applyVisibility(Ctl c) {
     if (!d || !h) return;
     const bool show = slot(c).ownVisible && (d->page < 0 || d->page == page_);
     ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
+    if (d->showsEnd) setPathTip(c, show ? WindowText(h) : std::wstring());  // no tip over the other page
 }
 
 void Win32Host::forgetWindow(Ctl window) {
@@ -468,7 +621,11 @@ void Win32Host::forgetWindow(Ctl window) {
         slot(d.id) = Slot{};
     }
     slot(window) = Slot{};
-    if (window == Ctl::MainWindow) page_ = 0;
+    if (window == Ctl::MainWindow) {
+        page_ = 0;
+        pathTip_ = nullptr;  // owned by the main window: gone with it
+        pathTipOn_.clear();
+    }
 }
 
 LRESULT Win32Host::controlColour(Ctl window, HDC dc, HWND control, bool button) {
@@ -593,6 +750,13 @@ void Win32Host::setText(Ctl c, std::string_view s) {
         return;
     }
     SetWindowTextW(h, w.c_str());
+    if (d && d->showsEnd) {
+        // The end in view: a path's file name says which file it is.
+        const int len = GetWindowTextLengthW(h);
+        SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(len), len);
+        SendMessageW(h, EM_SCROLLCARET, 0, 0);
+        setPathTip(c, w);
+    }
     if (d && d->kind == Kind::TransparentLabel) {
         // It draws no ground of its own: the old text goes only when the
         // window beneath repaints that spot.
@@ -648,6 +812,10 @@ int Win32Host::caret(Ctl edit) {
     DWORD start = 0;
     SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
     return CharsBeforeUnit(WindowText(h), static_cast<int>(start));
+}
+
+void Win32Host::setFocus(Ctl c) {
+    if (HWND h = exists(c) ? hwndOf(c) : nullptr) SetFocus(h);
 }
 
 void Win32Host::setCaret(Ctl edit, int offset) {
@@ -755,156 +923,7 @@ int Win32Host::listSelectedRow(Ctl list) {
         SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
-// ---- the time grid -----------------------------------------------------------------
-
-LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* g = reinterpret_cast<GridData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (msg) {
-        case WM_NCCREATE: {
-            const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            auto* host = static_cast<Win32Host*>(cs->lpCreateParams);
-            const int cell = Scale(kGridCell, host->slot(host->windowCtl(cs->hwndParent)).dpi);
-            const int rows = cs->cy / cell, cols = cs->cx / cell;
-            g = new GridData;
-            g->host = host;
-            g->cell = cell;
-            g->id = static_cast<Ctl>(reinterpret_cast<INT_PTR>(cs->hMenu));
-            g->rows = rows;
-            g->cols = cols;
-            g->cells.resize(static_cast<size_t>(rows * cols));
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g));
-            break;
-        }
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            delete g;
-            return 0;
-        case WM_SETFONT:
-            if (g) g->font = reinterpret_cast<HFONT>(wp);
-            if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
-            return 0;
-        case WM_GETFONT:
-            return g ? reinterpret_cast<LRESULT>(g->font) : 0;
-        case WM_GETDLGCODE:
-            return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT all;
-            GetClientRect(hwnd, &all);
-            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-            HPEN pen = CreatePen(PS_SOLID, 1, kGridLine);
-            HGDIOBJ oldPen = SelectObject(dc, pen);
-            HGDIOBJ oldFont = SelectObject(dc, g && g->font ? g->font : GetStockObject(DEFAULT_GUI_FONT));
-            const int rows = g ? g->rows : 0, cols = g ? g->cols : 0;
-            const int cell = g ? g->cell : kGridCell;
-            for (int c = 0; c <= cols; ++c) {
-                MoveToEx(dc, c * cell, 0, nullptr);
-                LineTo(dc, c * cell, rows * cell + 1);
-            }
-            for (int r = 0; r <= rows; ++r) {
-                MoveToEx(dc, 0, r * cell, nullptr);
-                LineTo(dc, cols * cell + 1, r * cell);
-            }
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            for (int r = 0; r < rows; ++r) {
-                for (int c = 0; c < cols; ++c) {
-                    const std::wstring& t = g->cells[static_cast<size_t>(r * cols + c)];
-                    RECT box{c * cell + 1, r * cell + 1, (c + 1) * cell, (r + 1) * cell};
-                    if (!t.empty())
-                        DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &box,
-                                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-                    if (GetFocus() == hwnd && r == g->row && c == g->col) DrawFocusRect(dc, &box);
-                }
-            }
-            SelectObject(dc, oldFont);
-            SelectObject(dc, oldPen);
-            DeleteObject(pen);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_LBUTTONDOWN: {
-            if (!g) break;
-            SetFocus(hwnd);
-            const int cell = g->cell;
-            const int c = static_cast<short>(LOWORD(lp)) / cell;
-            const int r = static_cast<short>(HIWORD(lp)) / cell;
-            if (r < 0 || c < 0 || r >= g->rows || c >= g->cols) return 0;
-            g->row = r;
-            g->col = c;
-            InvalidateRect(hwnd, nullptr, FALSE);
-            // Last: the handler may close the window and with it this grid.
-            g->host->raise(Ev::CellChosen, g->id);
-            return 0;
-        }
-        case WM_KEYDOWN:
-            if (g) g->host->raise(Ev::KeyDown, g->id, static_cast<int>(wp));
-            return 0;
-        case WM_CHAR:
-            if (g) g->host->raise(Ev::Char, g->id, static_cast<int>(wp));
-            return 0;
-        default:
-            break;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// ---- grid, month calendar and screen for the date and time popups ---------------
-
-namespace {
-
-GridData* GridOf(HWND h) {
-    return h ? reinterpret_cast<GridData*>(GetWindowLongPtrW(h, GWLP_USERDATA)) : nullptr;
-}
-
-}  // namespace
-
-int Win32Host::gridRowCount(Ctl grid) {
-    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
-    return g ? g->rows : 0;
-}
-
-int Win32Host::gridColCount(Ctl grid) {
-    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
-    return g ? g->cols : 0;
-}
-
-void Win32Host::gridClear(Ctl grid) {
-    HWND h = exists(grid) ? hwndOf(grid) : nullptr;
-    GridData* g = GridOf(h);
-    if (!g) return;
-    for (std::wstring& c : g->cells) c.clear();
-    InvalidateRect(h, nullptr, FALSE);
-}
-
-void Win32Host::gridSetCell(Ctl grid, int row, int col, std::string_view s) {
-    HWND h = exists(grid) ? hwndOf(grid) : nullptr;
-    GridData* g = GridOf(h);
-    if (!g || row < 0 || col < 0 || row >= g->rows || col >= g->cols) return;
-    g->cells[static_cast<size_t>(row * g->cols + col)] = ToWstr(s);
-    InvalidateRect(h, nullptr, FALSE);
-}
-
-std::string Win32Host::gridCell(Ctl grid, int row, int col) {
-    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
-    if (!g || row < 0 || col < 0 || row >= g->rows || col >= g->cols) return {};
-    return ToUtf8(g->cells[static_cast<size_t>(row * g->cols + col)]);
-}
-
-int Win32Host::gridCurrentRow(Ctl grid) {
-    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
-    return g ? g->row : 0;
-}
-
-int Win32Host::gridCurrentCol(Ctl grid) {
-    const GridData* g = GridOf(exists(grid) ? hwndOf(grid) : nullptr);
-    return g ? g->col : 0;
-}
+// ---- month calendar and screen for the date and time popups ---------------------
 
 LocalTime Win32Host::monthCalDate(Ctl cal) {
     HWND h = exists(cal) ? hwndOf(cal) : nullptr;

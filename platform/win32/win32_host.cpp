@@ -108,6 +108,7 @@ LRESULT CALLBACK Win32Host::NeutralisePosted(int code, WPARAM wp, LPARAM lp) {
 
 void Win32Host::deliver(MSG& msg) {
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && escapeCloses(msg.hwnd)) return;
+    if (navigate(msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
@@ -244,7 +245,8 @@ std::optional<LRESULT> Win32Host::onWindowLife(Ctl w, UINT msg, WPARAM wp) {
 }
 
 std::optional<LRESULT> Win32Host::onKey(Ctl w, UINT msg, WPARAM wp) {
-    raise(msg == WM_KEYDOWN ? Ev::KeyDown : Ev::Char, w, static_cast<int>(wp));
+    if (msg == WM_KEYDOWN) raiseKey(w, wp);  // keys are named here, characters pass as they are
+    else raise(Ev::Char, w, static_cast<int>(wp));
     return 0;
 }
 
@@ -292,6 +294,8 @@ std::optional<LRESULT> Win32Host::onColour(Ctl w, UINT msg, WPARAM wp, LPARAM lp
 
 LRESULT CALLBACK Win32Host::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                      DWORD_PTR ref) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)  // the press a release must follow
+        reinterpret_cast<Win32Host*>(ref)->raise(Ev::MouseDown, static_cast<Ctl>(GetDlgCtrlID(hwnd)));
     if (msg == WM_LBUTTONUP) {
         // The edit box places the caret and releases the mouse first.
         const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);

@@ -25,6 +25,13 @@ constexpr UINT kTrayIconId = 1;
 // Posted by loadWindow once a window is on screen: raises Ev::Loaded.
 constexpr UINT WMAPP_LOADED = WM_APP + 2;
 
+// The time picker's grid: its window class, and what it keeps (grid.cpp).
+constexpr wchar_t kGridClass[] = L"NyGrid";
+struct GridData;
+
+// The handlers' name for a key, Key::None for keys they do not answer.
+Key KeyOf(WPARAM vk);
+
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
 
@@ -72,6 +79,7 @@ public:
     void setVisible(Ctl c, bool on) override;
     int caret(Ctl edit) override;
     void setCaret(Ctl edit, int offset) override;
+    void setFocus(Ctl c) override;
     void setTimer(Ctl timer, int64_t periodMs) override;
     int64_t timerPeriod(Ctl timer) override;
     void listInsertColumn(Ctl list, std::string_view caption, int width) override;
@@ -86,6 +94,7 @@ public:
                    bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter) override;
     void popupMenu(Ctl menu) override;
+    void popupMenuAtRow(Ctl menu, Ctl list, int row) override;
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
     int requestMp3(std::string_view path, int64_t giveUpMs) override;
@@ -126,6 +135,7 @@ public:
     std::string gridCell(Ctl grid, int row, int col) override;
     int gridCurrentRow(Ctl grid) override;
     int gridCurrentCol(Ctl grid) override;
+    void gridSelect(Ctl grid, int row, int col) override;
     LocalTime monthCalDate(Ctl cal) override;
     void setMonthCalDate(Ctl cal, const LocalTime& day) override;
     Rect workArea(Ctl c) override;
@@ -148,12 +158,20 @@ private:
 
     // ---- events (win32_host.cpp) ------------------------------------------
     int raise(Ev kind, Ctl source, int code = 0);
+    // KeyDown for a key the handlers answer; other keys raise nothing.
+    void raiseKey(Ctl source, WPARAM vk);
     void deliver(MSG& msg);
+    // The main window's keyboard navigation (keys.cpp): Tab and Shift+Tab
+    // through the page's controls, Ctrl+Tab between the pages, Enter on the
+    // focused button. True when the message was used.
+    bool navigate(MSG& msg);
     bool escapeCloses(HWND target);
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK GridProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ListKeysProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK TabLeavesProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT route(Ctl window, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     // One per group of messages; nothing: leave it to the system.
     std::optional<LRESULT> onCommand(WPARAM wp);
@@ -171,6 +189,20 @@ private:
     // ---- windows and controls (controls.cpp) -----------------------------
     void registerClasses();
     void createControl(Ctl window, const ControlDesign& d);
+    void setUpControl(HWND h, const ControlDesign& d, int dpi);
+    void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
+    // The month calendar at the size it asks for, the popup around it, and
+    // the year buttons beside its month arrows.
+    void fitCalendar();
+    // The tip that shows a path control's whole text.
+    void addPathTip(const ControlDesign& d);
+    void placePathTip(const ControlDesign& d);
+    void setPathTip(Ctl c, const std::wstring& text);
+    void trackMenu(Ctl menu, POINT at);
+    // ---- the time grid (grid.cpp) -------------------------------------------
+    void registerGridClass();
+    void rescaleGrid(HWND h, int dpi);
+    GridData* gridData(Ctl grid);
     void createMenus();
     void showPage(int page);
     void applyVisibility(Ctl c);
@@ -190,6 +222,10 @@ private:
     HINSTANCE instance_;
     std::array<Slot, static_cast<size_t>(Ctl::Count_)> slots_{};
     int page_ = 0;  // the tab page in front
+    HWND pathTip_ = nullptr;  // tooltip window of the main window's path control
+    // Where the tip's tools are: the control's parent, and the tab control
+    // beneath it (a disabled control's mouse goes to what lies under it).
+    std::vector<HWND> pathTipOn_;
 
     struct CachedFont {
         int px;

@@ -143,6 +143,131 @@ test_popups_layout() {
     [ "$rc" = 0 ] || fail "popup controls out of place"
 }
 
+# The whole "YYYY-MM-DD HH:MM:SS" is in view in 编辑框1, also with its widest
+# digits, after the field was asked to show its end, and after the seconds
+# were edited with the time grid.
+test_entry_whole() {
+    own_desktop
+    start_program
+    probe wait-main 30000
+    local day text
+    day=$(date -d '+1 day' +%Y-%m-%d)
+    for text in "$day 16:22:50" "2088-08-28 08:48:58" "2000-01-11 11:11:11"; do
+        probe settext 编辑框1 "$text"
+        probe_may_fail entry-whole
+        [ "$rc" = 0 ] || fail "'$text' is not whole in view: $(grep text= <<<"$out" | tail -1)"
+    done
+    probe settext 编辑框1 "$day 16:22:50"
+    probe entry-click 18
+    expect_popup timepicker "$day 16:22:50" 秒钟
+    probe keys 0 8 enter
+    expect_popup none "$day 16:22:08"
+    probe_may_fail entry-whole
+    [ "$rc" = 0 ] || fail "after editing the seconds the text is not whole in view"
+}
+
+# Tab and Shift+Tab go through the page's controls in reading order, as
+# another process reads the focus; Ctrl+Tab and Ctrl+Shift+Tab switch the
+# pages; Enter and Space press the focused button; a popup closed with Esc
+# gives the entry back the focus with its caret.
+expect_focus() {  # name
+    probe focus
+    [ "$(val focus)" = "$1" ] || fail "the focus is on $(val focus), not $1"
+}
+
+test_keyboard() {
+    own_desktop
+    start_program
+    probe wait-main 30000
+    local name
+    probe keys tab
+    for name in 编辑框1 铃声选择 试听 默认铃声 添加 闹钟提示信息输入 超级列表框1 清空列表 选择夹1 编辑框1; do
+        expect_focus "$name"
+        probe keys tab
+    done
+    expect_focus 铃声选择
+    probe keys shift+tab
+    expect_focus 编辑框1
+    probe keys shift+tab
+    expect_focus 选择夹1
+    probe keys ctrl+tab
+    expect_focus 组合框_时
+    for name in 组合框_分 组合框_秒 编辑框_倒计时闹钟提示信息 按钮_倒计时开始 选择夹1; do
+        probe keys tab
+        expect_focus "$name"
+    done
+    probe keys ctrl+shift+tab
+    expect_focus 编辑框1
+    # Enter and Space on the focused 添加.
+    probe settext 编辑框1 "$(future 30)"
+    probe keys tab tab tab tab
+    expect_focus 添加
+    probe list
+    local rows
+    rows=$(val rows)
+    probe keys enter
+    sleep 0.5
+    probe list
+    [ "$(val rows)" = $((rows + 1)) ] || fail "Enter on 添加 did not add"
+    probe settext 编辑框1 "$(future 31)"
+    probe keys space
+    sleep 0.5
+    probe list
+    [ "$(val rows)" = $((rows + 2)) ] || fail "Space on 添加 did not add"
+    # Esc closes a popup and the entry has the focus, caret where it was.
+    local day
+    day=$(date -d '+1 day' +%Y-%m-%d)
+    probe settext 编辑框1 "$day 07:30:15"
+    probe entry-click 15
+    expect_popup timepicker "$day 07:30:15" 分钟
+    probe keys esc
+    [ "$(val popup)" = none ] || fail "Esc left the popup open"
+    [ "$(val caret)" = 15 ] || fail "after Esc the caret is at $(val caret), not 15"
+    expect_focus 编辑框1
+    [ "$(val caret_shown)" = 1 ] || fail "the entry has the focus but shows no caret"
+}
+
+# In the alarm list, Delete is the menu's 删除 on the selected row; Shift+F10
+# and the context-menu key open the menu there.
+test_list_keys() {
+    start_program
+    probe wait-main 20000
+    add_alarm "$(future 2)" "一"
+    add_alarm "$(future 3)" "二"
+    add_alarm "$(future 4)" "三"
+    add_alarm "$(future 5)" "四"
+    probe list-select 1
+    probe keys delete
+    sleep 0.5
+    probe list
+    [ "$(val rows)" = 3 ] || fail "after Delete, the list has $(val rows) rows"
+    expect_line "row 1: .*\|三\|未响" "row 1 after Delete"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 3 ] || fail "after Delete, ny.edb holds $(val records) records"
+    expect_line "record 2: .*\|三\|未响" "record 2 after Delete"
+    local keys left=3
+    for keys in shift+f10 apps; do
+        probe list-select 0
+        probe keys "$keys"
+        probe menu-choose 删除
+        sleep 0.5
+        probe list
+        left=$((left - 1))
+        [ "$(val rows)" = "$left" ] || fail "$keys and 删除 left $(val rows) rows, not $left"
+    done
+    expect_line "row 0: .*\|四\|未响" "the row left"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 1 ] || fail "ny.edb holds $(val records) records"
+}
+
+# 铃声路径 (disabled) shows the end of a long path, and the whole as a tip.
+test_path_tip() {
+    start_program
+    probe wait-main 20000
+    probe_may_fail path-tip
+    [ "$rc" = 0 ] || fail "the tone's path: $(grep -E '^(BAD|tip=|last_left=)' <<<"$out" | tr '\n' ' ')"
+}
+
 # The popup reported by the last probe (entry-click, press, keys, ...) is
 # `which` ("none", "calendar", "timepicker"), the only one open, and the
 # entry reads `entry`.
@@ -198,14 +323,21 @@ test_time_picker() {
     probe grid-click 45
     expect_popup none "$day 09:45:00"
     [ "$(val caret)" = 14 ] || fail "after a grid click the caret is at $(val caret), not 14"
+    # The field's value is the selected cell: Down moves it a row, Enter picks it.
+    probe entry-click 15
+    expect_popup timepicker "$day 09:45:00" 分钟
+    probe keys down
+    expect_popup timepicker "$day 09:45:00" 分钟
+    probe keys enter
+    expect_popup none "$day 09:55:00"
     # A new click in the field replaces the open popup; Esc closes it.
     probe entry-click 3
-    expect_popup calendar "$day 09:45:00"
+    expect_popup calendar "$day 09:55:00"
     probe entry-click 17
-    expect_popup timepicker "$day 09:45:00" 秒钟
+    expect_popup timepicker "$day 09:55:00" 秒钟
     expect_below_field
     probe keys esc
-    expect_popup none "$day 09:45:00"
+    expect_popup none "$day 09:55:00"
     probe list
     local rows
     rows=$(val rows)
@@ -213,7 +345,7 @@ test_time_picker() {
     sleep 0.5
     probe list
     [ "$(val rows)" = $((rows + 1)) ] || fail "添加 did not add the picked time"
-    expect_line "row $rows: $day 09:45\|.*" "the added row"
+    expect_line "row $rows: $day 09:55\|.*" "the added row"
 }
 
 # Days clicked on the month calendar (found by hit-testing, so any language
@@ -661,6 +793,9 @@ test_layout_144dpi() {
     ls "$src"/pickers/*.cpp >/dev/null 2>&1 && popups=(--popups)
     probe_may_fail layout --dpi 144 "${popups[@]}"
     [ "$rc" = 0 ] || fail "controls out of place at 144 DPI"
+    probe settext 编辑框1 "2088-08-28 08:48:58"
+    probe_may_fail entry-whole
+    [ "$rc" = 0 ] || fail "the entry's text is not whole in view at 144 DPI"
 }
 
 # Moved to a monitor of another DPI (the message the system sends then), the

@@ -446,16 +446,15 @@ int CheckWindowLayout(ny::Ctl window, HWND hwnd, POINT at) {
     return bad;
 }
 
-// A popup of the program: a visible top-level window of its process, not
-// the main window and not a message box, of the design's size.
+// A popup of the program: a visible top-level window of its process with
+// that window's class (the calendar popup takes the size its calendar asks
+// for, so the size cannot tell it).
 HWND FindPopup(DWORD pid, HWND main, ny::Ctl window) {
-    const ny::WindowDesign& wd = ny::WindowDesignOf(window);
+    const wchar_t* cls =
+        window == ny::Ctl::CalendarWindow ? L"NyCalendarWindow" : L"NyTimePickerWindow";
     for (HWND h : TopLevelWindows()) {
-        if (h == main || PidOf(h) != pid || !IsWindowVisible(h) || ClassOf(h) == L"#32770")
-            continue;
-        RECT r;
-        GetWindowRect(h, &r);
-        if (Near(r.right - r.left, wd.w) && Near(r.bottom - r.top, wd.h)) return h;
+        if (h == main || PidOf(h) != pid || !IsWindowVisible(h) || ClassOf(h) != cls) continue;
+        return h;
     }
     return nullptr;
 }
@@ -474,6 +473,168 @@ HWND OpenPopup(HWND main, ny::Ctl window, int chars) {
     HWND popup = nullptr;
     WaitFor(3000, [&] { return (popup = FindPopup(pid, main, window)) != nullptr; });
     return popup;
+}
+
+std::string RectOf(HWND h);
+void Settle(HWND main);
+
+// Where the month calendar draws a title button (MCHT_TITLEBTNPREV or
+// NEXT): the first of its points found in the top half, on a 3-px raster
+// (finer than any arrow), grown pixel by pixel to its edges.
+RECT CalendarPart(HWND cal, LRESULT part) {
+    RECT c;
+    GetClientRect(cal, &c);
+    Remote r(cal, sizeof(MCHITTESTINFO));
+    auto hit = [&](int x, int y) {
+        MCHITTESTINFO ht{};
+        ht.cbSize = MCHITTESTINFO_V1_SIZE;
+        ht.pt = {x, y};
+        r.put(&ht, sizeof ht);
+        return SendMessageW(cal, MCM_HITTEST, 0, LPARAM(r.at())) == part;
+    };
+    for (int y = 0; y < c.bottom / 2; y += 3)
+        for (int x = 0; x < c.right; x += 3) {
+            if (!hit(x, y)) continue;
+            RECT f{x, y, x + 1, y + 1};
+            while (f.left > 0 && hit(f.left - 1, y)) --f.left;
+            while (f.right < c.right && hit(f.right, y)) ++f.right;
+            const int mid = (f.left + f.right) / 2;
+            while (f.top > 0 && hit(mid, f.top - 1)) --f.top;
+            while (f.bottom < c.bottom && hit(mid, f.bottom)) ++f.bottom;
+            return f;
+        }
+    return {};
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT i;
+    return IntersectRect(&i, &a, &b) != FALSE;
+}
+
+bool Inside(const RECT& in, const RECT& out) {
+    return in.left >= out.left && in.top >= out.top && in.right <= out.right &&
+           in.bottom <= out.bottom;
+}
+
+// The calendar popup shows all of its calendar: the calendar's minimum
+// rectangle (what it needs to draw every part) fits in the calendar, the
+// calendar in the popup's client area, and the month arrows and year buttons
+// are inside it, side by side, none covering another. Returns mismatches.
+int CheckCalendar(HWND popup) {
+    int bad = 0;
+    HWND cal = FindControl(popup, ny::Ctl::月历);
+    if (!cal) {
+        Out("BAD 月历 missing");
+        return 1;
+    }
+    Remote r(cal, sizeof(RECT));
+    SendMessageW(cal, MCM_GETMINREQRECT, 0, LPARAM(r.at()));
+    RECT need{};
+    r.get(&need, sizeof need);
+    RECT client, cr;
+    GetClientRect(popup, &client);
+    GetWindowRect(cal, &cr);
+    MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(&cr), 2);
+    const int nw = need.right - need.left, nh = need.bottom - need.top;
+    const std::string got = RectText(cr.left, cr.top, cr.right - cr.left, cr.bottom - cr.top);
+    if (cr.right - cr.left < nw || cr.bottom - cr.top < nh || !Inside(cr, client)) {
+        Out("BAD 月历 " + got + " in a client area of " + RectText(0, 0, client.right, client.bottom) +
+            ", it needs " + std::to_string(nw) + "x" + std::to_string(nh));
+        ++bad;
+    } else {
+        Out("ok 月历 " + got + " needs " + std::to_string(nw) + "x" + std::to_string(nh));
+    }
+    RECT outer;
+    GetWindowRect(popup, &outer);
+    if (outer.right - outer.left != client.right + 2 || outer.bottom - outer.top != client.bottom + 2) {
+        Out("BAD the calendar popup has no 1-px border: " + RectOf(popup));
+        ++bad;
+    }
+    std::vector<std::pair<std::string, RECT>> parts;
+    for (auto [name, part] : {std::pair{"month back", LRESULT(MCHT_TITLEBTNPREV)},
+                              std::pair{"month on", LRESULT(MCHT_TITLEBTNNEXT)}}) {
+        RECT a = CalendarPart(cal, part);
+        MapWindowPoints(cal, popup, reinterpret_cast<POINT*>(&a), 2);
+        parts.push_back({name, a});
+    }
+    for (ny::Ctl b : {ny::Ctl::左年按钮, ny::Ctl::右年按钮}) {
+        RECT br{};
+        if (HWND h = FindControl(popup, b)) GetWindowRect(h, &br);
+        MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(&br), 2);
+        parts.push_back({std::string(ny::FindDesign(b)->name), br});
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const auto& [name, rc] = parts[i];
+        const bool empty = rc.right <= rc.left || rc.bottom <= rc.top;
+        bool clear = !empty && Inside(rc, client);
+        for (size_t j = 0; j < parts.size(); ++j)
+            if (j != i && Overlap(rc, parts[j].second)) clear = false;
+        Out(std::string(clear ? "ok " : "BAD ") + name + " " +
+            RectText(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top) +
+            (clear ? "" : " is hidden, covered or outside"));
+        bad += !clear;
+    }
+    return bad;
+}
+
+// The whole text of the entry field is in view: its first character at or
+// after the left edge and the end of its last one inside the client area,
+// even after the field was asked to show its end (as typing there does).
+int CmdEntryWhole() {
+    HWND edit = ControlOrDie("编辑框1");
+    const std::wstring text = WindowText(edit);
+    const int len = int(text.size());
+    RECT client;
+    GetClientRect(edit, &client);
+    int bad = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            SendMessageW(edit, EM_SETSEL, WPARAM(len), LPARAM(len));
+            SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+        }
+        const LRESULT first = SendMessageW(edit, EM_POSFROMCHAR, 0, 0);
+        const LRESULT end = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(len), 0);
+        // Past the last character the control may give no place (-1): then
+        // its right edge is its left plus its advance, which for a digit
+        // after a digit is the step between the two.
+        int right = end == -1 ? -1 : short(LOWORD(end));
+        const int left = short(LOWORD(first));
+        if (right == -1 && len >= 2 && iswdigit(text[len - 1]) && iswdigit(text[len - 2])) {
+            const int a = short(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, WPARAM(len - 2), 0)));
+            const int b = short(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, WPARAM(len - 1), 0)));
+            right = b + (b - a);
+        }
+        std::string xs;
+        for (int i = 0; i < len; ++i)
+            xs += " " + std::to_string(short(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, WPARAM(i), 0))));
+        Out("text=" + U8(text) + " first_left=" + std::to_string(left) + " last_right=" +
+            std::to_string(right) + " client_right=" + std::to_string(client.right) + " x=" + xs);
+        if (first == -1 || left < 0 || right < 0 || right > client.right) ++bad;
+    }
+    Out(bad ? "BAD the whole text is not in view" : "ok whole text in view");
+    return bad ? 1 : 0;
+}
+
+// The control with the keyboard focus in the program's window thread, as
+// another process sees it.
+int CmdFocus() {
+    HWND main = MainOrDie();
+    GUITHREADINFO gi{};
+    gi.cbSize = sizeof gi;
+    const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+    Settle(main);
+    if (!GetGUIThreadInfo(thread, &gi) || !gi.hwndFocus) {
+        Out("focus=none");
+        return 0;
+    }
+    std::string name = "other";
+    if (gi.hwndFocus == main) name = "window";
+    for (const auto& d : ny::ControlDesigns())
+        if (d.window == ny::Ctl::MainWindow && FindControl(main, d.id) == gi.hwndFocus)
+            name = std::string(d.name);
+    Out("focus=" + name);
+    Out("caret_shown=" + std::to_string(gi.hwndCaret == gi.hwndFocus ? 1 : 0));
+    return 0;
 }
 
 int CmdLayout(bool popups, bool anywhere) {
@@ -526,7 +687,17 @@ int CmdLayout(bool popups, bool anywhere) {
             // A popup hangs below the entry field, left edges aligned.
             RECT er{};
             GetWindowRect(FindControl(main, ny::Ctl::编辑框1), &er);
-            bad += CheckWindowLayout(p.window, h, {er.left, er.bottom});
+            if (p.window == ny::Ctl::CalendarWindow) {
+                RECT pr;
+                GetWindowRect(h, &pr);
+                if (pr.left != er.left || pr.top != er.bottom) {
+                    Out("BAD the calendar is at " + RectOf(h) + ", not below the field");
+                    ++bad;
+                }
+                bad += CheckCalendar(h);
+            } else {
+                bad += CheckWindowLayout(p.window, h, {er.left, er.bottom});
+            }
             PostMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0);
             PostMessageW(h, WM_KEYUP, VK_ESCAPE, 0);
             WaitFor(2000, [&] { return !IsWindow(h) || !IsWindowVisible(h); });
@@ -775,6 +946,24 @@ void Key(WORD vk) {
     std::this_thread::sleep_for(50ms);
 }
 
+// A key pressed while `held` keys are down.
+void KeyWith(const std::vector<WORD>& held, WORD vk) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD k, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    for (WORD h : held) add(h, false);
+    add(vk, false);
+    add(vk, true);
+    for (auto h = held.rbegin(); h != held.rend(); ++h) add(*h, true);
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+    std::this_thread::sleep_for(80ms);
+}
+
 // The 0-based position of a menu item in its menu, from the design.
 int MenuIndex(const std::string& item) {
     const ny::ControlDesign* d = DesignByName(item);
@@ -823,6 +1012,72 @@ int CmdListMenu(int row, const std::string& item) {
     MouseClick(p.x, p.y, true);
     return ChooseFromPopup(item);
 }
+
+// The pointer moved to (x, y), no button pressed.
+void MouseMove(int x, int y) {
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((x * 65536LL + cx / 2) / cx);
+    in.mi.dy = LONG((y * 65536LL + cy / 2) / cy);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+// 铃声路径 shows the end of its path (the last character in view), and
+// the mouse resting on it (disabled as it is) shows the whole path as a tip.
+int CmdPathTip() {
+    HWND main = MainOrDie();
+    HWND edit = ControlOrDie("铃声路径");
+    const std::wstring text = WindowText(edit);
+    RECT client;
+    GetClientRect(edit, &client);
+    const LRESULT last = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(text.size() - 1), 0);
+    const int x = last == -1 ? -1 : short(LOWORD(last));
+    Out("path=" + U8(text));
+    Out("last_left=" + std::to_string(x) + " client_right=" + std::to_string(client.right));
+    int bad = 0;
+    if (text.empty() || x < 0 || x >= client.right) {
+        Out("BAD the path's last character is not in view");
+        ++bad;
+    }
+    RECT r;
+    GetWindowRect(edit, &r);
+    std::wstring tip;
+    MouseMove((r.left + r.right) / 2 - 1, (r.top + r.bottom) / 2);
+    std::this_thread::sleep_for(100ms);
+    MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const bool shown = WaitFor(5000, [&] {
+        for (HWND h : TopLevelWindows())
+            if (PidOf(h) == PidOf(main) && ClassOf(h) == L"tooltips_class32" && IsWindowVisible(h))
+                return !(tip = WindowText(h)).empty();
+        return false;
+    });
+    Out("tip=" + U8(tip));
+    if (!shown || tip != text) {
+        Out("BAD no tip with the whole path");
+        ++bad;
+    }
+    return bad ? 1 : 0;
+}
+
+// Selects row `row` of the alarm list with a real click.
+int CmdListSelect(int row) {
+    HWND list = ControlOrDie("超级列表框1");
+    RECT rc = ListRowRect(list, row);
+    POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
+    ClientToScreen(list, &p);
+    MouseClick(p.x, p.y);
+    const bool ok = WaitFor(2000, [&] {
+        return SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), MAKELPARAM(LVNI_SELECTED, 0)) == row;
+    });
+    Out("selected=" + std::to_string(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1),
+                                                  MAKELPARAM(LVNI_SELECTED, 0))));
+    return ok ? 0 : 1;
+}
+
+// Chooses `item` in the menu that is open (opened by the keyboard).
+int CmdMenuChoose(const std::string& item) { return ChooseFromPopup(item); }
 
 int CmdAttrs(const std::string& path) {
     DWORD a = GetFileAttributesW(W(path).c_str());
@@ -1301,15 +1556,24 @@ int CmdPress(const std::string& name) {
     return ReportPopup(main);
 }
 
-// Real key presses: digits as themselves, or left, right, enter, esc,
-// backspace, delete.
+// Real key presses: digits as themselves, or left, right, up, down, enter,
+// esc, backspace, delete, tab, space, end, apps, f10, each with any of the
+// prefixes ctrl+ and shift+ (held while it is pressed).
 int CmdKeys(const std::vector<std::string>& keys) {
     const std::map<std::string, WORD> named = {
-        {"left", VK_LEFT},     {"right", VK_RIGHT},        {"enter", VK_RETURN},
-        {"esc", VK_ESCAPE},    {"backspace", VK_BACK},     {"delete", VK_DELETE}};
-    for (const std::string& k : keys) {
+        {"left", VK_LEFT},   {"right", VK_RIGHT}, {"enter", VK_RETURN},    {"esc", VK_ESCAPE},
+        {"backspace", VK_BACK}, {"delete", VK_DELETE}, {"up", VK_UP},     {"down", VK_DOWN},
+        {"tab", VK_TAB},     {"space", VK_SPACE}, {"end", VK_END},        {"apps", VK_APPS},
+        {"f10", VK_F10}};
+    for (std::string k : keys) {
+        std::vector<WORD> held;
+        for (auto [prefix, vk] : {std::pair{"ctrl+", VK_CONTROL}, std::pair{"shift+", VK_SHIFT}})
+            while (k.rfind(prefix, 0) == 0) {
+                held.push_back(WORD(vk));
+                k = k.substr(std::strlen(prefix));
+            }
         if (auto it = named.find(k); it != named.end()) {
-            Key(it->second);
+            KeyWith(held, it->second);
             continue;
         }
         for (char c : k) Key(WORD(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
@@ -1408,7 +1672,8 @@ int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
         "  no-box MS | click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | paste NAME N\n"
-        "  state NAME | tab INDEX\n"
+        "  state NAME | tab INDEX | focus | entry-whole | list-select ROW | menu-choose ITEM\n"
+        "  path-tip\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
         "  tray-menu ITEM | close | minimise | windows | wake | dpi-changed DPI\n"
         "  entry-click CHARS | popup | grid-click VALUE | press NAME | keys KEY... |\n"
@@ -1461,6 +1726,11 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "tab") return CmdTab(num(1));
     if (c == "list") return CmdList();
     if (c == "list-menu") return CmdListMenu(num(1), arg(2));
+    if (c == "list-select") return CmdListSelect(num(1));
+    if (c == "menu-choose") return CmdMenuChoose(arg(1));
+    if (c == "focus") return CmdFocus();
+    if (c == "path-tip") return CmdPathTip();
+    if (c == "entry-whole") return CmdEntryWhole();
     if (c == "tray-icons") return CmdTrayIcons();
     if (c == "tray-click") return CmdTrayClick(arg(1));
     if (c == "tray-menu") return CmdTrayMenu(arg(1));

@@ -1,0 +1,12 @@
+// Closing a popup of the entry on the user's word (a pick, Esc, Enter): the
+// keyboard goes back to the entry, its caret where it was, so that typing
+// carries on there.
+#pragma once
+
+#include "app/app.h"
+
+namespace ny {
+
+void ClosePopup(App& app, Ctl popup);
+
+}  // namespace ny
