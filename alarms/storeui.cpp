@@ -58,7 +58,7 @@ std::string Stamp(const LocalTime& t) {
 
 }  // namespace
 
-AlarmStore StoreOf(Host& host) { return AlarmStore(host, host.programDir()); }
+AlarmStore StoreOf(Host& host) { return AlarmStore(host, host.dataDir()); }
 
 bool StoreDone(Host& host, const StoreResult& r) {
     if (const std::string text = TextOf(r); !text.empty()) host.messageBox(text, kMbExclamation);

@@ -13,21 +13,51 @@ namespace ny {
 
 namespace {
 
-// One copy at a time: "ny.yz" held open with sharing denied. A second copy
-// gives way before it touches anything. Returns false when this copy must end.
-bool TakeInstanceLock(Host& host) {
-    const std::string path = host.programDir() + "\\ny.yz";
+constexpr const char* kLockName = "\\ny.yz";
+constexpr const char* kStoreName = "\\ny.edb";
+
+// One copy at a time: "ny.yz" in the data folder, held open with sharing
+// denied. Creates it first when it is not there.
+IoResult HoldLockIn(Host& host, const std::string& dir) {
+    const std::string path = dir + kLockName;
     IoResult held;
     if (host.probeFile(path).failure == IoFailure::NotFound) {
         held = host.writeFile(path, std::string_view("\0", 1));
         if (held.ok) host.setHiddenArchive(path);
     }
     if (held.ok) held = host.holdExclusive(path);
+    return held;
+}
+
+// The data folder is the program's own, so that a portable copy keeps its
+// alarms beside itself and existing stores are found where they are. Only
+// when that folder refuses the lock file outright (no rights, a read-only
+// medium) and holds no store yet, the per-user folder takes over. A store
+// already in the program's folder stays there and its write failures are
+// told as ever: moving the user's alarms silently would hide them.
+// Returns the lock attempt's result in the folder chosen.
+IoResult ChooseDataFolder(Host& host) {
+    const std::string own = host.programDir();
+    host.setDataDir(own);
+    const IoResult held = HoldLockIn(host, own);
+    if (held.ok || held.failure != IoFailure::Denied) return held;
+    if (host.probeFile(own + kStoreName).failure != IoFailure::NotFound) return held;
+    const std::string user = host.perUserDataDir();
+    if (user.empty() || !host.makeFolder(user).ok) return held;
+    const IoResult there = HoldLockIn(host, user);
+    if (!there.ok && there.failure != IoFailure::Sharing) return held;
+    host.setDataDir(user);
+    return there;
+}
+
+// Returns false when this copy must end: another copy holds the lock.
+bool TakeInstanceLock(Host& host) {
+    const IoResult held = ChooseDataFolder(host);
     if (held.ok) return true;
     // Only another holder means another copy runs. Anything else (a read-only
     // folder, a full disk) must not stop the alarm clock: it runs unguarded.
     if (held.failure == IoFailure::Sharing) return false;
-    host.messageBox("无法使用单实例锁文件 " + path + "：" + held.reason +
+    host.messageBox("无法使用单实例锁文件 " + host.dataDir() + kLockName + "：" + held.reason +
                         "。程序照常运行，但不能防止同时运行第二个 Ny闹钟。",
                     kMbExclamation);
     return true;

@@ -89,6 +89,8 @@ public:
     int64_t monotonicMs() override;
     bool wait(int64_t ms) override;
     std::string programDir() override;
+    std::string perUserDataDir() override;
+    IoResult makeFolder(const std::string& path) override;
     bool fileExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
     IoResult writeFile(const std::string& path, std::string_view bytes) override;
