@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "platform/win32/quit.h"
 #include "platform/win32/res/resource.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -40,6 +41,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     // Sent to every top-level window when the taskbar starts (again).
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    quitMessage_ = RegisterWindowMessageW(kQuitMessageName);
     registerClasses();
 }
 
@@ -218,6 +220,10 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         default:
             if (msg == taskbarCreated_ && taskbarCreated_ != 0 && trayShown_) addTrayIcon(NIM_ADD);
+            if (msg == quitMessage_ && quitMessage_ != 0 && w == Ctl::MainWindow) {
+                raise(Ev::Click, Ctl::关闭);  // the quit switch (an installer)
+                return 0;
+            }
             break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

@@ -201,6 +201,7 @@ private:
     bool trayShown_ = false;
     std::wstring trayTip_;
     UINT taskbarCreated_ = 0;
+    UINT quitMessage_ = 0;  // kQuitMessageName: ends the program as 关闭 does
 
     // PCM output (audio.cpp): what plays, what was opened ahead by
     // prepareMp3, and the hidden window waveOut reports finished buffers to.
