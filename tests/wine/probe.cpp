@@ -10,6 +10,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
 #include <mmsystem.h>
 #include <fcntl.h>
 #include <io.h>
@@ -1355,6 +1357,59 @@ int CmdMoveMain(int x, int y) {
     return CmdMain();
 }
 
+// The target of a shortcut (.lnk), as the shell resolves it.
+int CmdLnk(const std::string& path) {
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    int rc = 1;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            wchar_t target[MAX_PATH] = {};
+            if (SUCCEEDED(file->Load(W(path).c_str(), STGM_READ)) &&
+                SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) && target[0]) {
+                Out("target=" + U8(target));
+                rc = 0;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    if (rc) Out("target=none");
+    CoUninitialize();
+    return rc;
+}
+
+// A value under HKEY_CURRENT_USER: "value=" its text or number; missing=1.
+int CmdReg(const std::string& key, const std::string& name) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(key).c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) {
+        Out("missing=1");
+        return 1;
+    }
+    DWORD type = 0, bytes = 0;
+    const std::wstring value = W(name);
+    LSTATUS r = RegQueryValueExW(k, value.c_str(), nullptr, &type, nullptr, &bytes);
+    std::vector<BYTE> data(bytes + sizeof(wchar_t));
+    if (r == ERROR_SUCCESS) r = RegQueryValueExW(k, value.c_str(), nullptr, &type, data.data(), &bytes);
+    RegCloseKey(k);
+    if (r != ERROR_SUCCESS) {
+        Out("missing=1");
+        return 1;
+    }
+    if (type == REG_DWORD) {
+        DWORD v = 0;
+        std::memcpy(&v, data.data(), sizeof v);
+        Out("type=dword");
+        Out("value=" + std::to_string(v));
+    } else {
+        Out("type=sz");
+        Out("value=" + U8(reinterpret_cast<const wchar_t*>(data.data())));
+    }
+    return 0;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
@@ -1366,6 +1421,7 @@ int Usage() {
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
+        "  lnk PATH | reg HKCU-KEY VALUE\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
@@ -1439,6 +1495,8 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "open-exclusive") return CmdOpenExclusive(arg(1));
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
+    if (c == "lnk") return CmdLnk(arg(1));
+    if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "make-store")
         return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1);
     return Usage();
