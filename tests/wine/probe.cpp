@@ -1357,6 +1357,37 @@ int CmdMoveMain(int x, int y) {
     return CmdMain();
 }
 
+// Any program's dialog (an installer's page): waits up to `ms` for a shown
+// top-level window whose title holds `title`, puts it in front, prints its
+// "rect=x,y wxh" (as `main` does: values separated for `read`) and presses
+// the keys given (enter, space, tab).
+int CmdDialog(const std::string& title, int ms, const std::vector<std::string>& keys) {
+    const std::wstring want = W(title);
+    HWND found = nullptr;
+    const bool seen = WaitFor(ms, [&] {
+        for (HWND h : TopLevelWindows())
+            if (IsWindowVisible(h) && WindowText(h).find(want) != std::wstring::npos) {
+                found = h;
+                return true;
+            }
+        return false;
+    });
+    if (!seen) {
+        Out("BAD no window titled " + title);
+        return 1;
+    }
+    SetForegroundWindow(found);
+    std::this_thread::sleep_for(300ms);
+    RECT r;
+    GetWindowRect(found, &r);
+    Out("rect=" + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+        std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
+    const std::map<std::string, WORD> named = {{"enter", VK_RETURN}, {"space", VK_SPACE}, {"tab", VK_TAB}};
+    for (const std::string& k : keys)
+        if (auto it = named.find(k); it != named.end()) Key(it->second);
+    return 0;
+}
+
 // The target of a shortcut (.lnk), as the shell resolves it.
 int CmdLnk(const std::string& path) {
     CoInitialize(nullptr);
@@ -1421,7 +1452,7 @@ int Usage() {
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
-        "  lnk PATH | reg HKCU-KEY VALUE\n"
+        "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
@@ -1496,6 +1527,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
     if (c == "lnk") return CmdLnk(arg(1));
+    if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "make-store")
         return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1);

@@ -42,6 +42,7 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "© 2026 ${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "此程序将把 ${APP} ${VERSION} 安装到你自己的用户文件夹中，不需要管理员权限。$\r$\n$\r$\n如果 ${APP} 正在运行，安装程序会先让它退出。已经设置的闹钟会保留。$\r$\n$\r$\n点击 [下一步(N)] 继续。"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !define MUI_FINISHPAGE_RUN_TEXT "现在运行 ${APP}"
 
