@@ -12,7 +12,7 @@ root=$PWD
 tools/deps.sh package >&2
 
 if [ -n "${NY_BUILD_DIR:-}" ]; then
-  build=$NY_BUILD_DIR
+  build=$(realpath "$NY_BUILD_DIR")
   cmake --build "$build" --target nyclock ny_alarm_tone >&2
 else
   build=$root/build/windows
