@@ -886,6 +886,24 @@ test_install_upgrade_uninstall() {
     [ "$(val missing)" = 1 ] || fail "the uninstall left its entry"
     probe_may_fail reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
     [ "$(val missing)" = 1 ] || fail "the uninstall left the 开机启动 value"
+
+    # Installed again, then uninstalled through its pages with
+    # 同时删除我的闹钟数据 ticked: the alarms go too, and with them the folder.
+    wine "$setup" /S || fail "the install after the uninstall failed"
+    [ -f "$inst/ny.edb" ] || fail "reinstalling lost the kept ny.edb"
+    wine "$inst/uninstall.exe" "_?=$winst" >>"$dir/program.log" 2>&1 &
+    local uninst_pid=$!
+    probe dialog "卸载" 20000 "click:同时删除我的闹钟数据"
+    [ "$(val checked)" = 1 ] || fail "the check box did not take the tick"
+    sleep 0.5
+    probe dialog "卸载" 5000 next   # to the confirm page
+    sleep 0.5
+    probe dialog "卸载" 5000 next   # 卸载
+    sleep 1.5
+    probe dialog "卸载" 10000 next  # 关闭
+    wait_pid "$uninst_pid" 20 || fail "the uninstaller did not end"
+    [ ! -e "$inst/ny.edb" ] || fail "ticked 同时删除我的闹钟数据, ny.edb is still there"
+    [ ! -e "$inst/Ny闹钟.exe" ] || fail "the uninstall through its pages left the program"
 }
 
 # The portable zip unpacked into a new folder runs there and keeps its

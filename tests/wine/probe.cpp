@@ -1360,7 +1360,9 @@ int CmdMoveMain(int x, int y) {
 // Any program's dialog (an installer's page): waits up to `ms` for a shown
 // top-level window whose title holds `title`, puts it in front, prints its
 // "rect=x,y wxh" (as `main` does: values separated for `read`) and presses
-// the keys given (enter, space, tab).
+// the keys given (enter, space, tab), or without the keyboard: "next"
+// presses the page's button 1 (下一步/安装/卸载/完成), "click:TEXT" clicks the
+// child control with that text (a check box).
 int CmdDialog(const std::string& title, int ms, const std::vector<std::string>& keys) {
     const std::wstring want = W(title);
     HWND found = nullptr;
@@ -1383,8 +1385,26 @@ int CmdDialog(const std::string& title, int ms, const std::vector<std::string>& 
     Out("rect=" + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
         std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
     const std::map<std::string, WORD> named = {{"enter", VK_RETURN}, {"space", VK_SPACE}, {"tab", VK_TAB}};
-    for (const std::string& k : keys)
+    for (const std::string& k : keys) {
         if (auto it = named.find(k); it != named.end()) Key(it->second);
+        if (k == "next") {
+            HWND next = GetDlgItem(found, 1);
+            if (!next) return 1;
+            SendMessageW(next, BM_CLICK, 0, 0);
+        }
+        if (k.rfind("click:", 0) == 0) {
+            const std::wstring text = W(k.substr(6));
+            HWND hit = nullptr;
+            for (HWND c : Descendants(found))
+                if (IsWindowVisible(c) && WindowText(c) == text) hit = c;
+            if (!hit) {
+                Out("BAD no control " + k.substr(6));
+                return 1;
+            }
+            SendMessageW(hit, BM_CLICK, 0, 0);
+            Out("checked=" + std::to_string(SendMessageW(hit, BM_GETCHECK, 0, 0)));
+        }
+    }
     return 0;
 }
 
@@ -1452,7 +1472,7 @@ int Usage() {
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
-        "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab...]\n"
+        "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
