@@ -17,11 +17,12 @@ constexpr const char* kLockName = "\\ny.yz";
 constexpr const char* kStoreName = "\\ny.edb";
 
 // One copy at a time: "ny.yz" in the data folder, held open with sharing
-// denied. Creates it first when it is not there.
-IoResult HoldLockIn(Host& host, const std::string& dir) {
+// denied. Creates it first when it is not there (`creating` then says so).
+IoResult HoldLockIn(Host& host, const std::string& dir, bool* creating = nullptr) {
     const std::string path = dir + kLockName;
     IoResult held;
     if (host.probeFile(path).failure == IoFailure::NotFound) {
+        if (creating) *creating = true;
         held = host.writeFile(path, std::string_view("\0", 1));
         if (held.ok) host.setHiddenArchive(path);
     }
@@ -29,19 +30,26 @@ IoResult HoldLockIn(Host& host, const std::string& dir) {
     return held;
 }
 
+bool Absent(Host& host, const std::string& path) {
+    return host.probeFile(path).failure == IoFailure::NotFound;
+}
+
 // The data folder is the program's own, so that a portable copy keeps its
 // alarms beside itself and existing stores are found where they are. Only
-// when that folder refuses the lock file outright (no rights, a read-only
-// medium) and holds no store yet, the per-user folder takes over. A store
-// already in the program's folder stays there and its write failures are
-// told as ever: moving the user's alarms silently would hide them.
+// when that folder refuses to let the lock file be created (no rights, a
+// read-only medium) and holds no store yet, the per-user folder takes over.
+// A store already in the program's folder (or the temporary file a save
+// left) stays there and its write failures are told as ever: moving the
+// user's alarms silently would hide them. A lock file that is there but
+// cannot be opened is told as ever too: the folder itself may be fine.
 // Returns the lock attempt's result in the folder chosen.
 IoResult ChooseDataFolder(Host& host) {
     const std::string own = host.programDir();
     host.setDataDir(own);
-    const IoResult held = HoldLockIn(host, own);
-    if (held.ok || held.failure != IoFailure::Denied) return held;
-    if (host.probeFile(own + kStoreName).failure != IoFailure::NotFound) return held;
+    bool creating = false;
+    const IoResult held = HoldLockIn(host, own, &creating);
+    if (held.ok || !creating || held.failure != IoFailure::Denied) return held;
+    if (!Absent(host, own + kStoreName) || !Absent(host, own + kStoreName + ".tmp")) return held;
     const std::string user = host.perUserDataDir();
     if (user.empty() || !host.makeFolder(user).ok) return held;
     const IoResult there = HoldLockIn(host, user);

@@ -83,26 +83,33 @@ TEST_F(DataFolder, StaysBesideTheProgramUnlessTheFolderRefusesAndHoldsNoStore) {
         const char* name;
         bool readOnly;
         bool storeThere;     // a store already beside the program
+        bool tempThere;      // only the temporary file of a save beside it
+        bool lockThere;      // a lock file already there (that cannot be opened)
         bool noUserFolder;   // the system names no per-user folder
         bool userReadOnly;   // the per-user folder cannot be made either
         bool diskNotReady;   // the lock fails for another reason than rights
     } cases[] = {
-        {"existing store in a read-only folder", true, true, false, false, false},
-        {"no per-user folder named", true, false, true, false, false},
-        {"per-user folder cannot be made", true, false, false, true, false},
-        {"a failure other than access denied", false, false, false, false, true},
+        {"existing store in a read-only folder", true, true, false, false, false, false, false},
+        {"a save's temporary file in a read-only folder", true, false, true, false, false, false, false},
+        {"a lock file there that cannot be opened", true, false, false, true, false, false, false},
+        {"no per-user folder named", true, false, false, false, true, false, false},
+        {"per-user folder cannot be made", true, false, false, false, false, true, false},
+        {"a failure other than access denied", false, false, false, false, false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(dir() + "/LocalAppData");
         fs::remove(path("ny.yz"));
         fs::remove(path("ny.edb"));
+        fs::remove(path("ny.edb.tmp"));
         beforeStart = nullptr;
         if (c.storeThere) {
             start(At(2026, 3, 7, 9, 0, 0));
             add("2026-03-07 10:00:00", "原来的");
             fs::remove(path("ny.yz"));
         }
+        if (c.tempThere) writeFile("ny.edb.tmp", "a save's leftover");
+        if (c.lockThere) writeFile("ny.yz", std::string(1, '\0'));
         readOnly = c.readOnly;
         beforeStart = [&, this] {
             host().userDir = c.noUserFolder ? "" : userDir();
