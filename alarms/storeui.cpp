@@ -88,7 +88,7 @@ AlarmStore StoreOf(App& app) {
     // Only a list that shows the store may make it again.
     std::function<std::vector<AlarmRecord>()> listed;
     if (app.alarmListLoaded) listed = [&host] { return ListedAlarms(host); };
-    return AlarmStore(host, host.programDir(), &app.storeSeen, std::move(listed));
+    return AlarmStore(host, host.dataDir(), &app.storeSeen, std::move(listed));
 }
 
 namespace {

@@ -14,3 +14,7 @@ build/native/bench/ny_bench_check
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target ny_bench
+
+echo "== the installer under Wine =="
+NY_BUILD_DIR=build/windows tools/package.sh >/dev/null
+bench/install_bench.sh "dist/Ny闹钟-$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)-setup.exe"

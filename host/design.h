@@ -198,5 +198,7 @@ constexpr std::string_view kTrayTip = "闹钟 - Verunda";
 // switch its command line carries so that such a start stays in the tray.
 constexpr std::string_view kStartupValueName = "Ny闹钟";
 constexpr std::string_view kTraySwitch = "/tray";
+// Started with this switch the program only has its running copy end (installers).
+constexpr std::string_view kQuitSwitch = "/quit";
 
 }  // namespace ny

@@ -16,6 +16,7 @@ enum class IoFailure {
     NotFound,       // no such file (or folder on the way)
     AlreadyExists,  // a create-new or a no-replace rename met a file
     Sharing,        // another program holds the file: may pass in a moment
+    Denied,         // the folder or medium allows no writing (access denied, read-only)
     Other,
 };
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "host/datetime.h"
 #include "host/design.h"
@@ -112,6 +113,15 @@ public:
 
     // --- files -----------------------------------------------------------
     virtual std::string programDir() = 0;  // no trailing separator
+    // The folder of ny.edb and ny.yz. Start-up chooses it once, before the
+    // store is touched (mainwindow/startup.cpp); until then the program's own.
+    std::string dataDir() { return dataDir_.empty() ? programDir() : dataDir_; }
+    void setDataDir(std::string dir) { dataDir_ = std::move(dir); }
+    // The per-user folder for the data when the program's own folder cannot
+    // be written (%LOCALAPPDATA%\Ny闹钟); "" when the system names none.
+    virtual std::string perUserDataDir() = 0;
+    // Creates the folder (and the missing ones above it); ok when it exists.
+    virtual IoResult makeFolder(const std::string& path) = 0;
     // Plain write (create or truncate).
     virtual IoResult writeFile(const std::string& path, std::string_view bytes) = 0;
     virtual void setHiddenArchive(const std::string& path) = 0;
@@ -159,6 +169,9 @@ public:
     // The work area (screen minus taskbars) of the monitor a control is on,
     // in screen pixels.
     virtual Rect workArea(Ctl c) = 0;
+
+private:
+    std::string dataDir_;
 };
 
 }  // namespace ny

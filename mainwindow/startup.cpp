@@ -15,21 +15,59 @@ namespace ny {
 
 namespace {
 
-// One copy at a time: "ny.yz" held open with sharing denied. A second copy
-// gives way before it touches anything. Returns false when this copy must end.
-bool TakeInstanceLock(Host& host) {
-    const std::string path = host.programDir() + "\\ny.yz";
+constexpr const char* kLockName = "\\ny.yz";
+constexpr const char* kStoreName = "\\ny.edb";
+
+// One copy at a time: "ny.yz" in the data folder, held open with sharing
+// denied. Creates it first when it is not there (`creating` then says so).
+IoResult HoldLockIn(Host& host, const std::string& dir, bool* creating = nullptr) {
+    const std::string path = dir + kLockName;
     IoResult held;
     if (host.probeFile(path).failure == IoFailure::NotFound) {
+        if (creating) *creating = true;
         held = host.writeFile(path, std::string_view("\0", 1));
         if (held.ok) host.setHiddenArchive(path);
     }
     if (held.ok) held = host.holdExclusive(path);
+    return held;
+}
+
+bool Absent(Host& host, const std::string& path) {
+    return host.probeFile(path).failure == IoFailure::NotFound;
+}
+
+// The data folder is the program's own, so that a portable copy keeps its
+// alarms beside itself and existing stores are found where they are. Only
+// when that folder refuses to let the lock file be created (no rights, a
+// read-only medium) and holds no store yet, the per-user folder takes over.
+// A store already in the program's folder (or the temporary file a save
+// left) stays there and its write failures are told as ever: moving the
+// user's alarms silently would hide them. A lock file that is there but
+// cannot be opened is told as ever too: the folder itself may be fine.
+// Returns the lock attempt's result in the folder chosen.
+IoResult ChooseDataFolder(Host& host) {
+    const std::string own = host.programDir();
+    host.setDataDir(own);
+    bool creating = false;
+    const IoResult held = HoldLockIn(host, own, &creating);
+    if (held.ok || !creating || held.failure != IoFailure::Denied) return held;
+    if (!Absent(host, own + kStoreName) || !Absent(host, own + kStoreName + ".tmp")) return held;
+    const std::string user = host.perUserDataDir();
+    if (user.empty() || !host.makeFolder(user).ok) return held;
+    const IoResult there = HoldLockIn(host, user);
+    if (!there.ok && there.failure != IoFailure::Sharing) return held;
+    host.setDataDir(user);
+    return there;
+}
+
+// Returns false when this copy must end: another copy holds the lock.
+bool TakeInstanceLock(Host& host) {
+    const IoResult held = ChooseDataFolder(host);
     if (held.ok) return true;
     // Only another holder means another copy runs. Anything else (a read-only
     // folder, a full disk) must not stop the alarm clock: it runs unguarded.
     if (held.failure == IoFailure::Sharing) return false;
-    host.messageBox("无法使用单实例锁文件 " + path + "：" + held.reason +
+    host.messageBox("无法使用单实例锁文件 " + host.dataDir() + kLockName + "：" + held.reason +
                         "。程序照常运行，但不能防止同时运行第二个 Ny闹钟。",
                     kMbExclamation);
     return true;

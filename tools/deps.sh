@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever the build and the tests need and is missing,
 # and generates the Chinese locale the program runs in under Wine.
-# Usage: tools/deps.sh [run|test]
+# Usage: tools/deps.sh [run|package|test]
 set -euo pipefail
 what=${1:-test}
 
@@ -16,6 +16,11 @@ what=${1:-test}
 pkgs=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64 wine wine64 xvfb
       fonts-wqy-microhei fonts-wine locales
       pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+# nsis: makensis builds the Windows installer (tools/package.sh); the tests
+# install and uninstall it under Wine.
+if [ "$what" = package ] || [ "$what" = test ]; then
+  pkgs+=(nsis)
+fi
 if [ "$what" = test ]; then
   pkgs+=(libgtest-dev googletest sox lame imagemagick faketime x11-utils xdotool)
 fi

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -32,6 +33,7 @@ IoResult Errno() {
     if (e == ENOENT) kind = IoFailure::NotFound;
     else if (e == EEXIST) kind = IoFailure::AlreadyExists;
     else if (e == EBUSY || e == ETXTBSY) kind = IoFailure::Sharing;
+    else if (e == EACCES || e == EPERM || e == EROFS) kind = IoFailure::Denied;
     return {false, std::strerror(e), kind};
 }
 
@@ -373,8 +375,26 @@ bool SimHost::wait(int64_t ms) {
 
 // ---- files --------------------------------------------------------------------
 
+std::optional<IoResult> SimHost::deniedIn(const std::string& path) const {
+    const std::string real = realPath(path);
+    const size_t cut = real.find_last_of('/');
+    const std::string folder = cut == std::string::npos ? "." : real.substr(0, cut);
+    for (const std::string& ro : readOnlyDirs)
+        if (realPath(ro) == folder) return IoResult{false, "拒绝访问。", IoFailure::Denied};
+    return std::nullopt;
+}
+
+IoResult SimHost::makeFolder(const std::string& path) {
+    if (auto d = deniedIn(path)) return *d;
+    std::error_code ec;
+    std::filesystem::create_directories(realPath(path), ec);
+    if (ec) return {false, ec.message(), IoFailure::Other};
+    return {};
+}
+
 IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
     if (failWrites) return {false, *failWrites};
+    if (auto d = deniedIn(path)) return *d;
     if (!WriteAll(realPath(path), bytes, false)) return Errno();
     return {};
 }
@@ -384,6 +404,7 @@ void SimHost::setHiddenArchive(const std::string& path) { hiddenFiles.push_back(
 IoResult SimHost::holdExclusive(const std::string& path) {
     const std::string real = realPath(path);
     if (HeldFiles().count(real)) return {false, "另一个程序正在使用此文件，进程无法访问。", IoFailure::Sharing};
+    if (auto d = deniedIn(path)) return *d;
     int fd = ::open(real.c_str(), O_RDWR);
     if (fd < 0) return Errno();
     HeldFiles().insert(real);
@@ -468,6 +489,7 @@ IoResult SimHost::createFile(const std::string& path, int64_t* handle) {
     if (auto f = injected()) return *f;
     if (auto f = held(path)) return *f;
     if (failWrites) return {false, *failWrites};
+    if (auto d = deniedIn(path)) return *d;
     int fd = ::open(realPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return Errno();
     *handle = nextHandle_++;
@@ -513,6 +535,7 @@ IoResult SimHost::renameFile(const std::string& from, const std::string& to,
     if (auto f = injected()) return *f;
     if (auto f = held(from)) return *f;
     if (auto f = held(to)) return *f;
+    if (auto d = deniedIn(to)) return *d;
     const std::string src = realPath(from), dst = realPath(to);
     if (replaceExisting) {
         if (::rename(src.c_str(), dst.c_str()) != 0) return Errno();
@@ -533,6 +556,7 @@ IoResult SimHost::renameFile(const std::string& from, const std::string& to,
 IoResult SimHost::removeFile(const std::string& path) {
     if (auto f = injected()) return *f;
     if (auto f = held(path)) return *f;
+    if (auto d = deniedIn(path)) return *d;
     if (::unlink(realPath(path).c_str()) != 0) return Errno();
     return {};
 }

@@ -86,6 +86,13 @@ public:
     int frontCount = 0;       // bringToFront calls on MainWindow
     std::optional<std::string> trayTip;  // the tray icon's tip while shown
 
+    // The per-user data folder the system names ("" = none), and folders
+    // that allow no writing (access denied, a read-only medium): creating,
+    // writing, renaming or removing a file in them, or holding one open for
+    // writing, fails with IoFailure::Denied.
+    std::string userDir;
+    std::vector<std::string> readOnlyDirs;
+
     // Fault injection: the next file writes fail with this reason.
     std::optional<std::string> failWrites;
     // Files (real paths) another program holds open without sharing: they
@@ -172,6 +179,8 @@ public:
     int64_t monotonicMs() override { return mono_; }
     bool wait(int64_t ms) override;
     std::string programDir() override { return dir_; }
+    std::string perUserDataDir() override { return userDir; }
+    IoResult makeFolder(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
     IoResult writeFile(const std::string& path, std::string_view bytes) override;
     void setHiddenArchive(const std::string& path) override;
@@ -266,6 +275,7 @@ private:
     std::map<int64_t, int> handles_;
     int64_t nextHandle_ = 1;
     // Counts one primitive operation; the injected failure when it is due.
+    std::optional<IoResult> deniedIn(const std::string& path) const;
     std::optional<IoResult> injected(bool isWrite = false, int fd = -1,
                                      std::string_view bytes = {});
 };

@@ -1,6 +1,8 @@
 // Files beside the program: the store, its lock, and where they live.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <string>
 
@@ -32,6 +34,8 @@ IoFailure KindOf(DWORD error) {
         case ERROR_ALREADY_EXISTS: return IoFailure::AlreadyExists;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION: return IoFailure::Sharing;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT: return IoFailure::Denied;
         default: return IoFailure::Other;
     }
 }
@@ -87,6 +91,19 @@ std::string Win32Host::programDir() {
     return ToUtf8(path);
 }
 
+std::string Win32Host::perUserDataDir() {
+    wchar_t base[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                SHGFP_TYPE_CURRENT, base)))
+        return {};
+    return ToUtf8(base) + "\\Ny闹钟";
+}
+
+IoResult Win32Host::makeFolder(const std::string& path) {
+    const int rc = SHCreateDirectoryExW(nullptr, FullPath(ToWstr(path)).c_str(), nullptr);
+    if (rc == ERROR_SUCCESS || rc == ERROR_ALREADY_EXISTS || rc == ERROR_FILE_EXISTS) return {};
+    return Failed(static_cast<DWORD>(rc));
+}
 
 IoResult Win32Host::probeFile(const std::string& path) {
     if (GetFileAttributesW(ToWstr(path).c_str()) != INVALID_FILE_ATTRIBUTES) return {};

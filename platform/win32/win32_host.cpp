@@ -9,6 +9,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "platform/win32/quit.h"
 #include "platform/win32/res/resource.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -42,6 +43,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
     // Sent to every top-level window when the taskbar starts (again).
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     postedHook_ = SetWindowsHookExW(WH_GETMESSAGE, NeutralisePosted, nullptr, GetCurrentThreadId());
+    quitMessage_ = RegisterWindowMessageW(kQuitMessageName);
     registerClasses();
 }
 
@@ -166,6 +168,10 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN: r = onColour(w, msg, wp, lp); break;
         default:
             if (msg == taskbarCreated_ && taskbarCreated_ != 0 && trayShown_) addTrayIcon(NIM_ADD);
+            if (msg == quitMessage_ && quitMessage_ != 0 && w == Ctl::MainWindow) {
+                raise(Ev::Click, Ctl::关闭);  // the quit switch (an installer)
+                r = 0;
+            }
             break;
     }
     return r ? *r : DefWindowProcW(hwnd, msg, wp, lp);

@@ -105,6 +105,8 @@ public:
     int64_t monotonicMs() override;
     bool wait(int64_t ms) override;
     std::string programDir() override;
+    std::string perUserDataDir() override;
+    IoResult makeFolder(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
     IoResult writeFile(const std::string& path, std::string_view bytes) override;
     void setHiddenArchive(const std::string& path) override;
@@ -254,6 +256,7 @@ private:
     bool trayShown_ = false;
     std::wstring trayTip_;
     UINT taskbarCreated_ = 0;
+    UINT quitMessage_ = 0;  // kQuitMessageName: ends the program as 关闭 does
 
     // PCM output (audio.cpp): what plays, what was opened ahead by
     // prepareMp3, and the hidden window waveOut reports finished buffers to.

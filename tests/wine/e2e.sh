@@ -979,6 +979,277 @@ test_alarm_device_tone() {
     stop_and_expect_silence
 }
 
+# ---- installing and the data folder ----------------------------------------
+
+# The user's %LOCALAPPDATA% as a Unix path (the prefix's own user folder).
+local_appdata() {
+    local d
+    for d in "$WINEPREFIX"/drive_c/users/*/AppData/Local; do
+        case "$d" in */Public/*) continue ;; esac
+        printf '%s' "$d"
+        return 0
+    done
+    fail "no AppData/Local in the prefix"
+}
+
+# Makes a folder read-only as a read-only medium is (a bind mount: root,
+# which runs these tests, writes through any permission bits).
+read_only_mount() {  # dir
+    mount --bind "$1" "$1" 2>/dev/null || skip "cannot bind-mount (needs CAP_SYS_ADMIN)"
+    on_cleanup="${on_cleanup:-}; umount '$1' 2>/dev/null"
+    mount -o remount,ro,bind "$1" "$1" || fail "cannot make $1 read-only"
+    touch "$1/.w" 2>/dev/null && fail "$1 is still writable"
+    return 0
+}
+
+# A copy the program's folder refuses to be written into keeps its alarms in
+# %LOCALAPPDATA%\Ny闹钟 and finds them there after a restart.
+test_data_folder_readonly() {
+    local user prog="$dir/只读"
+    user="$(local_appdata)/Ny闹钟"
+    rm -rf "$user"
+    on_cleanup="rm -rf '$user'"
+    mkdir -p "$prog"
+    cp "$NY_EXE" "$NY_TONE" "$prog/"
+    read_only_mount "$prog"
+    local run
+    for run in 1 2; do
+        (cd "$prog" && exec wine "./$exe" >>"$dir/program.log" 2>&1) &
+        prog_pid=$!
+        probe wait-main 20000
+        probe no-box 500
+        if [ $run = 1 ]; then
+            wait_clock_label
+            add_alarm "$(future 30)" "只读文件夹里的闹钟"
+            probe no-box 300
+            [ -f "$user/ny.edb" ] || fail "no ny.edb in %LOCALAPPDATA%\\Ny闹钟"
+            [ -f "$user/ny.yz" ] || fail "no lock file in %LOCALAPPDATA%\\Ny闹钟"
+            [ ! -e "$prog/ny.edb" ] || fail "ny.edb appeared in the read-only folder"
+            probe store "$(winpath "$user/ny.edb")"
+            [ "$(val records)" = 1 ] || fail "the per-user store holds $(val records) records"
+            stop_program
+        fi
+    done
+    probe list
+    [ "$(val rows)" = 1 ] || fail "after a restart the list has $(val rows) rows"
+    expect_line "row 0: .*\|只读文件夹里的闹钟\|.*" "the alarm after the restart"
+}
+
+# The setup and the zip made by tools/package.sh for this build.
+package_files() {
+    setup="$src/dist/Ny闹钟-$NY_VERSION-setup.exe"
+    portable="$src/dist/Ny闹钟-$NY_VERSION-portable.zip"
+}
+
+# tools/package.sh makes both downloads; the zip holds exactly the program
+# (this very build), the tone and the notes, under names Chinese Windows reads.
+test_package() {
+    package_files
+    rm -f "$setup" "$portable"
+    NY_BUILD_DIR=$(dirname "$NY_EXE") "$src/tools/package.sh" >"$dir/package.log" 2>&1 ||
+        { tail -n 20 "$dir/package.log" >&2; fail "tools/package.sh failed"; }
+    [ -s "$setup" ] || fail "no $setup"
+    [ -s "$portable" ] || fail "no $portable"
+    python3 - "$portable" "$NY_EXE" <<'PY' || fail "the portable zip is not as it should be"
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+names = {}
+for i in z.infolist():
+    # GBK names, the UTF-8 flag clear: what Explorer on Chinese Windows reads
+    assert not i.flag_bits & 0x800, i.filename
+    names[i.orig_filename.encode("cp437").decode("gbk")] = i
+assert sorted(names) == sorted(["Ny闹钟.exe", "alarm.mp3", "说明.txt"]), sorted(names)
+assert z.read(names["Ny闹钟.exe"]) == open(sys.argv[2], "rb").read()
+assert "ny.edb" in z.read(names["说明.txt"]).decode("utf-8-sig")
+PY
+    log "setup $(stat -c %s "$setup") bytes, portable zip $(stat -c %s "$portable") bytes"
+}
+
+uninst_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Ny闹钟'
+
+# A value of the uninstall entry (empty when there is none).
+entry_value() {  # name
+    probe_may_fail reg "$uninst_key" "$1"
+    val value
+}
+
+# Silent install, start, add, upgrade over the running copy, uninstall: what
+# a user's machine goes through. Timed for the report (not checked).
+test_install_upgrade_uninstall() {
+    package_files
+    [ -s "$setup" ] || fail "no $setup: wine.package makes it"
+    local appdata inst lnk t0 t1
+    appdata=$(local_appdata)
+    inst="$appdata/Programs/Ny闹钟"
+    lnk=$(dirname "$appdata")/Roaming/Microsoft/Windows/Start\ Menu/Programs/Ny闹钟.lnk
+    # A previous run that failed half-way must not decide this one.
+    wine reg delete "HKCU\\$uninst_key" /f >/dev/null 2>&1 || true
+    rm -rf "$inst" "$lnk"
+    on_cleanup="rm -rf '$inst' '$lnk'; wine reg delete 'HKCU\\$uninst_key' /f >/dev/null 2>&1"
+    # 开机启动 as the program would have set it: the uninstall must take it out.
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Ny闹钟 /d x /f >/dev/null 2>&1
+    probe reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
+    probe tray-icons
+    local icons0
+    icons0=$(val tray_icons)
+
+    t0=$(now)
+    wine "$setup" /S || fail "the silent install failed"
+    t1=$(now)
+    log "silent install took $(calc "$t1 - $t0") s"
+    local f
+    for f in Ny闹钟.exe alarm.mp3 uninstall.exe; do
+        [ -f "$inst/$f" ] || fail "$f was not installed"
+    done
+    cmp -s "$inst/Ny闹钟.exe" "$NY_EXE" || fail "the installed program is not this build"
+    [ -f "$lnk" ] || fail "no Start-menu shortcut at $lnk"
+    probe lnk "$(winpath "$lnk")"
+    local winst
+    winst='C:\users\'"$(basename "$(dirname "$(dirname "$appdata")")")"'\AppData\Local\Programs\Ny闹钟'
+    [ "$(val target)" = "$winst\\Ny闹钟.exe" ] || fail "the shortcut points to '$(val target)'"
+    local want
+    for want in "DisplayName=Ny闹钟" "DisplayVersion=$NY_VERSION" "Publisher=Verunda" \
+        "DisplayIcon=$winst\\Ny闹钟.exe" "InstallLocation=$winst" \
+        "UninstallString=\"$winst\\uninstall.exe\"" \
+        "QuietUninstallString=\"$winst\\uninstall.exe\" /S" "NoModify=1" "NoRepair=1"; do
+        [ "$(entry_value "${want%%=*}")" = "${want#*=}" ] ||
+            fail "uninstall entry ${want%%=*} is '$(entry_value "${want%%=*}")', not '${want#*=}'"
+    done
+    local size
+    size=$(entry_value EstimatedSize)
+    [ "${size:-0}" -ge 400 ] && [ "$size" -le 4000 ] || fail "EstimatedSize is '$size' KB"
+
+    # The installed program, as the Start menu starts it: add an alarm, keep it running.
+    (exec wine "$winst\\Ny闹钟.exe" >>"$dir/program.log" 2>&1) &
+    prog_pid=$!
+    probe wait-main 20000
+    wait_clock_label
+    add_alarm "$(future 30)" "升级后还在"
+    probe close
+    wait_tray_icons $((icons0 + 1)) || fail "no tray icon before the upgrade"
+
+    # Installing again over the running copy: it is asked to end, and does.
+    wine "$setup" /S || fail "the upgrade failed"
+    wait_pid "$prog_pid" 10 || fail "the running copy did not end for the upgrade"
+    prog_pid=
+    [ -f "$inst/ny.edb" ] || fail "the upgrade lost ny.edb"
+    probe tray-icons
+    [ "$(val tray_icons)" = "$icons0" ] || fail "the ended copy left its tray icon"
+    (exec wine "$winst\\Ny闹钟.exe" >>"$dir/program.log" 2>&1) &
+    prog_pid=$!
+    probe wait-main 20000
+    probe no-box 500
+    probe list
+    [ "$(val rows)" = 1 ] || fail "after the upgrade the list has $(val rows) rows"
+    expect_line "row 0: .*\|升级后还在\|.*" "the alarm after the upgrade"
+
+    # Silent uninstall, synchronous with _?=, the program still running.
+    t0=$(now)
+    wine "$inst/uninstall.exe" /S "_?=$winst" || fail "the silent uninstall failed"
+    t1=$(now)
+    log "silent uninstall took $(calc "$t1 - $t0") s"
+    wait_pid "$prog_pid" 10 || fail "the running copy did not end for the uninstall"
+    prog_pid=
+    for f in Ny闹钟.exe alarm.mp3 ny.yz; do
+        [ ! -e "$inst/$f" ] || fail "the uninstall left $f"
+    done
+    [ -f "$inst/ny.edb" ] || fail "the silent uninstall deleted the alarms"
+    [ ! -e "$lnk" ] || fail "the uninstall left the shortcut"
+    probe_may_fail reg "$uninst_key" DisplayName
+    [ "$(val missing)" = 1 ] || fail "the uninstall left its entry"
+    probe_may_fail reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
+    [ "$(val missing)" = 1 ] || fail "the uninstall left the 开机启动 value"
+
+    # Installed again, then uninstalled through its pages with
+    # 同时删除我的闹钟数据 ticked: the alarms go too, and with them the folder.
+    wine "$setup" /S || fail "the install after the uninstall failed"
+    [ -f "$inst/ny.edb" ] || fail "reinstalling lost the kept ny.edb"
+    wine "$inst/uninstall.exe" "_?=$winst" >>"$dir/program.log" 2>&1 &
+    local uninst_pid=$!
+    probe dialog "卸载" 20000 "click:同时删除我的闹钟数据"
+    [ "$(val checked)" = 1 ] || fail "the check box did not take the tick"
+    sleep 0.5
+    probe dialog "卸载" 5000 next   # to the confirm page
+    sleep 0.5
+    probe dialog "卸载" 5000 next   # 卸载
+    sleep 1.5
+    probe dialog "卸载" 10000 next  # 关闭
+    wait_pid "$uninst_pid" 20 || fail "the uninstaller did not end"
+    [ ! -e "$inst/ny.edb" ] || fail "ticked 同时删除我的闹钟数据, ny.edb is still there"
+    [ ! -e "$inst/Ny闹钟.exe" ] || fail "the uninstall through its pages left the program"
+}
+
+# The portable zip unpacked into a new folder runs there and keeps its
+# alarms beside itself.
+test_portable() {
+    package_files
+    [ -s "$portable" ] || fail "no $portable: wine.package makes it"
+    local to="$dir/解压到这里"
+    mkdir -p "$to"
+    python3 - "$portable" "$to" <<'PY'
+import os, sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+for i in z.infolist():
+    with open(os.path.join(sys.argv[2], i.orig_filename.encode("cp437").decode("gbk")), "wb") as f:
+        f.write(z.read(i))
+PY
+    (cd "$to" && exec wine ./Ny闹钟.exe >>"$dir/program.log" 2>&1) &
+    prog_pid=$!
+    probe wait-main 20000
+    probe no-box 500
+    wait_clock_label
+    add_alarm "$(future 30)" "便携"
+    probe store "$(winpath "$to/ny.edb")"
+    [ "$(val records)" = 1 ] || fail "the store beside the unpacked program holds $(val records) records"
+    [ -f "$to/ny.yz" ] || fail "no lock file beside the unpacked program"
+}
+
+# Waits up to 10 s for the number of tray icons to become `n`.
+wait_tray_icons() {  # n
+    local i
+    for ((i = 0; i < 50; i++)); do
+        probe tray-icons
+        [ "$(val tray_icons)" = "$1" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# /quit ends the running copy of the same .exe as its tray menu's 关闭 does,
+# and with no copy running returns at once; both exit 0. (The running case
+# comes first: a first process of the prefix that shows no window leaves
+# Wine's tray in another mode, where the probe sees no icons.)
+test_quit_switch() {
+    start_program
+    probe wait-main 20000
+    wait_clock_label
+    probe tray-icons
+    local icons0 code=0
+    icons0=$(val tray_icons)
+    probe close
+    wait_tray_icons $((icons0 + 1)) || fail "no tray icon while hidden"
+    (cd "$dir" && wine "./$exe" /quit) || code=$?
+    [ "$code" = 0 ] || fail "/quit exited $code"
+    wait_pid "$prog_pid" 3 || fail "the running copy had not ended when /quit returned"
+    prog_pid=
+    probe tray-icons
+    [ "$(val tray_icons)" = "$icons0" ] || fail "the tray icon outlived the program"
+
+    local t0 t1
+    t0=$(now)
+    (cd "$dir" && wine "./$exe" /quit) || code=$?
+    t1=$(now)
+    [ "$code" = 0 ] || fail "/quit with nothing running exited $code"
+    log "/quit with nothing running took $(calc "$t1 - $t0") s"
+    below "$(calc "$t1 - $t0")" 4 || fail "/quit with nothing running waited $(calc "$t1 - $t0") s"
+    probe no-box 300
+
+    # The lock was released: a new start is not turned away.
+    start_program
+    probe wait-main 20000
+    probe no-box 500
+}
+
 # ---------------------------------------------------------------------------
 
 fn=test_$name

@@ -36,6 +36,8 @@ cleanup() {
     set +e
     [ -n "$cap_pid" ] && kill "$cap_pid" 2>/dev/null
     [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null && wait "$prog_pid" 2>/dev/null
+    # A test's own undoing (a mount, an installed program), once the program is gone.
+    [ -n "${on_cleanup:-}" ] && eval "$on_cleanup"
     if [ -n "$fake_server" ]; then
         wineserver -k 2>/dev/null || true
     fi

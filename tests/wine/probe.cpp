@@ -10,6 +10,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
 #include <mmsystem.h>
 #include <fcntl.h>
 #include <io.h>
@@ -1668,6 +1670,110 @@ int CmdHostile() {
     return posted ? 0 : 1;
 }
 
+// Any program's dialog (an installer's page): waits up to `ms` for a shown
+// top-level window whose title holds `title`, puts it in front, prints its
+// "rect=x,y wxh" (as `main` does: values separated for `read`) and presses
+// the keys given (enter, space, tab), or without the keyboard: "next"
+// presses the page's button 1 (下一步/安装/卸载/完成), "click:TEXT" clicks the
+// child control with that text (a check box).
+int CmdDialog(const std::string& title, int ms, const std::vector<std::string>& keys) {
+    const std::wstring want = W(title);
+    HWND found = nullptr;
+    const bool seen = WaitFor(ms, [&] {
+        for (HWND h : TopLevelWindows())
+            if (IsWindowVisible(h) && WindowText(h).find(want) != std::wstring::npos) {
+                found = h;
+                return true;
+            }
+        return false;
+    });
+    if (!seen) {
+        Out("BAD no window titled " + title);
+        return 1;
+    }
+    SetForegroundWindow(found);
+    std::this_thread::sleep_for(300ms);
+    RECT r;
+    GetWindowRect(found, &r);
+    Out("rect=" + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+        std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
+    const std::map<std::string, WORD> named = {{"enter", VK_RETURN}, {"space", VK_SPACE}, {"tab", VK_TAB}};
+    for (const std::string& k : keys) {
+        if (auto it = named.find(k); it != named.end()) Key(it->second);
+        if (k == "next") {
+            HWND next = GetDlgItem(found, 1);
+            if (!next) return 1;
+            SendMessageW(next, BM_CLICK, 0, 0);
+        }
+        if (k.rfind("click:", 0) == 0) {
+            const std::wstring text = W(k.substr(6));
+            HWND hit = nullptr;
+            for (HWND c : Descendants(found))
+                if (IsWindowVisible(c) && WindowText(c) == text) hit = c;
+            if (!hit) {
+                Out("BAD no control " + k.substr(6));
+                return 1;
+            }
+            SendMessageW(hit, BM_CLICK, 0, 0);
+            Out("checked=" + std::to_string(SendMessageW(hit, BM_GETCHECK, 0, 0)));
+        }
+    }
+    return 0;
+}
+
+// The target of a shortcut (.lnk), as the shell resolves it.
+int CmdLnk(const std::string& path) {
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    int rc = 1;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            wchar_t target[MAX_PATH] = {};
+            if (SUCCEEDED(file->Load(W(path).c_str(), STGM_READ)) &&
+                SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) && target[0]) {
+                Out("target=" + U8(target));
+                rc = 0;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    if (rc) Out("target=none");
+    CoUninitialize();
+    return rc;
+}
+
+// A value under HKEY_CURRENT_USER: "value=" its text or number; missing=1.
+int CmdReg(const std::string& key, const std::string& name) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(key).c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) {
+        Out("missing=1");
+        return 1;
+    }
+    DWORD type = 0, bytes = 0;
+    const std::wstring value = W(name);
+    LSTATUS r = RegQueryValueExW(k, value.c_str(), nullptr, &type, nullptr, &bytes);
+    std::vector<BYTE> data(bytes + sizeof(wchar_t));
+    if (r == ERROR_SUCCESS) r = RegQueryValueExW(k, value.c_str(), nullptr, &type, data.data(), &bytes);
+    RegCloseKey(k);
+    if (r != ERROR_SUCCESS) {
+        Out("missing=1");
+        return 1;
+    }
+    if (type == REG_DWORD) {
+        DWORD v = 0;
+        std::memcpy(&v, data.data(), sizeof v);
+        Out("type=dword");
+        Out("value=" + std::to_string(v));
+    } else {
+        Out("type=sz");
+        Out("value=" + U8(reinterpret_cast<const wchar_t*>(data.data())));
+    }
+    return 0;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
@@ -1680,6 +1786,7 @@ int Usage() {
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES [EVERY_MS] | pipe-server NAME MS | mci-notify DEVICE\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
+        "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
     return 2;
 }
@@ -1761,6 +1868,9 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "open-exclusive") return CmdOpenExclusive(arg(1));
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
+    if (c == "lnk") return CmdLnk(arg(1));
+    if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
+    if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "make-store")
         return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1);
     return Usage();
