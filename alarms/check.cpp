@@ -5,6 +5,7 @@
 #include <string>
 
 #include "alarms/clock.h"
+#include "alarms/ring.h"
 #include "alarms/storeui.h"
 #include "host/alarmlist.h"
 #include "host/textops.h"
@@ -22,13 +23,13 @@ void RingRow(App& app, int r) {
     // Read now: a box about a failed write below lets rows be deleted, and
     // row r may then be another alarm or none.
     const std::string prompt = host.listCell(list, r, col::kPrompt);
+    const std::string tone = host.listCell(list, r, col::kTone);
     // A moved or damaged tone must not mean a silent alarm.
-    PlayToBeHeard(app, host.listCell(list, r, col::kTone));
-    // It rings whatever the store says; the row shows what the file holds.
-    if (TellStoreResult(host, StoreOf(host).markRung(r))) host.listSetCell(list, r, col::kState, txt::kRung);
+    StartAlarmSound(app, tone);
+    RecordRing(app, r);
     host.setEnabled(Ctl::停止, true);
     ShowMainWindow(app);
-    host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
+    ShowAlarmBox(app, prompt, tone);
 }
 
 struct CheckGuard {

@@ -1,10 +1,14 @@
 #include "alarms/listedit.h"
 
+#include "alarms/rowmenu.h"
 #include "alarms/storeui.h"
 
 namespace ny {
 
-void OnListRightClick(App& app) { app.host.popupMenu(Ctl::指定时间列表框右键菜单); }
+void OnListRightClick(App& app) {
+    PrepareListMenu(app);
+    app.host.popupMenu(Ctl::指定时间列表框右键菜单);
+}
 
 void OnDeleteChosen(App& app) {
     Host& host = app.host;
@@ -12,7 +16,9 @@ void OnDeleteChosen(App& app) {
     const int r = host.listSelectedRow(list);
     if (r < 0) return;  // nothing selected: nothing to delete
     // The row goes only once its record is gone: the list never leaves the store.
-    if (TellStoreResult(host, StoreOf(host).deleteRow(r))) host.listDeleteRow(list, r);
+    if (!TellStoreResult(host, StoreOf(host).deleteRow(r))) return;
+    host.listDeleteRow(list, r);
+    OnAlarmRowDeleted(app, r);
 }
 
 void OnClearClicked(App& app) {
@@ -26,7 +32,9 @@ void OnClearClicked(App& app) {
         AlarmListReady(app);
         return;
     }
-    if (TellStoreResult(host, StoreOf(host).clear())) host.listDeleteAll(Ctl::超级列表框1);
+    if (!TellStoreResult(host, StoreOf(host).clear())) return;
+    host.listDeleteAll(Ctl::超级列表框1);
+    OnAlarmListCleared(app);
 }
 
 }  // namespace ny

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "alarms/repeat.h"
 #include "host/alarmlist.h"
 #include "host/uitexts.h"
 
@@ -69,7 +70,7 @@ bool TellStoreResult(Host& host, const StoreResult& r) {
 void AppendAlarmRow(Host& host, const AlarmRecord& a) {
     const Ctl list = Ctl::超级列表框1;
     const int row = host.listAppendRow(list);
-    host.listSetCell(list, row, col::kMinute, a.闹钟时间);
+    host.listSetCell(list, row, col::kMinute, MinuteCellText(a.闹钟时间, RepeatOfCode(a.周数)));
     host.listSetCell(list, row, col::kTone, a.铃声文件);
     host.listSetCell(list, row, col::kPrompt, a.闹钟提示信息);
     host.listSetCell(list, row, col::kState, a.是否已响铃);

@@ -7,6 +7,7 @@
 namespace ny {
 
 bool StartPlayback(App& app, std::string_view path) {
+    app.host.setLooping(false);  // only a ringing alarm's tone repeats
     const bool ok = app.host.playMp3(path);
     app.host.setEnabled(Ctl::停止, true);
     return ok;

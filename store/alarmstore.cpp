@@ -12,6 +12,7 @@ std::vector<std::string> Values(const AlarmRecord& a) {
 
 AlarmRecord Current(const RecordFile& f) {
     AlarmRecord a;
+    a.周数 = f.read("周数").value_or("");
     a.闹钟时间 = f.read("闹钟时间").value_or("");
     a.铃声文件 = f.read("铃声文件").value_or("");
     a.闹钟提示信息 = f.read("闹钟提示信息").value_or("");
@@ -206,6 +207,25 @@ StoreResult AlarmStore::clear() {
     RecordFile f(fs_);
     if (StoreResult o = openForChange(f); !o.ok()) return o;
     return written(f.removeAll());
+}
+
+StoreResult AlarmStore::change(const std::vector<AlarmChange>& changes) {
+    RecordFile f(fs_);
+    if (StoreResult o = openForChange(f); !o.ok()) return o;
+    std::vector<int> numberOfRow;
+    for (int k = 1; k <= f.count(); ++k) {
+        f.goTo(k);
+        if (!f.isDeleted()) numberOfRow.push_back(k);
+    }
+    std::vector<int> numbers;
+    std::vector<std::vector<std::optional<std::string>>> values;
+    for (const AlarmChange& c : changes) {
+        if (c.row < 0 || c.row >= static_cast<int>(numberOfRow.size()))
+            return Result(StoreStatus::NoRecord, path_);
+        numbers.push_back(numberOfRow[size_t(c.row)]);
+        values.push_back({std::nullopt, c.周数, c.闹钟时间, c.铃声文件, c.闹钟提示信息, c.是否已响铃});
+    }
+    return written(f.modifyEach(numbers, values));
 }
 
 }  // namespace ny

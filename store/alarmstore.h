@@ -4,6 +4,7 @@
 // returns what happened with the reason; telling the user is the caller's.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ namespace ny {
 
 struct AlarmRecord {
     std::string 月份;  // always empty
-    std::string 周数;  // always empty
+    std::string 周数;  // the repeat: empty = once (alarms/repeat.h)
     std::string 闹钟时间;
     std::string 铃声文件;
     std::string 闹钟提示信息;
@@ -58,6 +59,12 @@ struct StoreLoad {
     std::vector<StoreResult> notes;  // what to tell, in order
 };
 
+// Fields of one row to change; nullopt leaves a field as it is.
+struct AlarmChange {
+    int row = -1;
+    std::optional<std::string> 周数, 闹钟时间, 铃声文件, 闹钟提示信息, 是否已响铃;
+};
+
 class AlarmStore {
 public:
     // The store lives at programDir + "\ny.edb".
@@ -79,6 +86,10 @@ public:
     StoreResult markRung(const std::vector<int>& rows);
     StoreResult deleteRow(int row);  // one write
     StoreResult clear();
+
+    // Some fields of some rows changed, in one write; NoRecord, and nothing
+    // changed, when any row has no record.
+    StoreResult change(const std::vector<AlarmChange>& changes);
 
 private:
     StoreResult openForChange(RecordFile& f);

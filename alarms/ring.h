@@ -1,0 +1,47 @@
+// What a ringing alarm does beyond sounding and showing its box: a repeating
+// alarm moves on to its next occurrence, the box offers a snooze, and with
+// the setting "持续响铃直到停止" the tone repeats until the ring ends.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/app.h"
+
+namespace ny {
+
+// The DWORD under the program's settings key: 1 = ring until stopped.
+constexpr std::string_view kRingUntilStoppedValue = "RingUntilStopped";
+// A ring that repeats its tone ends by itself after this long.
+constexpr int64_t kRingLimitMs = 10LL * 60 * 1000;
+// How far a snooze puts the alarm off, and its button.
+constexpr int kSnoozeMinutes = 10;
+constexpr std::string_view kSnoozeButton = "10 分钟后再响";
+
+// Row r has rung: "已响", or for a repeating alarm its next occurrence after
+// the current minute, still "未响". Store first, then the row.
+void RecordRing(App& app, int r);
+
+// Starts a ringing alarm's tone, repeating it when the setting says so.
+void StartAlarmSound(App& app, std::string_view tone);
+
+// The alarm's box with OK and the snooze button. Closing it ends a ring that
+// repeats its tone; the snooze stops the sound and adds a one-shot alarm
+// kSnoozeMinutes after the current minute with the same tone and prompt.
+void ShowAlarmBox(App& app, const std::string& prompt, const std::string& tone);
+
+// Ends a ring that repeats its tone (停止, its box closed, its time limit).
+void EndLoopingRing(App& app);
+void OnRingLimitTick(App& app);
+
+// The setting in the tray and system menus.
+bool RingUntilStopped(Host& host);
+void RefreshRingUntilStoppedCheck(App& app);
+void OnRingUntilStoppedChosen(App& app);
+
+// Missed alarms once told: one-shot rows "已响", repeating ones moved to
+// their first occurrence from the start-up minute on, in one write.
+void SettleMissedRows(App& app, const std::vector<int>& rows);
+
+}  // namespace ny
