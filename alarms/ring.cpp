@@ -43,7 +43,7 @@ AlarmChange RungChange(Host& host, int r, const std::string& after) {
 
 void Snooze(App& app, const std::string& prompt, const std::string& tone) {
     Host& host = app.host;
-    EndLoopingRing(app);
+    ForgetLoopingRing(app);
     host.stopAudio();
     host.setEnabled(Ctl::停止, false);
     if (!AlarmListReady(app)) return;
@@ -79,18 +79,22 @@ void StartAlarmSound(App& app, std::string_view tone) {
 void ShowAlarmBox(App& app, const std::string& prompt, const std::string& tone) {
     Host& host = app.host;
     const int pressed = host.ringBox(prompt.empty() ? txt::kTimeUp : prompt, kSnoozeButton);
-    EndLoopingRing(app);
     if (pressed == 1) Snooze(app, prompt, tone);
+    else EndLoopingRing(app);
+}
+
+bool ForgetLoopingRing(App& app) {
+    if (!app.ringLooping) return false;
+    app.ringLooping = false;
+    app.host.setTimer(Ctl::响铃时限时钟, 0);
+    app.host.setLooping(false);
+    return true;
 }
 
 void EndLoopingRing(App& app) {
-    if (!app.ringLooping) return;
-    Host& host = app.host;
-    app.ringLooping = false;
-    host.setTimer(Ctl::响铃时限时钟, 0);
-    host.setLooping(false);
-    host.stopAudio();
-    host.setEnabled(Ctl::停止, false);
+    if (!ForgetLoopingRing(app)) return;
+    app.host.stopAudio();
+    app.host.setEnabled(Ctl::停止, false);
 }
 
 void OnRingLimitTick(App& app) {

@@ -31,7 +31,10 @@ void StartAlarmSound(App& app, std::string_view tone);
 // kSnoozeMinutes after the current minute with the same tone and prompt.
 void ShowAlarmBox(App& app, const std::string& prompt, const std::string& tone);
 
-// Ends a ring that repeats its tone (停止, its box closed, its time limit).
+// A ring that repeats its tone is over (停止 stopped the sound): the tone
+// no longer repeats and its limit is off. False when none was on.
+bool ForgetLoopingRing(App& app);
+// Ends such a ring and its sound (its box closed, its time limit).
 void EndLoopingRing(App& app);
 void OnRingLimitTick(App& app);
 

@@ -30,7 +30,7 @@ int OnClick(App& app, Ctl c) {
         case Ctl::默认铃声: OnDefaultRingTone(app); break;
         case Ctl::停止:
             OnStop(app);
-            EndLoopingRing(app);
+            ForgetLoopingRing(app);
             break;
         case Ctl::按钮_倒计时开始: OnCountdownButton(app); break;
         case Ctl::打开: OnOpenChosen(app); break;
