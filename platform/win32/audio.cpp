@@ -442,6 +442,33 @@ void CloseMci(UINT device) {
 
 }  // namespace
 
+namespace {
+
+// Ringing until stopped: the same sound again from its start on the same
+// device, so that the next buffer follows the last one without a gap.
+bool RewindForLoop(Playback& p) {
+    std::unique_ptr<PcmSource> s;
+    if (p.path.empty()) s = std::make_unique<ChimeSource>();
+    else s = Mp3Source::Open(p.path);
+    if (!s) return false;
+    const WAVEFORMATEX& in = s->format();
+    if (in.nSamplesPerSec != kOutRate || in.nChannels != 2)
+        s = std::make_unique<ToOutputFormat>(std::move(s));
+    p.source = std::move(s);
+    return true;
+}
+
+// The same for a sound that only MCI plays: from its start, told at its end.
+bool ReplayMci(UINT device, HWND notify) {
+    MCI_PLAY_PARMS play{};
+    play.dwFrom = 0;
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(notify);
+    return notify && mciSendCommandW(device, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
+                                     reinterpret_cast<DWORD_PTR>(&play)) == 0;
+}
+
+}  // namespace
+
 HWND Win32Host::audioWindow() {
     if (audioWindow_) return audioWindow_;
     WNDCLASSW wc{};
@@ -471,7 +498,7 @@ void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
     for (UINT i = 0; i < kBuffers; ++i) {
         if (&p->hdrs[i] != hdr || !(hdr->dwFlags & WHDR_DONE) || p->queued == 0) continue;
         --p->queued;
-        p->feed(i);
+        if (!p->feed(i) && looping_ && RewindForLoop(*p)) p->feed(i);
         // Played to its end: free the device and the buffers.
         if (p->queued == 0) playing_.reset();
         return;
@@ -539,6 +566,9 @@ void Win32Host::stopAudio() {
 }
 
 void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
+    if (flags == MCI_NOTIFY_SUCCESSFUL && static_cast<UINT>(device) == mciDevice_ && looping_ &&
+        ReplayMci(mciDevice_, hwndOf(Ctl::MainWindow)))
+        return;
     if (flags == MCI_NOTIFY_SUCCESSFUL && static_cast<UINT>(device) == mciDevice_) stopAudio();
 }
 

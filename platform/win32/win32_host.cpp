@@ -138,6 +138,9 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (c > Ctl::None && c < Ctl::Count_ && slot(c).period > 0) raise(Ev::Tick, c);
             return 0;
         }
+        case WM_SYSCOMMAND:  // the settings in the system menu
+            if (const Ctl c = SystemMenuCtl(wp); c != Ctl::None) return raise(Ev::Click, c), 0;
+            break;
         case WM_CLOSE:
             if (raise(Ev::CloseRequest, w) == 1) destroyWindow(w);
             return 0;
