@@ -595,6 +595,63 @@ int CmdBox(int ms, bool pressOk) {
     return 0;
 }
 
+// The buttons of the program's box: their texts, ids and whether the
+// caption fits inside (measured with the box's own font in this process).
+int CmdBoxButtons(int ms, const std::string& press) {
+    std::vector<HWND> boxes;
+    if (!WaitFor(ms, [&] { return !(boxes = Boxes(g_pid)).empty(); })) {
+        Out("BAD no message box within " + std::to_string(ms) + " ms");
+        return 1;
+    }
+    HWND b = boxes.front();
+    WaitFor(1000, [&] { return !BoxText(b).empty(); });
+    PrintBox(b);
+    std::string texts;
+    HWND target = nullptr;
+    for (HWND c : Descendants(b)) {
+        if (ClassOf(c) != L"Button" || !IsWindowVisible(c)) continue;
+        const std::string t = U8(WindowText(c));
+        RECT r{};
+        GetWindowRect(c, &r);
+        HDC dc = GetDC(c);
+        LOGFONTW lf{};
+        // The box's font handle belongs to the program: its face and size are
+        // asked through a font of the same height here.
+        NONCLIENTMETRICSW ncm{};
+        ncm.cbSize = sizeof ncm;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+        lf = ncm.lfMessageFont;
+        HFONT f = CreateFontIndirectW(&lf);
+        HGDIOBJ old = SelectObject(dc, f);
+        SIZE ext{};
+        const std::wstring wt = WindowText(c);
+        GetTextExtentPoint32W(dc, wt.c_str(), int(wt.size()), &ext);
+        SelectObject(dc, old);
+        DeleteObject(f);
+        ReleaseDC(c, dc);
+        const int width = r.right - r.left;
+        Out("button id=" + std::to_string(GetDlgCtrlID(c)) + " width=" + std::to_string(width) +
+            " text_width=" + std::to_string(ext.cx) + " text=" + t);
+        texts += (texts.empty() ? "" : "|") + t;
+        if (!press.empty() && t == press) target = c;
+    }
+    Out("buttons=" + texts);
+    if (press.empty()) return 0;
+    if (!target) {
+        Out("BAD no button " + press);
+        return 1;
+    }
+    RECT r{};
+    GetWindowRect(target, &r);
+    MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Out("click_unix=" + UnixNow());
+    if (!WaitFor(5000, [&] { return !IsWindow(b) || !IsWindowVisible(b); })) {
+        Out("BAD the box did not close");
+        return 1;
+    }
+    return 0;
+}
+
 int CmdNoBox(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     std::vector<HWND> boxes = Boxes(g_pid);
@@ -645,7 +702,7 @@ int CmdStore(const std::string& path) {
 // HH:MM"), all with the given tone: test data for start-up with many records
 // and for many alarms at once (step 0).
 int CmdMakeStore(const std::string& path, int n, const std::string& first,
-                 const std::string& tone, int stepMinutes) {
+                 const std::string& tone, int stepMinutes, const std::string& repeat) {
     FileHost host;
     ny::RecordFile f(host);
     if (ny::IoResult c = f.create(path, AlarmFields()); !c.ok) {
@@ -662,7 +719,7 @@ int CmdMakeStore(const std::string& path, int n, const std::string& first,
     for (int i = 0; i < n; ++i) {
         ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * stepMinutes * 60000);
         std::string when = ny::FormatDateTime(t, ny::Padding::TwoDigits, ny::DateTimeParts::DateAndTime).substr(0, 16);
-        if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), std::string(ny::txt::kNotRung)});
+        if (ny::IoResult a = f.append({"", repeat, when, tone, "提醒 " + std::to_string(i + 1), std::string(ny::txt::kNotRung)});
             !a.ok) {
             Out("BAD append: " + a.reason);
             return 1;
@@ -775,17 +832,21 @@ void Key(WORD vk) {
     std::this_thread::sleep_for(50ms);
 }
 
-// The 0-based position of a menu item in its menu, from the design.
-int MenuIndex(const std::string& item) {
-    const ny::ControlDesign* d = DesignByName(item);
-    if (!d || d->kind != ny::Kind::MenuItem) return -1;
+// The 0-based position, among the entries the keyboard stops at, of an item
+// or submenu in its menu, from the design (an item hidden by design is taken
+// to be absent).
+int MenuIndex(const ny::ControlDesign* d) {
+    if (!d || (d->kind != ny::Kind::MenuItem && d->kind != ny::Kind::Menu)) return -1;
     int i = 0;
     for (const auto& x : ny::ControlDesigns()) {
         if (x.id == d->id) return i;
-        if (x.kind == ny::Kind::MenuItem && x.parentMenu == d->parentMenu) ++i;
+        if ((x.kind == ny::Kind::MenuItem || x.kind == ny::Kind::Menu) && !x.hidden &&
+            x.parentMenu == d->parentMenu)
+            ++i;
     }
     return -1;
 }
+int MenuIndex(const std::string& item) { return MenuIndex(DesignByName(item)); }
 
 // Chooses `item` in the popup menu that is open, with the keyboard as a
 // user may: a menu belongs to its process, so another one cannot read it.
@@ -802,7 +863,16 @@ int ChooseFromPopup(const std::string& item) {
         Out("BAD no menu item " + item + " in the design");
         return 2;
     }
-    for (int i = 0; i <= index; ++i) Key(VK_DOWN);
+    // An item of a submenu: to the submenu first, → opens it on its first item.
+    const ny::ControlDesign* parent = ny::FindDesign(DesignByName(item)->parentMenu);
+    if (parent && parent->parentMenu != ny::Ctl::None) {
+        for (int i = 0; i <= MenuIndex(parent); ++i) Key(VK_DOWN);
+        Key(VK_RIGHT);
+        std::this_thread::sleep_for(200ms);
+        for (int i = 0; i < index; ++i) Key(VK_DOWN);
+    } else {
+        for (int i = 0; i <= index; ++i) Key(VK_DOWN);
+    }
     Key(VK_RETURN);
     if (!WaitFor(2000, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); })) {
         Out("BAD the menu stayed open");
@@ -908,6 +978,51 @@ int CmdTrayClick(const std::string& button) {
     GetWindowRect(icon, &r);
     MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2, button == "right");
     Out("tray " + button + " click");
+    return 0;
+}
+
+// The tip of the (newest) tray icon, as the user sees it: the pointer rests
+// on the icon until the tooltip shows, whose text is then read.
+int CmdTrayTip() {
+    std::vector<HWND> icons;
+    if (!WaitFor(3000, [&] { return !(icons = TrayIcons()).empty(); })) {
+        Out("BAD no tray icon");
+        return 1;
+    }
+    HWND icon = icons.front();
+    for (HWND i : icons) {
+        RECT ri, r;
+        GetWindowRect(i, &ri);
+        GetWindowRect(icon, &r);
+        if (ri.left > r.left) icon = i;
+    }
+    RECT r;
+    GetWindowRect(icon, &r);
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    std::string tip;
+    const bool shown = WaitFor(8000, [&] {
+        // Small moves keep the tooltip's hover tracking alive.
+        static int wiggle = 0;
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = LONG(((r.left + r.right) / 2 + (wiggle++ % 2)) * 65536LL / cx);
+        in.mi.dy = LONG((r.top + r.bottom) / 2 * 65536LL / cy);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        if (wiggle < 3) SendInput(1, &in, sizeof in);
+        for (HWND h : TopLevelWindows())
+            if (ClassOf(h) == L"tooltips_class32" && IsWindowVisible(h)) {
+                tip = U8(WindowText(h));
+                if (!tip.empty()) return true;
+            }
+        return false;
+    });
+    if (!shown) {
+        Out("BAD no tooltip over the tray icon");
+        return 1;
+    }
+    std::string escaped;
+    for (char ch : tip) escaped += ch == '\n' ? std::string("\\n") : std::string(1, ch);
+    Out("tip=" + escaped);
     return 0;
 }
 
@@ -1366,7 +1481,8 @@ int Usage() {
         "  cal-day YYYY-MM-DD | cal-date | move-main X Y\n"
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
-        "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
+        "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
+        "  box-buttons MS [PRESS] | tray-tip");
     return 2;
 }
 
@@ -1403,6 +1519,8 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "box") return CmdBox(num(1), false);
     if (c == "box-ok") return CmdBox(num(1), true);
     if (c == "no-box") return CmdNoBox(num(1));
+    if (c == "box-buttons") return CmdBoxButtons(num(1), a.size() > 2 ? a[2] : std::string());
+    if (c == "tray-tip") return CmdTrayTip();
     if (c == "click") return CmdClick(arg(1));
     if (c == "pick") return CmdPick(arg(1), num(2));
     if (c == "settext") return CmdSetText(arg(1), arg(2));
@@ -1440,6 +1558,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
     if (c == "make-store")
-        return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1);
+        return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1,
+                            a.size() > 6 ? a[6] : std::string());
     return Usage();
 }
