@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/dpi.h"
@@ -35,7 +36,16 @@ struct RingBoxState {
 };
 RingBoxState g_ringBox;  // one box at a time: the user-interface thread only
 
+// Posted to the box by the hook: the box has laid itself out by the time it
+// arrives (Wine activates a box before its WM_INITDIALOG, Windows after).
+constexpr UINT kLayOutMessage = WM_APP + 0x59;
+void LayOutButtons(HWND box);
+
 LRESULT CALLBACK RingBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+    if (msg == kLayOutMessage) {
+        LayOutButtons(hwnd);
+        return 0;
+    }
     if (msg == WM_COMMAND && LOWORD(wp) == kSecondButtonId && HIWORD(wp) == BN_CLICKED) {
         EndDialog(hwnd, kSecondButtonId);
         return 0;
@@ -44,33 +54,60 @@ LRESULT CALLBACK RingBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-// The box's Cancel button becomes the second button: new caption, new ID,
-// and as wide as its caption needs at the box's DPI (the box grows with it).
-void RelabelSecondButton(HWND box) {
-    HWND button = GetDlgItem(box, IDCANCEL);
-    if (!button) return;
-    SetWindowTextW(button, g_ringBox.second.c_str());
-    SetWindowLongPtrW(button, GWLP_ID, kSecondButtonId);
-    SetWindowSubclass(box, RingBoxProc, 1, 0);
-
+// Where a child window lies in its parent's client area.
+RECT ChildRect(HWND child, HWND parent) {
     RECT r{};
-    GetWindowRect(button, &r);
-    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
-    HDC dc = GetDC(button);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The box's Cancel button becomes the second button: its caption at once,
+// its own ID and its place once the box has laid itself out.
+void RelabelSecondButton(HWND box) {
+    if (HWND second = GetDlgItem(box, IDCANCEL)) SetWindowTextW(second, g_ringBox.second.c_str());
+    SetWindowSubclass(box, RingBoxProc, 1, 0);
+    PostMessageW(box, kLayOutMessage, 0, 0);
+}
+
+// Both buttons get the width the second one's caption needs at the box's
+// DPI and stay centred, the box growing when they no longer fit.
+void LayOutButtons(HWND box) {
+    HWND ok = GetDlgItem(box, IDOK);
+    HWND second = GetDlgItem(box, IDCANCEL);
+    if (!ok || !second) return;
+    SetWindowTextW(second, g_ringBox.second.c_str());
+    SetWindowLongPtrW(second, GWLP_ID, kSecondButtonId);
+
+    const RECT a = ChildRect(ok, box), b = ChildRect(second, box);
+    HDC dc = GetDC(second);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(second, WM_GETFONT, 0, 0)));
     SIZE text{};
     GetTextExtentPoint32W(dc, g_ringBox.second.c_str(), static_cast<int>(g_ringBox.second.size()), &text);
     SelectObject(dc, old);
-    ReleaseDC(button, dc);
-    const int needed = text.cx + 2 * MulDiv(kButtonPaddingPx, DpiOfWindow(box), 96);
-    const int grow = needed - (r.right - r.left);
-    if (grow <= 0) return;
-    SetWindowPos(button, nullptr, r.left, r.top, needed, r.bottom - r.top,
+    ReleaseDC(second, dc);
+    const int dpi = DpiOfWindow(box);
+    const int width = std::max<int>(a.right - a.left, text.cx + 2 * MulDiv(kButtonPaddingPx, dpi, 96));
+    const int height = a.bottom - a.top;
+    const int gap = std::max<int>(b.left - a.right, MulDiv(6, dpi, 96));
+    const int margin = std::max<int>(a.left, MulDiv(kButtonPaddingPx, dpi, 96));
+    const int row = 2 * width + gap;
+
+    RECT client{};
+    GetClientRect(box, &client);
+    if (row + 2 * margin > client.right) {
+        const int grow = row + 2 * margin - client.right;
+        RECT w{};
+        GetWindowRect(box, &w);
+        SetWindowPos(box, nullptr, w.left - grow / 2, w.top, w.right - w.left + grow,
+                     w.bottom - w.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        GetClientRect(box, &client);
+    }
+    const int left = (client.right - row) / 2;
+    SetWindowPos(ok, nullptr, left, a.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(second, nullptr, left + width + gap, a.top, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT w{};
-    GetWindowRect(box, &w);
-    SetWindowPos(box, nullptr, w.left - grow / 2, w.top, w.right - w.left + grow, w.bottom - w.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(box, nullptr, TRUE);
 }
 
 LRESULT CALLBACK RingBoxHook(int code, WPARAM wp, LPARAM lp) {
