@@ -894,6 +894,47 @@ int CmdListMenu(int row, const std::string& item) {
     return ChooseFromPopup(item);
 }
 
+int Usage();
+int CmdTrayClick(const std::string& button);
+
+// Menus left open for a screenshot: the list menu on `row` (with `submenu`
+// open when given), the tray menu, or the system menu (Alt+Space).
+int CmdOpenMenu(const std::string& which, int row, const std::string& submenu) {
+    if (which == "list") {
+        HWND list = ControlOrDie("超级列表框1");
+        RECT rc = ListRowRect(list, row);
+        POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
+        ClientToScreen(list, &p);
+        MouseClick(p.x, p.y);
+        MouseClick(p.x, p.y, true);
+    } else if (which == "tray") {
+        if (int r = CmdTrayClick("right")) return r;
+    } else if (which == "system") {
+        HWND main = MainOrDie();
+        SetForegroundWindow(main);
+        std::this_thread::sleep_for(200ms);
+        INPUT in[4] = {};
+        for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[3].ki.wVk = VK_MENU;
+        in[1].ki.wVk = in[2].ki.wVk = VK_SPACE;
+        in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, in, sizeof(INPUT));
+    } else {
+        return Usage();
+    }
+    HWND menu = nullptr;
+    if (!WaitFor(3000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); })) {
+        Out("BAD no popup menu");
+        return 1;
+    }
+    if (!submenu.empty()) {
+        for (int i = 0; i <= MenuIndex(submenu); ++i) Key(VK_DOWN);
+        Key(VK_RIGHT);
+    }
+    Out("menu open");
+    return 0;
+}
+
 int CmdAttrs(const std::string& path) {
     DWORD a = GetFileAttributesW(W(path).c_str());
     if (a == INVALID_FILE_ATTRIBUTES) {
@@ -1482,7 +1523,7 @@ int Usage() {
         "  ping MS BOXES\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
-        "  box-buttons MS [PRESS] | tray-tip");
+        "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system");
     return 2;
 }
 
@@ -1521,6 +1562,8 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "no-box") return CmdNoBox(num(1));
     if (c == "box-buttons") return CmdBoxButtons(num(1), a.size() > 2 ? a[2] : std::string());
     if (c == "tray-tip") return CmdTrayTip();
+    if (c == "open-menu")
+        return CmdOpenMenu(arg(1), a.size() > 2 ? num(2) : 0, a.size() > 3 ? a[3] : std::string());
     if (c == "click") return CmdClick(arg(1));
     if (c == "pick") return CmdPick(arg(1), num(2));
     if (c == "settext") return CmdSetText(arg(1), arg(2));
