@@ -281,6 +281,10 @@ int SimHost::messageBox(std::string_view text, int style, std::optional<std::str
     boxes.push_back({std::string(text), style,
                      caption ? std::optional<std::string>(std::string(*caption)) : std::nullopt,
                      urgent, now(), {}});
+    return answerBox();
+}
+
+int SimHost::answerBox() {
     BoxAnswer a;
     if (!boxAnswers.empty()) {
         a = std::move(boxAnswers.front());
@@ -575,14 +579,7 @@ void SimHost::armWakeTimer(std::optional<LocalTime> at) {
 
 int SimHost::ringBox(std::string_view text, std::string_view second) {
     boxes.push_back({std::string(text), kMbOk, std::nullopt, true, now(), std::string(second)});
-    BoxAnswer a;
-    if (!boxAnswers.empty()) {
-        a = std::move(boxAnswers.front());
-        boxAnswers.pop_front();
-    }
-    if (a.whileOpen) a.whileOpen();
-    if (a.elapseMs > 0) advance(a.elapseMs);
-    return a.button;
+    return answerBox();
 }
 
 void SimHost::setLooping(bool on) {

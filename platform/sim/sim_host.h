@@ -241,6 +241,8 @@ private:
     State& st(Ctl c) { return states_[static_cast<int>(c)]; }
     const State* find(Ctl c) const;
     bool fireNextDue(int64_t limit);
+    // The next scripted answer to a box (OK at once when none is left).
+    int answerBox();
 
     std::string dir_;
     int64_t mono_ = 0;
