@@ -819,6 +819,26 @@ test_ring_until_stopped() {
     probe box-ok 2000
 }
 
+# Both settings in the window's system menu, opened with Alt+Space: the last
+# item (one ↑ from the first) is 持续响铃直到停止, the one above it 开机启动.
+test_system_menu_settings() {
+    start_program
+    probe wait-main 20000
+    probe open-menu system
+    probe keys up enter
+    sleep 0.5
+    [ "$(setting_value)" = 0x1 ] || fail "RingUntilStopped is '$(setting_value)' after the system menu"
+    probe open-menu system
+    probe keys up up enter
+    sleep 0.5
+    [ "$(run_value)" = "\"$(winpath "$dir/$exe")\" /tray" ] || fail "the Run value is '$(run_value)'"
+    probe open-menu system
+    probe keys up enter
+    sleep 0.5
+    [ "$(setting_value)" = 0x0 ] || fail "RingUntilStopped is '$(setting_value)' after choosing it again"
+    wine reg delete "$run_key" /v Ny闹钟 /f >/dev/null 2>&1 || true
+}
+
 # 修改 through the real list menu, a new time, 保存: the row keeps its place
 # in list and file with the new minute.
 test_edit_row() {

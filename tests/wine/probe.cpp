@@ -1429,12 +1429,13 @@ int CmdPress(const std::string& name) {
     return ReportPopup(main);
 }
 
-// Real key presses: digits as themselves, or left, right, enter, esc,
-// backspace, delete.
+// Real key presses: digits as themselves, or left, right, up, down, enter,
+// esc, backspace, delete.
 int CmdKeys(const std::vector<std::string>& keys) {
     const std::map<std::string, WORD> named = {
         {"left", VK_LEFT},     {"right", VK_RIGHT},        {"enter", VK_RETURN},
-        {"esc", VK_ESCAPE},    {"backspace", VK_BACK},     {"delete", VK_DELETE}};
+        {"esc", VK_ESCAPE},    {"backspace", VK_BACK},     {"delete", VK_DELETE},
+        {"up", VK_UP},         {"down", VK_DOWN}};
     for (const std::string& k : keys) {
         if (auto it = named.find(k); it != named.end()) {
             Key(it->second);
