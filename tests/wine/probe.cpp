@@ -586,6 +586,7 @@ int CmdBox(int ms, bool pressOk) {
     PrintBox(b);
     if (pressOk) {
         HWND ok = GetDlgItem(b, IDOK);
+        Out("click_unix=" + UnixNow());  // for timing what closing it does
         PostMessageW(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(ok));
         if (!WaitFor(5000, [&] { return !IsWindow(b) || !IsWindowVisible(b); })) {
             Out("BAD the box did not close");
