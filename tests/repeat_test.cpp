@@ -245,3 +245,48 @@ TEST_F(Repeating, AFailedWriteAfterTheNoticeLeavesTheRows) {
 
 }  // namespace
 }  // namespace ny::testing
+
+namespace ny::testing {
+namespace {
+
+class StoreChange : public ProgramTest {};
+
+TEST_F(StoreChange, TheGivenFieldsOfTheGivenRowsInOneWriteOrNothing) {
+    start(At(2026, 12, 10, 6, 0, 0));
+    add("2026-12-11 07:00:00", "一");
+    add("2026-12-11 08:00:00", "二");
+    add("2026-12-11 09:00:00", "三");
+    AlarmStore store = StoreOf(host());
+    AlarmChange a, b;
+    a.row = 0;
+    a.周数 = "W";
+    b.row = 2;
+    b.闹钟时间 = "2026-12-12 09:30";
+    b.是否已响铃 = "已响";
+    const int64_t opsBefore = host().fileOps;
+    ASSERT_TRUE(store.change({a, b}).ok());
+    const int64_t opsOfOneChange = host().fileOps - opsBefore;
+    const auto records = store.loadOrCreate("x").records;
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].周数, "W");
+    EXPECT_EQ(records[0].闹钟时间, "2026-12-11 07:00");
+    EXPECT_EQ(records[1].周数, "");
+    EXPECT_EQ(records[1].闹钟提示信息, "二");
+    EXPECT_EQ(records[2].闹钟时间, "2026-12-12 09:30");
+    EXPECT_EQ(records[2].是否已响铃, "已响");
+    EXPECT_EQ(records[2].闹钟提示信息, "三");
+    // One change costs what one row's costs: a single rewrite of the file.
+    const int64_t opsAt = host().fileOps;
+    ASSERT_TRUE(store.change({a}).ok());
+    EXPECT_EQ(host().fileOps - opsAt, opsOfOneChange);
+
+    const std::string before = readFile("ny.edb");
+    AlarmChange gone;
+    gone.row = 3;
+    gone.周数 = "D";
+    EXPECT_EQ(store.change({a, gone}).status, StoreStatus::NoRecord);
+    EXPECT_EQ(readFile("ny.edb"), before);
+}
+
+}  // namespace
+}  // namespace ny::testing
