@@ -5,6 +5,7 @@
 #include "host/alarmlist.h"
 #include "host/textops.h"
 #include "host/uitexts.h"
+#include "alarms/rowmenu.h"
 #include "alarms/storeui.h"
 
 namespace ny {
@@ -49,6 +50,7 @@ void OnAddClicked(App& app) {
     rec.铃声文件 = ringTone;
     rec.闹钟提示信息 = host.text(Ctl::闹钟提示信息输入);
     rec.是否已响铃 = std::string(txt::kNotRung);
+    if (SaveEditedRow(app, rec)) return;  // 保存 of a row being edited
     if (!TellStoreResult(app, StoreOf(app).append(rec))) return;
     AppendAlarmRow(host, rec);
 }

@@ -8,6 +8,7 @@
 
 #include "alarms/clock.h"
 #include "alarms/missed.h"
+#include "alarms/ring.h"
 #include "alarms/storeui.h"
 #include "host/alarmlist.h"
 #include "host/textops.h"
@@ -63,22 +64,28 @@ void MarkRungLater(App& app) {
         app.rungUnmarked.clear();
         return;
     }
-    const StoreResult res = StoreOf(app).markRung(rows);
+    const std::string now = MinuteOf(ShortTimeText(host.now()));
+    std::vector<AlarmChange> changes;
+    for (int r : rows) changes.push_back(RungChange(host, r, now));
+    const StoreResult res = StoreOf(app).change(changes);
     if (!res.ok()) {
         TellStoreOutage(app, res);
         return;
     }
     TellStoreResult(app, res);
-    for (int r : rows) host.listSetCell(list, r, col::kState, txt::kRung);
+    for (const AlarmChange& c : changes) ShowChange(host, c);
     app.rungUnmarked.clear();
 }
 
 // It rings whatever the store says; the row shows what the file holds.
+// A repeating alarm moves on to its next occurrence instead.
 void MarkRung(App& app, int r, const AlarmRecord& rang) {
-    const StoreResult res = StoreOf(app).markRung(r);
+    Host& host = app.host;
+    const AlarmChange c = RungChange(host, r, MinuteOf(ShortTimeText(host.now())));
+    const StoreResult res = StoreOf(app).change({c});
     if (res.ok()) {
         TellStoreResult(app, res);  // a store made again is told
-        app.host.listSetCell(Ctl::超级列表框1, r, col::kState, txt::kRung);
+        ShowChange(host, c);
         return;
     }
     if (!TellStoreOutage(app, res)) return;  // the row went meanwhile
@@ -97,13 +104,14 @@ AlarmRecord RingRow(App& app, int r) {
     rang.闹钟时间 = host.listCell(list, r, col::kMinute);
     rang.铃声文件 = host.listCell(list, r, col::kTone);
     rang.闹钟提示信息 = host.listCell(list, r, col::kPrompt);
-    const std::string& prompt = rang.闹钟提示信息;
+    // Copies: the box below lets the list change under them.
+    const std::string prompt = rang.闹钟提示信息, tone = rang.铃声文件;
     // A moved or damaged tone must not mean a silent alarm.
-    PlayToBeHeard(app, rang.铃声文件);
+    StartAlarmSound(app, tone);
     MarkRung(app, r, rang);
     host.setEnabled(Ctl::停止, true);
     ShowMainWindow(app);
-    host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
+    ShowAlarmBox(app, prompt, tone);
     return rang;
 }
 

@@ -1,10 +1,14 @@
 #include "alarms/listedit.h"
 
+#include "alarms/rowmenu.h"
 #include "alarms/storeui.h"
 
 namespace ny {
 
-void OnListRightClick(App& app) { app.host.popupMenu(Ctl::指定时间列表框右键菜单); }
+void OnListRightClick(App& app) {
+    PrepareListMenu(app);
+    app.host.popupMenu(Ctl::指定时间列表框右键菜单);
+}
 
 void OnDeleteChosen(App& app) {
     Host& host = app.host;
@@ -12,14 +16,18 @@ void OnDeleteChosen(App& app) {
     const int r = host.listSelectedRow(list);
     if (r < 0) return;  // nothing selected: nothing to delete
     // The row goes only once its record is gone: the list never leaves the store.
-    if (TellStoreResult(app, StoreOf(app).deleteRow(r))) host.listDeleteRow(list, r);
+    if (!TellStoreResult(app, StoreOf(app).deleteRow(r))) return;
+    host.listDeleteRow(list, r);
+    OnAlarmRowDeleted(app, r);
 }
 
 void OnListKey(App& app, Key key) {
     const Ctl list = Ctl::超级列表框1;
     if (key == Key::Delete) OnDeleteChosen(app);
-    if (key == Key::ContextMenu)
+    if (key == Key::ContextMenu) {
+        PrepareListMenu(app);  // the same items as a right click shows
         app.host.popupMenuAtRow(Ctl::指定时间列表框右键菜单, list, app.host.listSelectedRow(list));
+    }
 }
 
 void OnClearClicked(App& app) {
@@ -33,7 +41,9 @@ void OnClearClicked(App& app) {
         AlarmListReady(app);
         return;
     }
-    if (TellStoreResult(app, StoreOf(app).clear())) host.listDeleteAll(Ctl::超级列表框1);
+    if (!TellStoreResult(app, StoreOf(app).clear())) return;
+    host.listDeleteAll(Ctl::超级列表框1);
+    OnAlarmListCleared(app);
 }
 
 }  // namespace ny

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "alarms/check.h"
+#include "alarms/ring.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
 #include "host/alarmlist.h"
@@ -62,9 +63,7 @@ void NotifyMissedAlarms(App& app) {
 
     // Told is delivered: the notice comes once. The list may have changed
     // while the box was open, so the rows are looked for again.
-    missed = gather();
-    if (missed.empty() || !TellStoreResult(app, StoreOf(app).markRung(missed))) return;
-    for (int r : missed) host.listSetCell(list, r, col::kState, txt::kRung);
+    SettleMissedRows(app, gather());
 }
 
 }  // namespace ny

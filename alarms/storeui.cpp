@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "alarms/editing.h"
+#include "alarms/repeat.h"
 #include "host/alarmlist.h"
 #include "host/uitexts.h"
 
@@ -74,7 +76,11 @@ std::vector<AlarmRecord> ListedAlarms(Host& host) {
     std::vector<AlarmRecord> out;
     for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
         AlarmRecord a;
-        a.闹钟时间 = host.listCell(list, r, col::kMinute);
+        const std::string cell = host.listCell(list, r, col::kMinute);
+        // The cell may show the repeat after the minute.
+        const Repeat rule = RepeatOfCell(cell);
+        a.闹钟时间 = rule == Repeat::Once ? cell : MinuteOf(cell);
+        a.周数 = std::string(RepeatCode(rule));
         a.铃声文件 = host.listCell(list, r, col::kTone);
         a.闹钟提示信息 = host.listCell(list, r, col::kPrompt);
         a.是否已响铃 = host.listCell(list, r, col::kState);
@@ -141,7 +147,7 @@ bool TellStoreOutage(App& app, const StoreResult& r) {
 void AppendAlarmRow(Host& host, const AlarmRecord& a) {
     const Ctl list = Ctl::超级列表框1;
     const int row = host.listAppendRow(list);
-    host.listSetCell(list, row, col::kMinute, a.闹钟时间);
+    host.listSetCell(list, row, col::kMinute, MinuteCellText(a.闹钟时间, RepeatOfCode(a.周数)));
     host.listSetCell(list, row, col::kTone, a.铃声文件);
     host.listSetCell(list, row, col::kPrompt, a.闹钟提示信息);
     host.listSetCell(list, row, col::kState, a.是否已响铃);
@@ -167,6 +173,8 @@ void LoadAlarmList(App& app, bool tell) {
 bool AlarmListReady(App& app, bool tell) {
     if (app.alarmListLoaded) return true;
     app.host.listDeleteAll(Ctl::超级列表框1);
+    // The rows are numbered anew: an edit in progress would replace another.
+    if (app.editingRow >= 0) SetEditingRow(app, -1);
     LoadAlarmList(app, tell);
     return app.alarmListLoaded;
 }

@@ -58,6 +58,13 @@ struct App {
     int soundRequest = 0;
     std::vector<std::string> soundFallbacks;
     bool soundMustBeHeard = false;
+    // The row that 修改 put into the entry fields (保存 replaces it); -1
+    // while 添加 adds.
+    int editingRow = -1;
+
+    // A ringing alarm repeats its tone until stopped, its box closes or the
+    // ring's time limit passes.
+    bool ringLooping = false;
 };
 
 }  // namespace ny

@@ -71,6 +71,7 @@ void OnCountdownTick(App& app) {
         return;
     }
     host.setTimer(Ctl::时钟_倒计时, 0);
+    host.setLooping(false);  // only an alarm's tone repeats until stopped
     PlayToBeHeard(app, DefaultRingTonePath(host));
     host.setEnabled(Ctl::停止, true);
     host.setText(Ctl::按钮_倒计时开始, kIdleCaption);

@@ -71,6 +71,18 @@ enum class Ctl : int {
     关闭,
     指定时间列表框右键菜单,
     删除,
+    // beyond the basics: editing and repeating alarms (list menu), ringing
+    // until stopped (tray and system menus), and the timer that ends such a
+    // ring after its limit
+    修改,
+    取消修改,
+    重复,
+    重复_不重复,
+    重复_每天,
+    重复_工作日,
+    重复_每周,
+    持续响铃直到停止,
+    响铃时限时钟,
     Count_
 };
 
@@ -115,7 +127,7 @@ struct ControlDesign {
     bool hidden = false;
     int timerMs = 0;      // design period of a timer
     int comboMax = -1;    // combo items "00".."comboMax"
-    Ctl parentMenu = Ctl::None;  // for menu items
+    Ctl parentMenu = Ctl::None;  // for menu items (and submenus)
     Rgb textColor = {0, 0, 0};
     bool hasTextColor = false;
     // A text the control must show whole (an entry of fixed layout): where
@@ -123,6 +135,11 @@ struct ControlDesign {
     std::string_view showsWhole = {};
     bool showsEnd = false;    // a path: its end (the file name) in view, the whole as a tip
     bool captionTop = false;  // caption at the top: the entry's popups cover the rest
+    // Menu items: a separator above it; a round check mark (one of a group);
+    // also in MainWindow's system menu (Alt+Space), below a separator there.
+    bool separatorBefore = false;
+    bool radio = false;
+    bool inSystemMenu = false;
 };
 
 struct WindowDesign {
@@ -193,6 +210,8 @@ constexpr int kStateMinimised = 2;
 
 constexpr std::string_view kProgramName = "Ny闹钟";
 constexpr std::string_view kTrayTip = "闹钟 - Verunda";
+// The most UTF-16 units a tray tip can show (the terminating zero excluded).
+constexpr int kTrayTipMaxUnits = 127;
 
 // Start with Windows: the value's name under the per-user Run key, and the
 // switch its command line carries so that such a start stays in the tray.

@@ -149,6 +149,20 @@ public:
     // nullopt cancels it. Arming again replaces the previous time.
     virtual void armWakeTimer(std::optional<LocalTime> at) = 0;
 
+    // --- beyond the basics: snooze, ringing until stopped -----------------
+    // The ringing alarm's box: `text`, OK (index 0, the default) and a second
+    // button captioned `second` (index 1); modal, on top and in front, like
+    // an urgent messageBox. Closing it otherwise counts as OK.
+    virtual int ringBox(std::string_view text, std::string_view second) = 0;
+    // While on, a sound that reaches its end starts again at once, with no
+    // gap, until stopAudio or a new play; turned off, the sound playing ends
+    // after its current pass. Holds for the sound playing and later plays.
+    virtual void setLooping(bool on) = 0;
+    // A DWORD under the program's own per-user settings key; nullopt when
+    // absent or unreadable.
+    virtual std::optional<uint32_t> settingValue(std::string_view name) = 0;
+    virtual IoResult setSettingValue(std::string_view name, uint32_t value) = 0;
+
     // --- the date and time pickers ---------------------------------------
     // Grid of text cells, 0-based rows and columns; "" outside or empty.
     virtual int gridRowCount(Ctl grid) = 0;

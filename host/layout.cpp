@@ -56,6 +56,18 @@ ControlDesign Top(ControlDesign d) {
     d.captionTop = true;
     return d;
 }
+ControlDesign Below(ControlDesign d) {
+    d.separatorBefore = true;
+    return d;
+}
+ControlDesign Radio(ControlDesign d) {
+    d.radio = true;
+    return d;
+}
+ControlDesign AlsoInSystemMenu(ControlDesign d) {
+    d.inSystemMenu = true;
+    return d;
+}
 ControlDesign Red(ControlDesign d) {
     d.textColor = {255, 0, 0};
     d.hasTextColor = true;
@@ -122,10 +134,24 @@ const std::array kControls = {
     // menus of MainWindow
     C(Ctl::托盘菜单, "托盘菜单", Kind::Menu, M, M, -1, 0, 0, 0, 0),
     Item(Ctl::打开, "打开", Ctl::托盘菜单),
-    Item(Ctl::开机启动, "开机启动", Ctl::托盘菜单),
+    AlsoInSystemMenu(Item(Ctl::开机启动, "开机启动", Ctl::托盘菜单)),
     Item(Ctl::关闭, "关闭", Ctl::托盘菜单),
+    AlsoInSystemMenu(Below(Item(Ctl::持续响铃直到停止, "持续响铃直到停止", Ctl::托盘菜单))),
     C(Ctl::指定时间列表框右键菜单, "指定时间列表框右键菜单", Kind::Menu, M, M, -1, 0, 0, 0, 0),
     Item(Ctl::删除, "删除", Ctl::指定时间列表框右键菜单),
+    [] {
+        ControlDesign d = C(Ctl::重复, "重复", Kind::Menu, M, M, -1, 0, 0, 0, 0, "重复");
+        d.parentMenu = Ctl::指定时间列表框右键菜单;
+        return Below(d);
+    }(),
+    Radio(Item(Ctl::重复_不重复, "不重复", Ctl::重复)),
+    Radio(Item(Ctl::重复_每天, "每天", Ctl::重复)),
+    Radio(Item(Ctl::重复_工作日, "工作日（周一至周五）", Ctl::重复)),
+    Radio(Item(Ctl::重复_每周, "每周", Ctl::重复)),
+    Item(Ctl::修改, "修改", Ctl::指定时间列表框右键菜单),
+    Hidden(Item(Ctl::取消修改, "取消修改", Ctl::指定时间列表框右键菜单)),
+    // Ends a ring that repeats the tone once it has gone on long enough.
+    Timer(Ctl::响铃时限时钟, "响铃时限时钟", M, 0),
 };
 
 const WindowDesign kWindows[] = {

@@ -3,6 +3,8 @@
 #include "alarms/check.h"
 #include "alarms/clock.h"
 #include "alarms/listedit.h"
+#include "alarms/ring.h"
+#include "alarms/rowmenu.h"
 #include "alarms/wake.h"
 #include "countdown/countdown.h"
 #include "mainwindow/dispatch.h"
@@ -27,7 +29,10 @@ int OnClick(App& app, Ctl c) {
         case Ctl::铃声选择: OnChooseRingTone(app); break;
         case Ctl::试听: OnPreview(app); break;
         case Ctl::默认铃声: OnDefaultRingTone(app); break;
-        case Ctl::停止: OnStop(app); break;
+        case Ctl::停止:
+            OnStop(app);
+            ForgetLoopingRing(app);
+            break;
         case Ctl::按钮_倒计时开始: OnCountdownButton(app); break;
         case Ctl::打开: OnOpenChosen(app); break;
         case Ctl::关闭: OnQuitChosen(app); break;
@@ -35,6 +40,13 @@ int OnClick(App& app, Ctl c) {
         case Ctl::按钮1: OnPickerEarliest(app); break;
         case Ctl::按钮2: OnPickerLatest(app); break;
         case Ctl::左年按钮: OnCalendarYear(app, -1); break;
+        case Ctl::持续响铃直到停止: OnRingUntilStoppedChosen(app); break;
+        case Ctl::修改: OnEditChosen(app); break;
+        case Ctl::取消修改: OnCancelEditChosen(app); break;
+        case Ctl::重复_不重复: OnRepeatChosen(app, Repeat::Once); break;
+        case Ctl::重复_每天: OnRepeatChosen(app, Repeat::Daily); break;
+        case Ctl::重复_工作日: OnRepeatChosen(app, Repeat::Weekdays); break;
+        case Ctl::重复_每周: OnRepeatChosen(app, Repeat::Weekly); break;
         case Ctl::右年按钮: OnCalendarYear(app, +1); break;
         default: break;
     }
@@ -49,9 +61,14 @@ int OnTick(App& app, Ctl c) {
         case Ctl::左键时钟: OnCalendarPickTick(app); break;
         case Ctl::日历时钟1: OnCalendarWatchTick(app); break;
         case Ctl::时间窗口时钟: OnPickerWatchTick(app); break;
+        case Ctl::响铃时限时钟: OnRingLimitTick(app); break;
         default: break;
     }
     return 0;
+}
+
+bool IsRepeatItem(Ctl c) {
+    return c == Ctl::重复_不重复 || c == Ctl::重复_每天 || c == Ctl::重复_工作日 || c == Ctl::重复_每周;
 }
 
 // Events after which the earliest alarm still to ring may be another one.
@@ -60,7 +77,8 @@ bool MayMoveNextAlarm(const Event& e) {
         case Ev::ClockChanged: return true;
         case Ev::Tick: return e.source == Ctl::时钟2;
         case Ev::Click:
-            return e.source == Ctl::添加 || e.source == Ctl::删除 || e.source == Ctl::清空列表;
+            return e.source == Ctl::添加 || e.source == Ctl::删除 || e.source == Ctl::清空列表 ||
+                   IsRepeatItem(e.source);
         case Ev::KeyDown:  // Delete in the list is 删除
             return e.source == Ctl::超级列表框1 && static_cast<Key>(e.code) == Key::Delete;
         default: return false;
@@ -77,7 +95,10 @@ bool IsPicker(Ctl c) { return c == Ctl::TimePickerWindow || c == Ctl::时间高�
 
 int Dispatch(App& app, const Event& e) {
     const int result = Route(app, e);
-    if (MayMoveNextAlarm(e) && app.host.exists(Ctl::MainWindow)) RearmWakeTimer(app);
+    if (MayMoveNextAlarm(e) && app.host.exists(Ctl::MainWindow)) {
+        RearmWakeTimer(app);
+        RefreshTrayTip(app);
+    }
     return result;
 }
 

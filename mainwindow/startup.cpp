@@ -2,6 +2,8 @@
 
 #include "alarms/clock.h"
 #include "alarms/missed.h"
+#include "alarms/ring.h"
+#include "mainwindow/autostart.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
 #include "host/alarmlist.h"
@@ -107,8 +109,12 @@ void OnMainWindowCreated(App& app) {
 }
 
 void OnMainWindowLoaded(App& app) {
+    // The settings' marks in the tray and system menus.
+    RefreshStartupCheck(app);
+    RefreshRingUntilStoppedCheck(app);
     NotifyMissedAlarms(app);
     RearmWakeTimer(app);
+    RefreshTrayTip(app);
 }
 
 }  // namespace ny

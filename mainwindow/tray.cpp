@@ -2,13 +2,80 @@
 
 #include "app/window.h"
 
+#include <algorithm>
+#include <string>
+
+#include "alarms/ring.h"
+#include "host/alarmlist.h"
+#include "host/uitexts.h"
 #include "mainwindow/autostart.h"
 
 namespace ny {
 
+namespace {
+
+constexpr std::string_view kNextLine = "\n下一个：";
+
+// UTF-16 units of one UTF-8 character starting with byte b.
+int UnitsOfChar(unsigned char b) { return b >= 0xF0 ? 2 : 1; }
+int CharBytes(unsigned char b) { return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1; }
+
+int Utf16Units(std::string_view s) {
+    int n = 0;
+    for (size_t i = 0; i < s.size(); i += size_t(CharBytes(static_cast<unsigned char>(s[i]))))
+        n += UnitsOfChar(static_cast<unsigned char>(s[i]));
+    return n;
+}
+
+// The longest start of s that takes at most `units` UTF-16 units, whole
+// characters only; line breaks become spaces (the tip has two lines only).
+std::string FitUnits(std::string_view s, int units) {
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const size_t len = std::min(s.size() - i, size_t(CharBytes(b)));
+        if ((units -= UnitsOfChar(b)) < 0) break;
+        if (b == '\r' || b == '\n') out += ' ';
+        else out.append(s.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string TrayTipText(Host& host) {
+    const std::string current = MinuteOf(ShortTimeText(host.now()));
+    const Ctl list = Ctl::超级列表框1;
+    int best = -1;
+    std::string bestMinute;
+    for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
+        const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
+        if (a < current || !MinuteStart(a) || host.listCell(list, r, col::kState) != txt::kNotRung)
+            continue;
+        if (best < 0 || a < bestMinute) best = r, bestMinute = a;
+    }
+    std::string tip(kTrayTip);
+    if (best < 0) return tip;
+    // "MM-DD HH:MM" of "YYYY-MM-DD HH:MM".
+    tip += std::string(kNextLine) + bestMinute.substr(5);
+    const std::string prompt = host.listCell(list, best, col::kPrompt);
+    if (!prompt.empty()) {
+        tip += " ";
+        tip += FitUnits(prompt, kTrayTipMaxUnits - Utf16Units(tip));
+    }
+    return tip;
+}
+
+void RefreshTrayTip(App& app) {
+    // The icon is there exactly while the window is hidden.
+    if (app.host.exists(Ctl::MainWindow) && !app.host.visible(Ctl::MainWindow))
+        app.host.setTrayIcon(TrayTipText(app.host));
+}
+
 void HideToTray(App& app) {
     app.host.setVisible(Ctl::MainWindow, false);
-    app.host.setTrayIcon(kTrayTip);
+    app.host.setTrayIcon(TrayTipText(app.host));
 }
 
 bool OnCloseRequest(App& app) {
@@ -24,6 +91,7 @@ void OnTrayEvent(App& app, int code) {
     if (code == 1) ShowMainWindow(app);
     else if (code == 3) {
         RefreshStartupCheck(app);  // the user may have changed it elsewhere
+        RefreshRingUntilStoppedCheck(app);
         app.host.popupMenu(Ctl::托盘菜单);
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/app.h"
 
 namespace ny {
@@ -14,5 +16,10 @@ void OnQuitChosen(App& app);
 void ShowMainWindow(App& app);
 // Invisible, the tray icon shown.
 void HideToTray(App& app);
+// The tray tip: the program's, and on a second line the next alarm still to
+// ring ("下一个：12-11 07:30 起床"), its prompt cut to fit the tip.
+std::string TrayTipText(Host& host);
+// The tip again while the icon is shown (the list or the minute changed).
+void RefreshTrayTip(App& app);
 
 }  // namespace ny

@@ -30,6 +30,7 @@ void TryNext(App& app) {
 
 void StartPlayback(App& app, std::string_view path) {
     Forget(app);
+    app.host.setLooping(false);  // only a ringing alarm's tone repeats
     app.soundRequest = app.host.requestMp3(path, 0);
     app.host.setEnabled(Ctl::停止, true);
 }

@@ -6,12 +6,15 @@
 namespace ny {
 namespace {
 
-std::vector<std::string> Values(const AlarmRecord& a) {
-    return {"", "", a.闹钟时间, a.铃声文件, a.闹钟提示信息, a.是否已响铃};
+// The record's fields; 月份 is always empty, and so is 周数 of an appended
+// alarm (a repeat is set afterwards, by a change).
+std::vector<std::string> Values(const AlarmRecord& a, bool withRepeat) {
+    return {"", withRepeat ? a.周数 : "", a.闹钟时间, a.铃声文件, a.闹钟提示信息, a.是否已响铃};
 }
 
 AlarmRecord Current(const RecordFile& f) {
     AlarmRecord a;
+    a.周数 = f.read("周数").value_or("");
     a.闹钟时间 = f.read("闹钟时间").value_or("");
     a.铃声文件 = f.read("铃声文件").value_or("");
     a.闹钟提示信息 = f.read("闹钟提示信息").value_or("");
@@ -208,7 +211,7 @@ StoreResult AlarmStore::openForChange(RecordFile& f) {
 // then read as one another program wrote.
 StoreResult AlarmStore::recreate(RecordFile& f) {
     std::vector<std::vector<std::string>> records;
-    for (const AlarmRecord& a : listed_()) records.push_back(Values(a));
+    for (const AlarmRecord& a : listed_()) records.push_back(Values(a, true));
     const IoResult c = f.create(path_, AlarmFields(), records);
     if (!c.ok && c.failure != IoFailure::AlreadyExists)
         return Result(StoreStatus::RecreateFailed, path_, c.reason);
@@ -240,42 +243,20 @@ StoreResult AlarmStore::append(const AlarmRecord& a) {
     StoreResult o = openForChange(f);
     if (!o.ok()) return o;
     // An append names no row: it goes into whatever the file now holds.
-    return written(f, f.append(Values(a)), o);
+    return written(f, f.append(Values(a, false)), o);
 }
 
-StoreResult AlarmStore::markRung(int row) {
-    RecordFile f(fs_);
-    StoreResult o = openForChange(f);
-    if (!o.ok()) return o;
-    if (o.changedOutside) return Refused(o);
-    if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
-    return written(f,
-                   f.modify({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                             std::string(txt::kRung)}),
-                   o);
-}
+StoreResult AlarmStore::markRung(int row) { return markRung(std::vector<int>{row}); }
 
 StoreResult AlarmStore::markRung(const std::vector<int>& rows) {
-    RecordFile f(fs_);
-    StoreResult o = openForChange(f);
-    if (!o.ok()) return o;
-    if (o.changedOutside) return Refused(o);
-    // Row i is the i-th record not marked deleted.
-    std::vector<int> numberOfRow;
-    for (int k = 1; k <= f.count(); ++k) {
-        f.goTo(k);
-        if (!f.isDeleted()) numberOfRow.push_back(k);
-    }
-    std::vector<int> numbers;
+    std::vector<AlarmChange> changes;
     for (int row : rows) {
-        if (row < 0 || row >= static_cast<int>(numberOfRow.size()))
-            return Result(StoreStatus::NoRecord, path_);
-        numbers.push_back(numberOfRow[size_t(row)]);
+        AlarmChange c;
+        c.row = row;
+        c.是否已响铃 = std::string(txt::kRung);
+        changes.push_back(std::move(c));
     }
-    return written(f,
-                   f.modifyEach(numbers, {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                          std::nullopt, std::string(txt::kRung)}),
-                   o);
+    return change(changes);
 }
 
 StoreResult AlarmStore::deleteRow(int row) {
@@ -294,6 +275,27 @@ StoreResult AlarmStore::clear() {
     if (!o.ok()) return o;
     if (o.changedOutside) return Refused(o);
     return written(f, f.removeAll(), o);
+}
+
+StoreResult AlarmStore::change(const std::vector<AlarmChange>& changes) {
+    RecordFile f(fs_);
+    StoreResult o = openForChange(f);
+    if (!o.ok()) return o;
+    if (o.changedOutside) return Refused(o);  // its rows are not the list's
+    std::vector<int> numberOfRow;
+    for (int k = 1; k <= f.count(); ++k) {
+        f.goTo(k);
+        if (!f.isDeleted()) numberOfRow.push_back(k);
+    }
+    std::vector<int> numbers;
+    std::vector<std::vector<std::optional<std::string>>> values;
+    for (const AlarmChange& c : changes) {
+        if (c.row < 0 || c.row >= static_cast<int>(numberOfRow.size()))
+            return Result(StoreStatus::NoRecord, path_);
+        numbers.push_back(numberOfRow[size_t(c.row)]);
+        values.push_back({std::nullopt, c.周数, c.闹钟时间, c.铃声文件, c.闹钟提示信息, c.是否已响铃});
+    }
+    return written(f, f.modifyEach(numbers, values), o);
 }
 
 }  // namespace ny

@@ -16,7 +16,7 @@ namespace ny {
 
 struct AlarmRecord {
     std::string 月份;  // always empty
-    std::string 周数;  // always empty
+    std::string 周数;  // the repeat: empty = once (alarms/repeat.h)
     std::string 闹钟时间;
     std::string 铃声文件;
     std::string 闹钟提示信息;
@@ -78,6 +78,12 @@ struct StoreSeen {
     std::optional<int64_t> writeTime;
 };
 
+// Fields of one row to change; nullopt leaves a field as it is.
+struct AlarmChange {
+    int row = -1;
+    std::optional<std::string> 周数, 闹钟时间, 铃声文件, 闹钟提示信息, 是否已响铃;
+};
+
 class AlarmStore {
 public:
     // The store lives at programDir + "\ny.edb". With `seen`, every change
@@ -104,6 +110,10 @@ public:
     StoreResult markRung(const std::vector<int>& rows);
     StoreResult deleteRow(int row);  // one write
     StoreResult clear();
+
+    // Some fields of some rows changed, in one write; NoRecord, and nothing
+    // changed, when any row has no record.
+    StoreResult change(const std::vector<AlarmChange>& changes);
 
 private:
     StoreResult openForChange(RecordFile& f);

@@ -323,6 +323,22 @@ IoResult RecordFile::modifyEach(std::span<const int> numbers,
     return commit(std::move(next), pos_);
 }
 
+IoResult RecordFile::modifyEach(std::span<const int> numbers,
+                               const std::vector<std::vector<std::optional<std::string>>>& values) {
+    if (!open_) return {false, "文件未打开"};
+    if (values.size() != numbers.size()) return {false, "更改个数不符"};
+    std::vector<Record> next = records_;
+    for (size_t k = 0; k < numbers.size(); ++k) {
+        const int n = numbers[k];
+        if (n < 1 || n > count()) return {false, "没有第 " + std::to_string(n) + " 条记录"};
+        if (values[k].size() != fields_.size()) return {false, "字段个数不符"};
+        auto& rec = next[size_t(n - 1)];
+        for (size_t i = 0; i < values[k].size(); ++i)
+            if (values[k][i]) rec.values[i] = AsStored(*values[k][i]);
+    }
+    return commit(std::move(next), pos_);
+}
+
 IoResult RecordFile::markCurrentDeleted() {
     if (IoResult c = checkCurrent(); !c.ok) return c;
     if (records_[size_t(pos_ - 1)].deleted) return {};

@@ -102,6 +102,9 @@ public:
     // write; nothing is written when a number is out of range.
     IoResult modifyEach(std::span<const int> numbers,
                         const std::vector<std::optional<std::string>>& values);
+    // Its own change to each of the records numbered, in one write.
+    IoResult modifyEach(std::span<const int> numbers,
+                        const std::vector<std::vector<std::optional<std::string>>>& values);
     // Marks the current record deleted; it keeps its number until purge().
     IoResult markCurrentDeleted();
     // Removes the records marked deleted; the rest are renumbered from 1 in

@@ -24,7 +24,9 @@ TEST_F(Autostart, TheItemSitsAboveCloseInTheTrayMenu) {
     std::vector<std::string> items;
     for (const ControlDesign& d : ControlDesigns())
         if (d.kind == Kind::MenuItem && d.parentMenu == Ctl::托盘菜单) items.emplace_back(d.caption);
-    EXPECT_EQ(items, (std::vector<std::string>{"打开", "开机启动", "关闭"}));
+    // The setting added later goes below a separator, after the original three.
+    EXPECT_EQ(items, (std::vector<std::string>{"打开", "开机启动", "关闭", "持续响铃直到停止"}));
+    EXPECT_TRUE(FindDesign(Ctl::持续响铃直到停止)->separatorBefore);
 }
 
 TEST_F(Autostart, ChoosingTogglesTheRunValueAndTheCheckFollows) {

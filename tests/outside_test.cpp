@@ -60,6 +60,20 @@ protected:
         for (const auto& b : host().boxes) n += b.text == prompt;
         return n;
     }
+    // One field of each record of the file.
+    std::vector<std::string> storedField(const std::string& name) {
+        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        RecordFile f(reader);
+        EXPECT_TRUE(f.open(dir() + "\\ny.edb").ok());
+        std::vector<std::string> out;
+        for (int k = 1; k <= f.count(); ++k, f.skip()) out.push_back(*f.read(name));
+        return out;
+    }
+    void setRepeat(int r, Ctl item) {
+        host().selectRow(Ctl::超级列表框1, r);
+        host().raise(Ev::RightClick, Ctl::超级列表框1);
+        click(item);
+    }
     void hold() { host().heldElsewhere = {path("ny.edb")}; }
     void release() { host().heldElsewhere.clear(); }
 };
@@ -224,6 +238,65 @@ TEST_F(Outside, AClockNoticeCheckRingsOnlyRowsNotRungYet) {
     EXPECT_EQ(boxTexts(), (std::vector<std::string>{"早", "晚"}));
     EXPECT_EQ(plays().size(), 2u);
     EXPECT_EQ(listed(), (std::vector<std::string>{"早:已响", "晚:已响"}));
+}
+
+// A repeating alarm that rang while the file was held rings once; once the
+// file can be written it moves on to its next day, still 未响, and the file
+// keeps its rule.
+TEST_F(Outside, ARepeatingAlarmRungWhileHeldMovesOnOnceTheFileIsFree) {
+    start(At(2026, 12, 10, 9, 0, 10));
+    add("2026-12-10 09:02:00", "每");
+    setRepeat(0, Ctl::重复_每天);
+    host().advanceTo(At(2026, 12, 10, 9, 1, 30));
+    hold();
+    host().advanceTo(At(2026, 12, 10, 9, 2, 30));
+    EXPECT_EQ(ringsOf("每"), 1);
+    EXPECT_EQ(row(0)[0], "2026-12-10 09:02  每天");
+    release();
+    host().advanceTo(At(2026, 12, 10, 9, 4, 30));
+    EXPECT_EQ(ringsOf("每"), 1) << "not rung again";
+    EXPECT_EQ(row(0)[0], "2026-12-11 09:02  每天");
+    EXPECT_EQ(listed(), std::vector<std::string>{"每:未响"});
+    EXPECT_EQ(storedField("闹钟时间"), std::vector<std::string>{"2026-12-11 09:02"});
+    EXPECT_EQ(storedField("周数"), std::vector<std::string>{"D"});
+    EXPECT_EQ(stored(), listed());
+}
+
+// Made again from the list, the file keeps each alarm's rule and its
+// minute without the list's label.
+TEST_F(Outside, AStoreMadeAgainFromTheListKeepsTheRepeats) {
+    start(At(2026, 12, 10, 9, 0, 10));
+    add("2026-12-10 09:30:00", "周");
+    add("2026-12-10 09:40:00", "一次");
+    setRepeat(0, Ctl::重复_每周);
+    fs::remove(path("ny.edb"));
+    add("2026-12-10 09:50:00", "新");
+    EXPECT_EQ(boxesSaying("已被删除，已按列表中的闹钟重新建立"), 1);
+    EXPECT_EQ(storedField("闹钟时间"), (std::vector<std::string>{
+                                          "2026-12-10 09:30", "2026-12-10 09:40", "2026-12-10 09:50"}));
+    EXPECT_EQ(storedField("周数"), (std::vector<std::string>{"7", "", ""}));
+    restart();
+    EXPECT_EQ(row(0)[0], "2026-12-10 09:30  每周");
+}
+
+// Editing a row when another program replaces the file: 保存 is refused,
+// the list shows the new file and the edit is over (its row number would
+// now name another alarm).
+TEST_F(Outside, AFileReplacedDuringAnEditEndsTheEdit) {
+    start(At(2026, 12, 10, 8, 0, 0));
+    add("2026-12-10 09:00:00", "A");
+    host().selectRow(Ctl::超级列表框1, 0);
+    click(Ctl::修改);
+    ASSERT_EQ(host().text(Ctl::添加), "保存");
+    writeForeign({{"2026-12-10 10:00", "X"}});
+    host().setText(Ctl::闹钟提示信息输入, "改");
+    click(Ctl::添加);
+    EXPECT_EQ(boxesSaying("这次的更改没有保存"), 1);
+    EXPECT_EQ(host().text(Ctl::添加), "添加");
+    EXPECT_EQ(stored(), std::vector<std::string>{"X:未响"});
+    EXPECT_EQ(listed(), stored());
+    click(Ctl::添加);  // now an add, into the file as it is
+    EXPECT_EQ(stored(), (std::vector<std::string>{"X:未响", "改:未响"}));
 }
 
 }  // namespace

@@ -301,7 +301,11 @@ int SimHost::messageBox(std::string_view text, int style, std::optional<std::str
                         bool urgent) {
     boxes.push_back({std::string(text), style,
                      caption ? std::optional<std::string>(std::string(*caption)) : std::nullopt,
-                     urgent, now()});
+                     urgent, now(), {}});
+    return answerBox();
+}
+
+int SimHost::answerBox() {
     BoxAnswer a;
     if (!boxAnswers.empty()) {
         a = std::move(boxAnswers.front());
@@ -662,6 +666,30 @@ void SimHost::setMenuChecked(Ctl item, bool on) { menuChecks[item] = on; }
 void SimHost::armWakeTimer(std::optional<LocalTime> at) {
     wakeAt = at;
     ++wakeArmCalls;
+}
+
+// ---- snooze, ringing until stopped -----------------------------------------------
+
+int SimHost::ringBox(std::string_view text, std::string_view second) {
+    boxes.push_back({std::string(text), kMbOk, std::nullopt, true, now(), std::string(second)});
+    return answerBox();
+}
+
+void SimHost::setLooping(bool on) {
+    looping = on;
+    loopCalls.push_back({now(), on});
+}
+
+std::optional<uint32_t> SimHost::settingValue(std::string_view name) {
+    auto it = settings.find(std::string(name));
+    if (it == settings.end()) return std::nullopt;
+    return it->second;
+}
+
+IoResult SimHost::setSettingValue(std::string_view name, uint32_t value) {
+    if (failSettingWrites) return {false, *failSettingWrites};
+    settings[std::string(name)] = value;
+    return {};
 }
 
 }  // namespace ny

@@ -62,6 +62,7 @@ public:
         std::optional<std::string> caption;
         bool urgent;
         LocalTime at;
+        std::string second;  // a ring box's second button ("" for a message box)
     };
     std::vector<Box> boxes;
 
@@ -219,6 +220,20 @@ public:
     IoResult deleteStartupValue(std::string_view name) override;
     void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
+    int ringBox(std::string_view text, std::string_view second) override;
+    void setLooping(bool on) override;
+    std::optional<uint32_t> settingValue(std::string_view name) override;
+    IoResult setSettingValue(std::string_view name, uint32_t value) override;
+
+    // Ringing until stopped: whether sounds repeat now, and each change of it.
+    bool looping = false;
+    struct LoopCall {
+        LocalTime at;
+        bool on;
+    };
+    std::vector<LoopCall> loopCalls;
+    std::map<std::string, uint32_t> settings;      // the program's settings key
+    std::optional<std::string> failSettingWrites;  // its writes fail with this reason
 
     std::string exePath;   // dir + "\\Ny闹钟.exe" unless a test says otherwise
     bool inTray = false;   // started with the tray switch
@@ -263,6 +278,8 @@ private:
     };
     std::optional<SoundRequest> request_;
     int nextRequest_ = 1;
+    // The next scripted answer to a box (OK at once when none is left).
+    int answerBox();
 
     std::string dir_;
     int64_t mono_ = 0;

@@ -590,6 +590,32 @@ DWORD WINAPI OpenerMain(void* arg) {
     return 0;
 }
 
+// Ringing until stopped: the same sound again from its start on the same
+// device, so that the next buffer follows the last one without a gap.
+bool RewindForLoop(Playback& p) {
+    std::unique_ptr<PcmSource> s;
+    if (p.path.empty()) s = std::make_unique<ChimeSource>();
+    else {
+        bool mayTryMci = false;
+        s = Mp3Source::Open(p.path, &mayTryMci);
+    }
+    if (!s) return false;
+    const WAVEFORMATEX& in = s->format();
+    if (in.nSamplesPerSec != kOutRate || in.nChannels != 2)
+        s = std::make_unique<ToOutputFormat>(std::move(s));
+    p.source = std::move(s);
+    return true;
+}
+
+// The same for a sound that only MCI plays: from its start, told at its end.
+bool ReplayMci(UINT device, HWND notify) {
+    MCI_PLAY_PARMS play{};
+    play.dwFrom = 0;
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(notify);
+    return notify && mciSendCommandW(device, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
+                                     reinterpret_cast<DWORD_PTR>(&play)) == 0;
+}
+
 }  // namespace
 
 struct ToneOpeners {
@@ -673,7 +699,7 @@ void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
     for (UINT i = 0; i < kBuffers; ++i) {
         if (&p->hdrs[i] != hdr || !(hdr->dwFlags & WHDR_DONE) || p->queued == 0) continue;
         --p->queued;
-        p->feed(i);
+        if (!p->feed(i) && looping_ && RewindForLoop(*p)) p->feed(i);
         // Played to its end: free the device and the buffers.
         if (p->queued == 0) playing_.reset();
         return;
@@ -806,8 +832,10 @@ void Win32Host::silence() {
 void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
     // Only the device playing now, never another's (or a message posted
     // by another program naming device 0 while none plays).
-    if (flags == MCI_NOTIFY_SUCCESSFUL && mciDevice_ != 0 && static_cast<UINT>(device) == mciDevice_)
-        silence();
+    if (flags != MCI_NOTIFY_SUCCESSFUL || mciDevice_ == 0 || static_cast<UINT>(device) != mciDevice_)
+        return;
+    if (looping_ && ReplayMci(mciDevice_, hwndOf(Ctl::MainWindow))) return;
+    silence();
 }
 
 }  // namespace ny

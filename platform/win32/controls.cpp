@@ -589,10 +589,12 @@ void Win32Host::createMenus() {
     for (const ControlDesign& d : ControlDesigns())
         if (d.kind == Kind::Menu) slot(d.id).menu = CreatePopupMenu();
     for (const ControlDesign& d : ControlDesigns()) {
-        if (d.kind != Kind::MenuItem || !slot(d.parentMenu).menu) continue;
-        AppendMenuW(slot(d.parentMenu).menu, MF_STRING, static_cast<UINT_PTR>(d.id),
-                    ToWstr(d.caption).c_str());
+        const bool submenu = d.kind == Kind::Menu && d.parentMenu != Ctl::None;
+        if ((d.kind != Kind::MenuItem && !submenu) || !slot(d.parentMenu).menu) continue;
+        if (d.separatorBefore) AppendMenuW(slot(d.parentMenu).menu, MF_SEPARATOR, 0, nullptr);
+        if (!d.hidden) insertMenuEntry(d);  // a hidden item comes with setVisible
     }
+    addSystemMenuItems();
 }
 
 void Win32Host::showPage(int page) {
@@ -797,6 +799,10 @@ bool Win32Host::visible(Ctl c) {
 
 void Win32Host::setVisible(Ctl c, bool on) {
     if (!exists(c)) return;
+    if (const ControlDesign* d = FindDesign(c); d && d->kind == Kind::MenuItem) {
+        showMenuItem(*d, on);
+        return;
+    }
     if (IsWindowCtl(c)) {
         slot(c).ownVisible = on;
         ShowWindow(hwndOf(c), on ? SW_SHOW : SW_HIDE);

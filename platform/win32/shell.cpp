@@ -38,6 +38,11 @@ int ButtonIndex(int style, int id) {
 
 int Win32Host::messageBox(std::string_view text, int style,
                           std::optional<std::string_view> caption, bool urgent) {
+    return ButtonIndex(style, messageBoxRaw(text, style, caption, urgent));
+}
+
+int Win32Host::messageBoxRaw(std::string_view text, int style,
+                             std::optional<std::string_view> caption, bool urgent) {
     HWND main = hwndOf(Ctl::MainWindow);
     HWND owner = main && IsWindowVisible(main) ? main : nullptr;
     UINT type = static_cast<UINT>(style);
@@ -50,7 +55,7 @@ int Win32Host::messageBox(std::string_view text, int style,
     const std::wstring body = ToWstr(text);
     const std::wstring title = ToWstr(caption ? *caption : kProgramName);
     // Timers keep ticking inside the box's own message loop.
-    return ButtonIndex(style, MessageBoxW(owner, body.c_str(), title.c_str(), type));
+    return MessageBoxW(owner, body.c_str(), title.c_str(), type);
 }
 
 std::optional<std::string> Win32Host::openFileDialog(std::string_view filter) {

@@ -96,6 +96,9 @@ void Win32Host::setMenuChecked(Ctl item, bool on) {
     if (!d || d->kind != Kind::MenuItem || !exists(item)) return;
     CheckMenuItem(slot(d->parentMenu).menu, static_cast<UINT>(item),
                   MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    if (d->inSystemMenu)
+        CheckMenuItem(GetSystemMenu(hwndOf(Ctl::MainWindow), FALSE), SystemMenuId(item),
+                      MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void Win32Host::armWakeTimer(std::optional<LocalTime> at) {

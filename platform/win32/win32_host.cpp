@@ -166,6 +166,12 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: r = onColour(w, msg, wp, lp); break;
+        case WM_SYSCOMMAND:  // the settings in the system menu
+            if (const Ctl c = SystemMenuCtl(wp); c != Ctl::None) {
+                raise(Ev::Click, c);
+                r = 0;
+            }
+            break;
         default:
             if (msg == taskbarCreated_ && taskbarCreated_ != 0 && trayShown_) addTrayIcon(NIM_ADD);
             if (msg == quitMessage_ && quitMessage_ != 0 && w == Ctl::MainWindow) {

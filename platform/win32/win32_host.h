@@ -31,6 +31,9 @@ struct GridData;
 
 // The handlers' name for a key, Key::None for keys they do not answer.
 Key KeyOf(WPARAM vk);
+// The design item a system menu command stands for, or None.
+Ctl SystemMenuCtl(WPARAM command);
+UINT SystemMenuId(Ctl c);
 
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
@@ -130,6 +133,11 @@ public:
     IoResult deleteStartupValue(std::string_view name) override;
     void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
+    // snooze, ringing until stopped, settings (extras.cpp)
+    int ringBox(std::string_view text, std::string_view second) override;
+    void setLooping(bool on) override;
+    std::optional<uint32_t> settingValue(std::string_view name) override;
+    IoResult setSettingValue(std::string_view name, uint32_t value) override;
     int gridRowCount(Ctl grid) override;
     int gridColCount(Ctl grid) override;
     void gridClear(Ctl grid) override;
@@ -217,6 +225,14 @@ private:
     void relayout(Ctl window, int dpi);
     LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
 
+    // ---- menus beyond the basics, the ring box (extras.cpp) ---------------
+    void insertMenuEntry(const ControlDesign& d);
+    void showMenuItem(const ControlDesign& d, bool on);
+    void addSystemMenuItems();
+    // MessageBoxW's own answer (IDOK, IDCANCEL, ...).
+    int messageBoxRaw(std::string_view text, int style, std::optional<std::string_view> caption,
+                      bool urgent);
+
     // ---- tray and audio (shell.cpp, audio.cpp) ----------------------------
     bool addTrayIcon(DWORD message);
     void onMciNotify(WPARAM flags, LPARAM device);
@@ -265,6 +281,7 @@ private:
     void onWaveDone(HWAVEOUT out, WAVEHDR* hdr);
     static LRESULT CALLBACK AudioProc(HWND, UINT, WPARAM, LPARAM);
     PlaybackPtr playing_;
+    bool looping_ = false;  // a sound at its end starts again (setLooping)
     PlaybackPtr prepared_;
     HWND audioWindow_ = nullptr;
     // Tones are opened by another thread; the window's thread starts them.

@@ -1250,6 +1250,195 @@ test_quit_switch() {
     probe no-box 500
 }
 
+# ---- beyond the basics: repeat, snooze, ringing until stopped, edit, tip ----
+
+# A store with a `D` alarm for the coming minute: it rings, then its row and
+# record hold the same minute tomorrow, still 未响. Its box has OK and
+# "10 分钟后再响" (the caption fits); pressed with the mouse, the second adds
+# a one-shot alarm ten minutes on with the same prompt, in list and file.
+test_repeat_and_snooze() {
+    fake_clock 25
+    local minute tomorrow later
+    minute=$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')
+    tomorrow=$(date -d "@$((minute_fake + 86400))" '+%Y-%m-%d %H:%M')
+    later=$(date -d "@$((minute_fake + 600))" '+%Y-%m-%d %H:%M')
+    probe make-store "$(winpath "$dir/ny.edb")" 1 "$minute" "$(winpath "$dir/alarm.mp3")" 1 D
+    start_program
+    probe wait-main 20000
+    probe list
+    expect_line "row 0: $minute  每天\|.*\|提醒 1\|未响" "the repeating row before its minute"
+    sleep_until "$(calc "$minute_real - 1")"
+    probe box-buttons 10000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=提醒 1" "the alarm's box"
+    expect_line "buttons=.+\|10 分钟后再响" "the box's two buttons"
+    local line width text_width
+    line=$(grep 'text=10 分钟后再响$' <<<"$out")
+    width=$(sed -n 's/.* width=\([0-9]*\) .*/\1/p' <<<"$line")
+    text_width=$(sed -n 's/.* text_width=\([0-9]*\) .*/\1/p' <<<"$line")
+    [ "$width" -gt "$text_width" ] || fail "the snooze caption ($text_width px) is wider than its button ($width px)"
+    probe list
+    expect_line "row 0: $tomorrow  每天\|.*\|提醒 1\|未响" "the row moved to tomorrow"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 1: \|D\|$tomorrow\|.*\|提醒 1\|未响" "the record moved to tomorrow"
+    probe box-buttons 2000 "10 分钟后再响"
+    # The box is gone a little before the program is back from it.
+    local i
+    for ((i = 0; i < 50; i++)); do
+        probe list
+        [ "$(val rows)" = 2 ] && break
+        sleep 0.1
+    done
+    [ "$(val rows)" = 2 ] || fail "after the snooze the list has $(val rows) rows"
+    expect_line "row 1: $later\|.*\|提醒 1\|未响" "the snoozed alarm's row"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 2: \|\|$later\|.*\|提醒 1\|未响" "the snoozed alarm's record"
+    probe state 停止
+    [ "$(val enabled)" = 0 ] || fail "停止 stays enabled after the snooze stopped the sound"
+}
+
+setting_value() {
+    "${fake[@]}" wine reg query 'HKCU\Software\Ny闹钟' /v RingUntilStopped 2>/dev/null |
+        tr -d '\r' | awk '/RingUntilStopped/ { print $3 }'
+}
+
+# Chooses 持续响铃直到停止, the last item of the system menu (Alt+Space).
+toggle_ring_until_stopped() {
+    probe open-menu system
+    probe keys up enter
+    sleep 0.5
+}
+
+# 持续响铃直到停止 on: a 3-second tone is still heard 10 s after its minute,
+# with no gap between its passes, and falls silent when the box is closed.
+# Off again: the next alarm's tone plays once and is silent after its end.
+# In a Wine desktop: without one, Wine waits for a window manager when the
+# box is hidden, and the sound would stop that much later. (While the box is
+# up it disables the window, 停止 with it: closing the box is the way to stop.)
+test_ring_until_stopped() {
+    fake_clock 40
+    use_desktop
+    sox -n -r 44100 -c 2 -b 16 "$dir/short.wav" synth 3 sine 1500 gain -3
+    lame --quiet -b 128 "$dir/short.wav" "$dir/short.mp3"
+    start_program
+    probe wait-main 20000
+    wait_clock_label
+    toggle_ring_until_stopped
+    [ "$(setting_value)" = 0x1 ] || fail "RingUntilStopped is '$(setting_value)', not 0x1"
+    probe settext 铃声路径 "$(winpath "$dir/short.mp3")"
+    add_alarm "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M:%S')" "一直响"
+    add_alarm "$(date -d "@$((minute_fake + 60))" '+%Y-%m-%d %H:%M:%S')" "响一次"
+    capture_start
+    sleep_until "$(calc "$minute_real - 1")"
+    capture_mark
+    probe box 10000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=一直响" "the first alarm's box"
+    sleep_until "$(calc "$minute_real + 11")"
+    local at10 t quietest=1 q
+    at10=$(capture_rms_at "$(calc "$minute_real + 10")" 1)
+    log "RMS 10 s after the minute: $at10"
+    above "$at10" 0.02 || fail "not heard 10 s after the minute (RMS $at10)"
+    # Every 0.1 s from the first pass to the fourth: no gap between passes.
+    for ((t = 10; t < 105; t++)); do
+        q=$(capture_rms_at "$(calc "$minute_real + $t / 10")" 0.1)
+        if ! above "$q" "$quietest"; then quietest=$q; fi
+    done
+    log "quietest 0.1 s while repeating: RMS $quietest"
+    above "$quietest" 0.01 || fail "a gap while repeating (RMS $quietest)"
+    capture_mark  # afresh: the recording's clock drifts from the real one
+    probe box-ok 2000
+    local closed ended
+    closed=$(val click_unix)
+    sleep 3.3
+    ended=$(capture_end_after "$closed" 3)
+    [ -n "$ended" ] || fail "still heard 3 s after the box was closed"
+    log "silent ${ended} s after the box was closed"
+    below "$ended" 2.0 || fail "heard ${ended} s after the box was closed"
+    probe state 停止
+    [ "$(val enabled)" = 0 ] || fail "停止 stays enabled after the ring ended"
+
+    toggle_ring_until_stopped
+    [ "$(setting_value)" = 0x0 ] || fail "RingUntilStopped is '$(setting_value)', not 0x0"
+    probe box 70000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=响一次" "the second alarm's box"
+    sleep_until "$(calc "$minute_real + 60 + 7")"
+    local during after
+    during=$(capture_rms_at "$(calc "$minute_real + 60 + 1")" 1)
+    after=$(capture_rms_at "$(calc "$minute_real + 60 + 4.5")" 2)
+    log "setting off: RMS $during while the file plays, $after after its end"
+    above "$during" 0.02 || fail "the second alarm was not heard (RMS $during)"
+    below "$after" 0.003 || fail "heard after the file's end with the setting off (RMS $after)"
+    probe box-ok 2000
+}
+
+# Both settings in the window's system menu, opened with Alt+Space: the last
+# item (one ↑ from the first) is 持续响铃直到停止, the one above it 开机启动.
+test_system_menu_settings() {
+    start_program
+    probe wait-main 20000
+    probe open-menu system
+    probe keys up enter
+    sleep 0.5
+    [ "$(setting_value)" = 0x1 ] || fail "RingUntilStopped is '$(setting_value)' after the system menu"
+    probe open-menu system
+    probe keys up up enter
+    sleep 0.5
+    [ "$(run_value)" = "\"$(winpath "$dir/$exe")\" /tray" ] || fail "the Run value is '$(run_value)'"
+    probe open-menu system
+    probe keys up enter
+    sleep 0.5
+    [ "$(setting_value)" = 0x0 ] || fail "RingUntilStopped is '$(setting_value)' after choosing it again"
+    wine reg delete "$run_key" /v Ny闹钟 /f >/dev/null 2>&1 || true
+}
+
+# 修改 through the real list menu, a new time, 保存: the row keeps its place
+# in list and file with the new minute.
+test_edit_row() {
+    start_program
+    probe wait-main 20000
+    add_alarm "$(future 2)" "一"
+    add_alarm "$(future 3)" "二"
+    add_alarm "$(future 4)" "三"
+    probe list
+    local old
+    old=$(sed -n 's/^row 1: \([^|]*\)|.*/\1/p' <<<"$out")
+    probe list-menu 1 修改
+    sleep 0.3
+    probe text 添加
+    [ "$(val text)" = 保存 ] || fail "添加 reads '$(val text)' while editing"
+    probe text 编辑框1
+    [ "$(val text)" = "$old:00" ] || fail "编辑框1 holds '$(val text)', not the row's minute $old:00"
+    probe text 闹钟提示信息输入
+    [ "$(val text)" = 二 ] || fail "the prompt box holds '$(val text)'"
+    local new
+    new=$(future 90)
+    probe settext 编辑框1 "$new"
+    probe click 添加
+    sleep 0.5
+    probe text 添加
+    [ "$(val text)" = 添加 ] || fail "the button reads '$(val text)' after 保存"
+    probe list
+    [ "$(val rows)" = 3 ] || fail "after 保存 the list has $(val rows) rows"
+    expect_line "row 0: .*\|一\|未响" "row 0"
+    expect_line "row 1: ${new:0:16}\|.*\|二\|未响" "the edited row in its place"
+    expect_line "row 2: .*\|三\|未响" "row 2"
+    probe store "$(winpath "$dir/ny.edb")"
+    [ "$(val records)" = 3 ] || fail "ny.edb holds $(val records) records"
+    expect_line "record 2: \|\|${new:0:16}\|.*\|二\|未响" "the edited record in its place"
+}
+
+# The tray icon's tip, read from the tooltip the icon shows under the pointer.
+test_tray_tip() {
+    start_program
+    probe wait-main 20000
+    local t
+    t=$(future 30)
+    add_alarm "$t" "起床"
+    probe close
+    sleep 0.7
+    probe tray-tip
+    expect_line "tip=闹钟 - Verunda\\\\n下一个：${t:5:11} 起床" "the tip with the next alarm"
+}
+
 # ---------------------------------------------------------------------------
 
 fn=test_$name

@@ -759,11 +759,69 @@ int CmdBox(int ms, bool pressOk) {
     PrintBox(b);
     if (pressOk) {
         HWND ok = GetDlgItem(b, IDOK);
+        Out("click_unix=" + UnixNow());  // for timing what closing it does
         PostMessageW(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(ok));
         if (!WaitFor(5000, [&] { return !IsWindow(b) || !IsWindowVisible(b); })) {
             Out("BAD the box did not close");
             return 1;
         }
+    }
+    return 0;
+}
+
+// The buttons of the program's box: their texts, ids and whether the
+// caption fits inside (measured with the box's own font in this process).
+int CmdBoxButtons(int ms, const std::string& press) {
+    std::vector<HWND> boxes;
+    if (!WaitFor(ms, [&] { return !(boxes = Boxes(g_pid)).empty(); })) {
+        Out("BAD no message box within " + std::to_string(ms) + " ms");
+        return 1;
+    }
+    HWND b = boxes.front();
+    WaitFor(1000, [&] { return !BoxText(b).empty(); });
+    PrintBox(b);
+    std::string texts;
+    HWND target = nullptr;
+    for (HWND c : Descendants(b)) {
+        if (ClassOf(c) != L"Button" || !IsWindowVisible(c)) continue;
+        const std::string t = U8(WindowText(c));
+        RECT r{};
+        GetWindowRect(c, &r);
+        HDC dc = GetDC(c);
+        LOGFONTW lf{};
+        // The box's font handle belongs to the program: its face and size are
+        // asked through a font of the same height here.
+        NONCLIENTMETRICSW ncm{};
+        ncm.cbSize = sizeof ncm;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+        lf = ncm.lfMessageFont;
+        HFONT f = CreateFontIndirectW(&lf);
+        HGDIOBJ old = SelectObject(dc, f);
+        SIZE ext{};
+        const std::wstring wt = WindowText(c);
+        GetTextExtentPoint32W(dc, wt.c_str(), int(wt.size()), &ext);
+        SelectObject(dc, old);
+        DeleteObject(f);
+        ReleaseDC(c, dc);
+        const int width = r.right - r.left;
+        Out("button id=" + std::to_string(GetDlgCtrlID(c)) + " width=" + std::to_string(width) +
+            " text_width=" + std::to_string(ext.cx) + " text=" + t);
+        texts += (texts.empty() ? "" : "|") + t;
+        if (!press.empty() && t == press) target = c;
+    }
+    Out("buttons=" + texts);
+    if (press.empty()) return 0;
+    if (!target) {
+        Out("BAD no button " + press);
+        return 1;
+    }
+    RECT r{};
+    GetWindowRect(target, &r);
+    MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Out("click_unix=" + UnixNow());
+    if (!WaitFor(5000, [&] { return !IsWindow(b) || !IsWindowVisible(b); })) {
+        Out("BAD the box did not close");
+        return 1;
     }
     return 0;
 }
@@ -818,7 +876,7 @@ int CmdStore(const std::string& path) {
 // HH:MM"), all with the given tone: test data for start-up with many records
 // and for many alarms at once (step 0).
 int CmdMakeStore(const std::string& path, int n, const std::string& first,
-                 const std::string& tone, int stepMinutes) {
+                 const std::string& tone, int stepMinutes, const std::string& repeat) {
     FileHost host;
     ny::RecordFile f(host);
     if (ny::IoResult c = f.create(path, AlarmFields()); !c.ok) {
@@ -835,7 +893,7 @@ int CmdMakeStore(const std::string& path, int n, const std::string& first,
     for (int i = 0; i < n; ++i) {
         ny::LocalTime t = ny::CivilFromMs(t0 + int64_t(i) * stepMinutes * 60000);
         std::string when = ny::FormatDateTime(t, ny::Padding::TwoDigits, ny::DateTimeParts::DateAndTime).substr(0, 16);
-        if (ny::IoResult a = f.append({"", "", when, tone, "提醒 " + std::to_string(i + 1), std::string(ny::txt::kNotRung)});
+        if (ny::IoResult a = f.append({"", repeat, when, tone, "提醒 " + std::to_string(i + 1), std::string(ny::txt::kNotRung)});
             !a.ok) {
             Out("BAD append: " + a.reason);
             return 1;
@@ -966,17 +1024,21 @@ void KeyWith(const std::vector<WORD>& held, WORD vk) {
     std::this_thread::sleep_for(80ms);
 }
 
-// The 0-based position of a menu item in its menu, from the design.
-int MenuIndex(const std::string& item) {
-    const ny::ControlDesign* d = DesignByName(item);
-    if (!d || d->kind != ny::Kind::MenuItem) return -1;
+// The 0-based position, among the entries the keyboard stops at, of an item
+// or submenu in its menu, from the design (an item hidden by design is taken
+// to be absent).
+int MenuIndex(const ny::ControlDesign* d) {
+    if (!d || (d->kind != ny::Kind::MenuItem && d->kind != ny::Kind::Menu)) return -1;
     int i = 0;
     for (const auto& x : ny::ControlDesigns()) {
         if (x.id == d->id) return i;
-        if (x.kind == ny::Kind::MenuItem && x.parentMenu == d->parentMenu) ++i;
+        if ((x.kind == ny::Kind::MenuItem || x.kind == ny::Kind::Menu) && !x.hidden &&
+            x.parentMenu == d->parentMenu)
+            ++i;
     }
     return -1;
 }
+int MenuIndex(const std::string& item) { return MenuIndex(DesignByName(item)); }
 
 // Chooses `item` in the popup menu that is open, with the keyboard as a
 // user may: a menu belongs to its process, so another one cannot read it.
@@ -993,7 +1055,16 @@ int ChooseFromPopup(const std::string& item) {
         Out("BAD no menu item " + item + " in the design");
         return 2;
     }
-    for (int i = 0; i <= index; ++i) Key(VK_DOWN);
+    // An item of a submenu: to the submenu first, → opens it on its first item.
+    const ny::ControlDesign* parent = ny::FindDesign(DesignByName(item)->parentMenu);
+    if (parent && parent->parentMenu != ny::Ctl::None) {
+        for (int i = 0; i <= MenuIndex(parent); ++i) Key(VK_DOWN);
+        Key(VK_RIGHT);
+        std::this_thread::sleep_for(200ms);
+        for (int i = 0; i < index; ++i) Key(VK_DOWN);
+    } else {
+        for (int i = 0; i <= index; ++i) Key(VK_DOWN);
+    }
     Key(VK_RETURN);
     if (!WaitFor(2000, [&] { return !IsWindow(menu) || !IsWindowVisible(menu); })) {
         Out("BAD the menu stayed open");
@@ -1081,6 +1152,47 @@ int CmdListSelect(int row) {
 // Chooses `item` in the menu that is open (opened by the keyboard).
 int CmdMenuChoose(const std::string& item) { return ChooseFromPopup(item); }
 
+int Usage();
+int CmdTrayClick(const std::string& button);
+
+// Menus left open for a screenshot: the list menu on `row` (with `submenu`
+// open when given), the tray menu, or the system menu (Alt+Space).
+int CmdOpenMenu(const std::string& which, int row, const std::string& submenu) {
+    if (which == "list") {
+        HWND list = ControlOrDie("超级列表框1");
+        RECT rc = ListRowRect(list, row);
+        POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
+        ClientToScreen(list, &p);
+        MouseClick(p.x, p.y);
+        MouseClick(p.x, p.y, true);
+    } else if (which == "tray") {
+        if (int r = CmdTrayClick("right")) return r;
+    } else if (which == "system") {
+        HWND main = MainOrDie();
+        SetForegroundWindow(main);
+        std::this_thread::sleep_for(200ms);
+        INPUT in[4] = {};
+        for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[3].ki.wVk = VK_MENU;
+        in[1].ki.wVk = in[2].ki.wVk = VK_SPACE;
+        in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, in, sizeof(INPUT));
+    } else {
+        return Usage();
+    }
+    HWND menu = nullptr;
+    if (!WaitFor(3000, [&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); })) {
+        Out("BAD no popup menu");
+        return 1;
+    }
+    if (!submenu.empty()) {
+        for (int i = 0; i <= MenuIndex(submenu); ++i) Key(VK_DOWN);
+        Key(VK_RIGHT);
+    }
+    Out("menu open");
+    return 0;
+}
+
 int CmdAttrs(const std::string& path) {
     DWORD a = GetFileAttributesW(W(path).c_str());
     if (a == INVALID_FILE_ATTRIBUTES) {
@@ -1166,6 +1278,51 @@ int CmdTrayClick(const std::string& button) {
     GetWindowRect(icon, &r);
     MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2, button == "right");
     Out("tray " + button + " click");
+    return 0;
+}
+
+// The tip of the (newest) tray icon, as the user sees it: the pointer rests
+// on the icon until the tooltip shows, whose text is then read.
+int CmdTrayTip() {
+    std::vector<HWND> icons;
+    if (!WaitFor(3000, [&] { return !(icons = TrayIcons()).empty(); })) {
+        Out("BAD no tray icon");
+        return 1;
+    }
+    HWND icon = icons.front();
+    for (HWND i : icons) {
+        RECT ri, r;
+        GetWindowRect(i, &ri);
+        GetWindowRect(icon, &r);
+        if (ri.left > r.left) icon = i;
+    }
+    RECT r;
+    GetWindowRect(icon, &r);
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    std::string tip;
+    const bool shown = WaitFor(8000, [&] {
+        // Small moves keep the tooltip's hover tracking alive.
+        static int wiggle = 0;
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = LONG(((r.left + r.right) / 2 + (wiggle++ % 2)) * 65536LL / cx);
+        in.mi.dy = LONG((r.top + r.bottom) / 2 * 65536LL / cy);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        if (wiggle < 3) SendInput(1, &in, sizeof in);
+        for (HWND h : TopLevelWindows())
+            if (ClassOf(h) == L"tooltips_class32" && IsWindowVisible(h)) {
+                tip = U8(WindowText(h));
+                if (!tip.empty()) return true;
+            }
+        return false;
+    });
+    if (!shown) {
+        Out("BAD no tooltip over the tray icon");
+        return 1;
+    }
+    std::string escaped;
+    for (char ch : tip) escaped += ch == '\n' ? std::string("\\n") : std::string(1, ch);
+    Out("tip=" + escaped);
     return 0;
 }
 
@@ -1787,7 +1944,8 @@ int Usage() {
         "  ping MS BOXES [EVERY_MS] | pipe-server NAME MS | mci-notify DEVICE\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
-        "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP]");
+        "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
+        "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system");
     return 2;
 }
 
@@ -1824,6 +1982,10 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "box") return CmdBox(num(1), false);
     if (c == "box-ok") return CmdBox(num(1), true);
     if (c == "no-box") return CmdNoBox(num(1));
+    if (c == "box-buttons") return CmdBoxButtons(num(1), a.size() > 2 ? a[2] : std::string());
+    if (c == "tray-tip") return CmdTrayTip();
+    if (c == "open-menu")
+        return CmdOpenMenu(arg(1), a.size() > 2 ? num(2) : 0, a.size() > 3 ? a[3] : std::string());
     if (c == "click") return CmdClick(arg(1));
     if (c == "pick") return CmdPick(arg(1), num(2));
     if (c == "settext") return CmdSetText(arg(1), arg(2));
@@ -1872,6 +2034,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "make-store")
-        return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1);
+        return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1,
+                            a.size() > 6 ? a[6] : std::string());
     return Usage();
 }

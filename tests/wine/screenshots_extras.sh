@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Screenshots of what lies beyond the basics, for the README: the list menu
+# with its 重复 submenu, the window's system menu with the two settings (the
+# tray menu has the same item; a Wine desktop shows no tray), and a ringing alarm's box with its snooze button. Taken of the
+# real program under Wine, inside a Wine desktop window.
+#
+#   screenshots_extras.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR [DPI]
+#
+# Writes OUT_DIR/screenshot-listmenu.png, screenshot-systemmenu.png and screenshot-ringbox.png (-DPIdpi in the names
+# at another DPI). The ring box waits for the next minute (up to a minute).
+set -euo pipefail
+
+NY_EXE=$(realpath "${1:?program}")
+NY_PROBE=$(realpath "${2:?probe}")
+NY_TONE=$(realpath "${3:?alarm.mp3}")
+outdir=$(realpath -m "${4:?output directory}")
+dpi=${5:-96}
+suffix=
+if [ "$dpi" != 96 ]; then
+    suffix=-${dpi}dpi
+    NY_SCREEN=$(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 ))
+    export NY_SCREEN
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+export NY_EXE NY_PROBE NY_TONE
+NY_RUN=$(mktemp -d /tmp/ny-shots.XXXXXX)
+export NY_RUN
+
+"$here/env.sh" start "$NY_RUN" >/dev/null
+# shellcheck disable=SC1091
+. "$NY_RUN/env"
+# shellcheck source=lib.sh
+. "$here/lib.sh"
+name=screenshots_extras
+setup_test "$name"
+finish() {
+    local status=$?
+    set +e
+    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null
+    "$here/env.sh" stop "$NY_RUN"
+    rm -rf "$NY_RUN"
+    exit $status
+}
+trap finish EXIT
+
+use_desktop
+if [ "$dpi" != 96 ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$NY_SCREEN" /f >/dev/null 2>&1
+fi
+wineserver -w
+mkdir -p "$WINEPREFIX/drive_c/Ny闹钟"
+mv "$dir/$exe" "$dir/$(basename "$NY_TONE")" "$WINEPREFIX/drive_c/Ny闹钟/"
+dir=$WINEPREFIX/drive_c/Ny闹钟
+
+# Alarms of tomorrow, one repeating every day, and one for the coming
+# minute (at least 25 s away) whose box is the last picture.
+next=$(( ( $(date +%s) + 25 + 59 ) / 60 * 60 ))
+probe make-store "$(winpath "$dir/ny.edb")" 1 "$(date -d '+1 day' '+%Y-%m-%d 07:30')" \
+    'C:\Ny闹钟\alarm.mp3' 1 D
+start_program
+probe wait-main 30000
+wait_clock_label
+day() { date -d "+$1 day" "+%Y-%m-%d $2:00"; }
+add_alarm "$(day 1 12:15)" "午饭后给妈妈打电话"
+add_alarm "$(date -d "@$next" '+%Y-%m-%d %H:%M:%S')" "起床，记得带上准考证"
+
+# The window and what opened beside it, cut from the whole screen.
+shot() {  # file extra-width extra-height
+    probe main
+    local x y w h
+    read -r x y w h <<<"$(val rect)"
+    sleep 1
+    import -display "$DISPLAY" -window root "$dir/screen.png"
+    mkdir -p "$outdir"
+    convert "$dir/screen.png" -crop "$((w + $2))x$((h + $3))+${x}+${y}" +repage "$1"
+    log "wrote $1"
+}
+k=$(( dpi * 100 / 96 ))  # percent
+
+probe open-menu list 0 重复
+shot "$outdir/screenshot-listmenu$suffix.png" $((150 * k / 100)) $((120 * k / 100))
+probe keys esc esc
+probe open-menu system
+shot "$outdir/screenshot-systemmenu$suffix.png" 0 $((120 * k / 100))
+probe keys esc
+sleep_until "$next"
+probe box 20000
+sleep 1
+shot "$outdir/screenshot-ringbox$suffix.png" 0 $((60 * k / 100))
+probe box-ok 2000
