@@ -10,48 +10,9 @@
 # at another DPI). The ring box waits for the next minute (up to a minute).
 set -euo pipefail
 
-NY_EXE=$(realpath "${1:?program}")
-NY_PROBE=$(realpath "${2:?probe}")
-NY_TONE=$(realpath "${3:?alarm.mp3}")
-outdir=$(realpath -m "${4:?output directory}")
-dpi=${5:-96}
-suffix=
-if [ "$dpi" != 96 ]; then
-    suffix=-${dpi}dpi
-    NY_SCREEN=$(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 ))
-    export NY_SCREEN
-fi
-here=$(cd "$(dirname "$0")" && pwd)
-export NY_EXE NY_PROBE NY_TONE
-NY_RUN=$(mktemp -d /tmp/ny-shots.XXXXXX)
-export NY_RUN
-
-"$here/env.sh" start "$NY_RUN" >/dev/null
-# shellcheck disable=SC1091
-. "$NY_RUN/env"
-# shellcheck source=lib.sh
-. "$here/lib.sh"
 name=screenshots_extras
-setup_test "$name"
-finish() {
-    local status=$?
-    set +e
-    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null
-    "$here/env.sh" stop "$NY_RUN"
-    rm -rf "$NY_RUN"
-    exit $status
-}
-trap finish EXIT
-
-use_desktop
-if [ "$dpi" != 96 ]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$NY_SCREEN" /f >/dev/null 2>&1
-fi
-wineserver -w
-mkdir -p "$WINEPREFIX/drive_c/Ny闹钟"
-mv "$dir/$exe" "$dir/$(basename "$NY_TONE")" "$WINEPREFIX/drive_c/Ny闹钟/"
-dir=$WINEPREFIX/drive_c/Ny闹钟
+# shellcheck source=shots_world.sh
+. "$(cd "$(dirname "$0")" && pwd)/shots_world.sh"
 
 # Alarms of tomorrow, one repeating every day, and one for the coming
 # minute (at least 25 s away) whose box is the last picture.
@@ -61,7 +22,6 @@ probe make-store "$(winpath "$dir/ny.edb")" 1 "$(date -d '+1 day' '+%Y-%m-%d 07:
 start_program
 probe wait-main 30000
 wait_clock_label
-day() { date -d "+$1 day" "+%Y-%m-%d $2:00"; }
 add_alarm "$(day 1 12:15)" "午饭后给妈妈打电话"
 add_alarm "$(date -d "@$next" '+%Y-%m-%d %H:%M:%S')" "起床，记得带上准考证"
 
