@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <string>
 #include <vector>
 
 #include "host/design.h"
+#include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 
 namespace ny {
@@ -73,17 +72,7 @@ BOOL CALLBACK AskToEnd(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-bool StartedToQuit() {
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv) return false;
-    const std::wstring wanted = ToWstr(kQuitSwitch);
-    bool found = false;
-    for (int i = 1; i < argc && !found; ++i)
-        found = CompareStringOrdinal(argv[i], -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL;
-    LocalFree(argv);
-    return found;
-}
+bool StartedToQuit() { return CommandLineHas(kQuitSwitch); }
 
 int QuitRunningCopies() {
     Search s{OwnPath(), RegisterWindowMessageW(kQuitMessageName), {}};

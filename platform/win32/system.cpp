@@ -31,17 +31,19 @@ std::string Win32Host::programPath() {
     }
 }
 
-bool Win32Host::startedInTray() {
+bool CommandLineHas(std::string_view switchText) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv) return false;
-    const std::wstring wanted = ToWstr(kTraySwitch);
+    const std::wstring wanted = ToWstr(switchText);
     bool found = false;
     for (int i = 1; i < argc && !found; ++i)
         found = CompareStringOrdinal(argv[i], -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL;
     LocalFree(argv);
     return found;
 }
+
+bool Win32Host::startedInTray() { return CommandLineHas(kTraySwitch); }
 
 std::optional<std::string> Win32Host::startupValue(std::string_view name) {
     HKEY key = nullptr;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/host.h"
@@ -37,6 +38,9 @@ UINT SystemMenuId(Ctl c);
 
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
+
+// True when the command line holds the switch (any case), as in "/tray".
+bool CommandLineHas(std::string_view switchText);
 
 // A sound being played or opened ahead (audio.cpp).
 struct Playback;

@@ -747,16 +747,24 @@ void PrintBox(HWND b) {
         " text=" + OneLine(U8(BoxText(b))));
 }
 
-int CmdBox(int ms, bool pressOk) {
+// The program's first box within `ms`, printed once its text is in; nullptr
+// (and a BAD line) when none came.
+HWND WaitForBox(int ms) {
     std::vector<HWND> boxes;
     if (!WaitFor(ms, [&] { return !(boxes = Boxes(g_pid)).empty(); })) {
         Out("BAD no message box within " + std::to_string(ms) + " ms");
-        return 1;
+        return nullptr;
     }
     HWND b = boxes.front();
     // A box that has just appeared may still be filling in its text.
     WaitFor(1000, [&] { return !BoxText(b).empty(); });
     PrintBox(b);
+    return b;
+}
+
+int CmdBox(int ms, bool pressOk) {
+    HWND b = WaitForBox(ms);
+    if (!b) return 1;
     if (pressOk) {
         HWND ok = GetDlgItem(b, IDOK);
         Out("click_unix=" + UnixNow());  // for timing what closing it does
@@ -772,14 +780,8 @@ int CmdBox(int ms, bool pressOk) {
 // The buttons of the program's box: their texts, ids and whether the
 // caption fits inside (measured with the box's own font in this process).
 int CmdBoxButtons(int ms, const std::string& press) {
-    std::vector<HWND> boxes;
-    if (!WaitFor(ms, [&] { return !(boxes = Boxes(g_pid)).empty(); })) {
-        Out("BAD no message box within " + std::to_string(ms) + " ms");
-        return 1;
-    }
-    HWND b = boxes.front();
-    WaitFor(1000, [&] { return !BoxText(b).empty(); });
-    PrintBox(b);
+    HWND b = WaitForBox(ms);
+    if (!b) return 1;
     std::string texts;
     HWND target = nullptr;
     for (HWND c : Descendants(b)) {
