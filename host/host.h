@@ -15,6 +15,14 @@
 
 namespace ny {
 
+// The texts a list view shows, by row and column (0-based). A row or column
+// outside what the source holds gives "".
+class ListSource {
+public:
+    virtual ~ListSource() = default;
+    virtual std::string cellText(int row, int col) const = 0;
+};
+
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -55,15 +63,19 @@ public:
     virtual void setTimer(Ctl timer, int64_t periodMs) = 0;
     virtual int64_t timerPeriod(Ctl timer) = 0;
 
-    // --- list view -------------------------------------------------------
+    // --- list view: a view of rows the handlers keep ------------------------
+    // The list keeps no texts of its own: it asks its source for a cell each
+    // time it shows one (or another program reads one), so that a list of
+    // any length costs only the rows in view.
     virtual void listInsertColumn(Ctl list, std::string_view caption, int width) = 0;
-    virtual int listAppendRow(Ctl list) = 0;  // returns the new 0-based index
-    virtual std::string listCell(Ctl list, int row, int col) = 0;  // "" outside
-    virtual void listSetCell(Ctl list, int row, int col, std::string_view s) = 0;
+    // From now on the list shows rows 0 .. count - 1 of `source`, any of
+    // which may have changed: those in view are asked for again. The source
+    // outlives the list (or is replaced before it goes).
+    virtual void listShowRows(Ctl list, const ListSource* source, int count) = 0;
     virtual int listRowCount(Ctl list) = 0;
-    virtual void listDeleteRow(Ctl list, int row) = 0;
-    virtual void listDeleteAll(Ctl list) = 0;
     virtual int listSelectedRow(Ctl list) = 0;  // -1 when none
+    // Selects `row` alone (-1: none) and brings it into view.
+    virtual void listSelectRow(Ctl list, int row) = 0;
 
     // --- dialogs and menus ----------------------------------------------
     // Returns the 0-based index of the button pressed. No caption given:
