@@ -1,6 +1,7 @@
 #include "alarms/storeui.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -208,7 +209,10 @@ bool TellStoreResult(App& app, const StoreResult& r) {
 
 void LoadAlarms(App& app, bool tell) {
     Host& host = app.host;
-    StoreLoad load = StoreOf(app).loadOrCreate(Stamp(host.now()));
+    // A damaged file is told before it is set aside (when telling at all).
+    std::function<void(const StoreResult&)> tellFirst;
+    if (tell) tellFirst = [&app](const StoreResult& r) { TellStoreResult(app, r); };
+    StoreLoad load = StoreOf(app).loadOrCreate(Stamp(host.now()), tellFirst);
     if (load.loaded) {
         app.book.assign(std::move(load.alarms));
         ShowAlarms(app);
@@ -224,7 +228,8 @@ void LoadAlarms(App& app, bool tell) {
     // A quiet retry still tells what it did to the files (a damaged store
     // kept aside, a temporary file adopted); a failing one stays quiet.
     if (tell || load.loaded)
-        for (const StoreResult& n : load.notes) TellStoreResult(app, n);
+        for (const StoreResult& n : load.notes)
+            if (!n.told) TellStoreResult(app, n);
 }
 
 bool AlarmsReady(App& app, bool tell) {

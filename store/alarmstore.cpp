@@ -52,32 +52,45 @@ void AlarmStore::remember(const ContentMark& mark) {
 }
 
 StoreResult AlarmStore::setAside(const std::string& file, const std::string& why,
-                                 const std::string& stamp) {
+                                 const std::string& stamp,
+                                 const std::function<void(const StoreResult&)>& tellFirst) {
     StoreResult r = Result(StoreStatus::SetAside, file, why);
     // A name already taken gets -2, -3 ...: a file kept aside is never overwritten.
     const std::string base = file + ".damaged-" + stamp;
-    r.aside = base;
+    auto nameOf = [&](int n) { return n < 2 ? base : base + "-" + std::to_string(n); };
+    int n = 1;
+    if (tellFirst) {
+        // The name it will get, told before the file is touched.
+        while (n < 1000 && fs_.probeFile(nameOf(n)).failure != IoFailure::NotFound) ++n;
+        r.aside = nameOf(n);
+        tellFirst(r);
+        r.told = true;
+    }
+    r.aside = nameOf(n);
     IoResult m = fs_.renameFile(file, r.aside, false);
-    for (int n = 2; !m.ok && m.failure == IoFailure::AlreadyExists && n < 1000; ++n) {
-        r.aside = base + "-" + std::to_string(n);
+    while (!m.ok && m.failure == IoFailure::AlreadyExists && ++n < 1000) {
+        r.aside = nameOf(n);
         m = fs_.renameFile(file, r.aside, false);
     }
     if (!m.ok) {
         r.status = StoreStatus::SetAsideFailed;
         r.detail = m.reason;
+        r.told = false;  // what happened instead
         return r;
     }
     ContentMark mark;
     if (IoResult c = WriteRecords(fs_, path_, AlarmFields(), 0, {}, true, &mark); !c.ok) {
         r.status = StoreStatus::SetAsideCreateFailed;
         r.detail = c.reason;
+        r.told = false;
     } else {
         remember(mark);
     }
     return r;
 }
 
-StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
+StoreLoad AlarmStore::loadOrCreate(const std::string& stamp,
+                                   const std::function<void(const StoreResult&)>& tellFirst) {
     StoreLoad out;
     ContentMark mark;
     const IoResult here = fs_.probeFile(path_);
@@ -87,7 +100,7 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
             out.loaded = true;
             remember(mark);
         } else if (r.damaged()) {
-            StoreResult s = setAside(path_, r.reason, stamp);
+            StoreResult s = setAside(path_, r.reason, stamp, tellFirst);
             out.loaded = s.status == StoreStatus::SetAside;  // the new empty store
             out.notes.push_back(s);
         } else {
@@ -118,7 +131,7 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
             remember(mark);
             out.notes.push_back(Result(StoreStatus::TempAdopted, temp));
         } else if (r.damaged()) {
-            StoreResult s = setAside(temp, r.reason, stamp);
+            StoreResult s = setAside(temp, r.reason, stamp, tellFirst);
             out.loaded = s.status == StoreStatus::SetAside;
             out.notes.push_back(s);
         } else {

@@ -4,6 +4,7 @@
 // reason; telling the user is the caller's.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,8 @@ struct StoreResult {
     bool changedOutside = false;
     // The store had been deleted and was made again from the alarms held.
     bool recreated = false;
+    // Already told (before it was done): not to be told again.
+    bool told = false;
     bool ok() const { return status == StoreStatus::Ok || status == StoreStatus::Created; }
 };
 
@@ -86,8 +89,12 @@ public:
     // complete temporary file left by an interrupted save is adopted; a
     // damaged file (store or temporary) is kept aside under
     // "<name>.damaged-<stamp>" (never overwritten) and replaced by an empty
-    // store. A file that cannot be read or probed is left alone.
-    StoreLoad loadOrCreate(const std::string& stamp);
+    // store. A file that cannot be read or probed is left alone. With
+    // `tellFirst`, setting a file aside is told before it is done (its note
+    // then says `told`): a stop meanwhile leaves the damaged file where the
+    // next start finds and tells it again, never a file set aside untold.
+    StoreLoad loadOrCreate(const std::string& stamp,
+                           const std::function<void(const StoreResult&)>& tellFirst = {});
 
     // Before a change: is the file still the version last read or written
     // here? Asked of its size and write time; read whole only when they
@@ -100,8 +107,8 @@ public:
     StoreResult save(const std::vector<Alarm>& alarms);
 
 private:
-    StoreResult setAside(const std::string& file, const std::string& why,
-                         const std::string& stamp);
+    StoreResult setAside(const std::string& file, const std::string& why, const std::string& stamp,
+                         const std::function<void(const StoreResult&)>& tellFirst);
     OpenResult read(const std::string& file, std::vector<Alarm>& out, ContentMark& mark);
     void remember(const ContentMark& mark);
 

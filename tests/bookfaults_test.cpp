@@ -209,5 +209,26 @@ TEST_F(BookFaults, TheStartMinuteIsTakenBeforeTheStartUpBox) {
     EXPECT_EQ(stored(), (std::vector<std::string>{"甲@2026-12-10 09:05:已响"}));
 }
 
+// A damaged store is told before it is set aside: while the box is open
+// (the program may be stopped there) the file is still where it was, so the
+// next start finds it and tells it again; nothing lies aside untold.
+TEST_F(BookFaults, ADamagedStoreIsToldBeforeItIsSetAside) {
+    writeFile("ny.edb", "garbage");
+    bool untouchedWhileTold = false;
+    beforeStart = [&] {
+        host().boxAnswers.push_back({0, 0, [&] {
+            untouchedWhileTold = readFile("ny.edb") == "garbage" &&
+                                 !fs::exists(path("ny.edb.damaged-20261210-090000"));
+        }});
+    };
+    start(At(2026, 12, 10, 9, 0, 0));
+    ASSERT_EQ(host().boxes.size(), 1u);
+    EXPECT_NE(host().boxes[0].text.find("ny.edb.damaged-20261210-090000"), std::string::npos)
+        << host().boxes[0].text;
+    EXPECT_TRUE(untouchedWhileTold);
+    EXPECT_EQ(readFile("ny.edb.damaged-20261210-090000"), "garbage");
+    EXPECT_TRUE(stored().empty());
+}
+
 }  // namespace
 }  // namespace ny::testing
