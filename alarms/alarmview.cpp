@@ -5,8 +5,6 @@
 
 namespace ny {
 
-std::string MinuteCellOf(const Alarm& a) { return MinuteCellText(AlarmTimeText(a), a.repeat); }
-
 std::string StateCellOf(const Alarm& a) {
     if (a.verbatim && a.verbatim->state) return *a.verbatim->state;
     return std::string(RingStateCode(a.state));
@@ -16,12 +14,19 @@ std::string AlarmView::cellText(int row, int col) const {
     if (row < 0 || size_t(row) >= book_.size()) return {};
     const Alarm& a = book_.at(size_t(row));
     switch (col) {
-        case col::kMinute: return MinuteCellOf(a);
+        case col::kMinute: return AlarmTimeText(a);
         case col::kTone: return a.tone;
         case col::kPrompt: return a.prompt;
         case col::kState: return StateCellOf(a);
+        case col::kRepeat: return RepeatLabel(a);
         default: return {};
     }
+}
+
+RowLook AlarmView::rowLook(int row) const {
+    if (row < 0 || size_t(row) >= book_.size()) return {};
+    const bool on = book_.at(size_t(row)).on();
+    return {true, on, !on};
 }
 
 }  // namespace ny

@@ -12,14 +12,14 @@ class AlarmView final : public ListSource {
 public:
     explicit AlarmView(const AlarmBook& book) : book_(book) {}
     std::string cellText(int row, int col) const override;
+    // A check box: checked while the alarm is on; an alarm switched off is grey.
+    RowLook rowLook(int row) const override;
 
 private:
     const AlarmBook& book_;
 };
 
-// The list's minute cell of an alarm: its minute and, after it, its repeat.
-std::string MinuteCellOf(const Alarm& a);
-// The list's state cell: "未响" or "已响" (or the text the record holds).
+// The list's state cell: "未响", "已响", "停用" (or the text the record holds).
 std::string StateCellOf(const Alarm& a);
 
 }  // namespace ny

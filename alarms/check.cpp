@@ -27,10 +27,10 @@ bool Contains(const std::vector<AlarmId>& ids, AlarmId id) {
 }
 
 // Due at its minute (whatever its state, unless the check only rings alarms
-// still to ring), or later when no check fell into its minute (added after
+// still to ring; never when switched off), or later when no check fell into its minute (added after
 // the check, queued behind a long box, asleep, a clock jump).
 bool IsDue(const Alarm& a, std::optional<Minute> previous, Minute current, bool onlyNotRung) {
-    if (a.minute == current) return !onlyNotRung || a.pending();
+    if (a.minute == current) return a.on() && (!onlyNotRung || a.pending());
     return previous && *previous <= a.minute && a.minute < current && a.pending();
 }
 
@@ -83,7 +83,7 @@ void RingAlarm(App& app, const Alarm& alarm) {
     MarkRung(app, rang);
     host.setEnabled(Ctl::停止, true);
     ShowMainWindow(app);
-    ShowAlarmBox(app, rang.prompt, rang.tone);
+    ShowAlarmBox(app, rang);
 }
 
 struct CheckGuard {

@@ -22,17 +22,28 @@ Alarm RungChange(const Alarm& a, Minute after) {
 
 namespace {
 
-void Snooze(App& app, const std::string& prompt, const std::string& tone) {
+void Snooze(App& app, const Alarm& rang) {
     Host& host = app.host;
     ForgetLoopingRing(app);
     host.stopAudio();
     host.setEnabled(Ctl::停止, false);
-    Alarm a;
-    a.minute = MinuteAt(host.now()) + kSnoozeMinutes;
-    a.tone = tone;
-    a.prompt = prompt;
+    const Minute then = MinuteAt(host.now()) + kSnoozeMinutes;
     AlarmChange change;
-    change.added.push_back(std::move(a));
+    // A one-time alarm comes again itself rather than as a second row; a
+    // repeating one keeps its rule and gets a one-time companion.
+    const Alarm* still = app.book.find(rang.id);
+    if (rang.repeat == Repeat::Once && still && still->repeat == Repeat::Once) {
+        Alarm again = *still;
+        again.setMinute(then);
+        again.setState(RingState::NotRung);
+        change.changed.push_back(std::move(again));
+    } else {
+        Alarm a;
+        a.minute = then;
+        a.tone = rang.tone;
+        a.prompt = rang.prompt;
+        change.added.push_back(std::move(a));
+    }
     ChangeAlarms(app, change);
 }
 
@@ -50,10 +61,10 @@ void StartAlarmSound(App& app, std::string_view tone) {
     host.setTimer(Ctl::响铃时限时钟, loop ? kRingLimitMs : 0);
 }
 
-void ShowAlarmBox(App& app, const std::string& prompt, const std::string& tone) {
+void ShowAlarmBox(App& app, const Alarm& rang) {
     Host& host = app.host;
-    const int pressed = host.ringBox(prompt.empty() ? txt::kTimeUp : prompt, kSnoozeButton);
-    if (pressed == 1) Snooze(app, prompt, tone);
+    const int pressed = host.ringBox(rang.prompt.empty() ? txt::kTimeUp : rang.prompt, kSnoozeButton);
+    if (pressed == 1) Snooze(app, rang);
     else EndLoopingRing(app);
 }
 

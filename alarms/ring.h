@@ -28,9 +28,10 @@ Alarm RungChange(const Alarm& a, Minute after);
 void StartAlarmSound(App& app, std::string_view tone);
 
 // The alarm's box with OK and the snooze button. Closing it ends a ring that
-// repeats its tone; the snooze stops the sound and adds a one-shot alarm
-// kSnoozeMinutes after the current minute with the same tone and prompt.
-void ShowAlarmBox(App& app, const std::string& prompt, const std::string& tone);
+// repeats its tone; the snooze stops the sound and sets the alarm again
+// kSnoozeMinutes after the current minute: a one-time alarm itself, a
+// repeating one as a one-time alarm with the same tone and prompt.
+void ShowAlarmBox(App& app, const Alarm& rang);
 
 // A ring that repeats its tone is over (停止 stopped the sound): the tone
 // no longer repeats and its limit is off. False when none was on.

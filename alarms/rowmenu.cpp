@@ -22,11 +22,21 @@ constexpr RepeatItem kRepeatItems[] = {
     {Ctl::重复_每天, Repeat::Daily},
     {Ctl::重复_工作日, Repeat::Weekdays},
     {Ctl::重复_每周, Repeat::Weekly},
+    {Ctl::重复_自定义, Repeat::Custom},
 };
 
-}  // namespace
+void Change(App& app, Alarm a) {
+    AlarmChange change;
+    change.changed.push_back(std::move(a));
+    ChangeAlarms(app, change);
+}
 
-namespace {
+// The first occurrence of a repeating alarm from now on: its own minute when
+// that is still ahead, else the next after the current minute.
+std::optional<Minute> ComingOccurrence(const Alarm& a, Minute now) {
+    if (a.minute != kNoMinute && a.minute > now) return a.minute;
+    return NextOccurrence(a, now);
+}
 
 // The alarm of the selected row; nullptr when none is selected.
 const Alarm* SelectedAlarm(App& app) {
@@ -42,16 +52,100 @@ void PrepareListMenu(App& app) {
     const Alarm* a = SelectedAlarm(app);
     for (const RepeatItem& i : kRepeatItems) host.setMenuChecked(i.item, a && i.rule == a->repeat);
     host.setVisible(Ctl::取消修改, app.editingId != 0);
+    host.setVisible(Ctl::启用, a && !a->on());
+    host.setVisible(Ctl::停用, !a || a->on());
+    host.setVisible(Ctl::跳过下一次, a && a->on() && a->repeat != Repeat::Once);
 }
 
 void OnRepeatChosen(App& app, Repeat rule) {
     const Alarm* a = SelectedAlarm(app);
     if (!a) return;
+    Weekdays days = 0;
+    if (rule == Repeat::Custom) {
+        // The days it has, or its own weekday for a start.
+        const Weekdays current = a->repeat == Repeat::Custom ? a->days
+                                 : a->minute != kNoMinute    ? WeekdayBit(StartOfMinute(a->minute))
+                                                             : Weekdays(0);
+        const std::optional<uint8_t> chosen = app.host.weekdayDialog(current);
+        a = SelectedAlarm(app);  // the dialog let the list change
+        if (!chosen || !a) return;
+        days = *chosen & kAllWeekdays;
+    }
     Alarm c = *a;
-    c.setRepeat(rule);
+    c.setRepeat(rule, days);
+    // A rule set on an alarm that has rung makes it come again.
+    if (c.state == RingState::Rung && c.repeat != Repeat::Once) {
+        if (auto next = ComingOccurrence(c, MinuteAt(app.host.now()))) {
+            c.setMinute(*next);
+            c.setState(RingState::NotRung);
+        }
+    }
+    Change(app, std::move(c));
+}
+
+void SwitchAlarm(App& app, AlarmId id, bool on) {
+    const Alarm* a = app.book.find(id);
+    if (!a || a->on() == on) return;
+    Alarm c = *a;
+    if (!on) {
+        c.setState(RingState::Off);
+        Change(app, std::move(c));
+        return;
+    }
+    const Minute now = MinuteAt(app.host.now());
+    if (c.repeat != Repeat::Once) {
+        if (auto next = ComingOccurrence(c, now)) c.setMinute(*next);
+    } else if (c.minute == kNoMinute || c.minute <= now) {
+        // A one-time alarm whose time has passed needs a new time first.
+        app.host.messageBox("这个闹钟的时间已经过了，请改好时间后按“保存”。", kMbExclamation);
+        if (const std::optional<size_t> r = app.book.rowOf(id)) {
+            app.host.listSelectRow(kList, int(*r));
+            OnEditChosen(app);
+        }
+        return;
+    }
+    c.setState(RingState::NotRung);
+    Change(app, std::move(c));
+}
+
+void OnSwitchChosen(App& app, bool on) {
+    if (const Alarm* a = SelectedAlarm(app)) SwitchAlarm(app, a->id, on);
+}
+
+void OnRowCheckClicked(App& app, int row) {
+    if (row < 0 || size_t(row) >= app.book.size()) return;
+    const Alarm& a = app.book.at(size_t(row));
+    SwitchAlarm(app, a.id, !a.on());
+}
+
+void OnSkipNextChosen(App& app) {
+    const Alarm* a = SelectedAlarm(app);
+    if (!a || !a->on() || a->repeat == Repeat::Once) return;
+    // Its next occurrence is passed over: the one after it comes instead.
+    const Minute now = MinuteAt(app.host.now());
+    const std::optional<Minute> coming = ComingOccurrence(*a, now);
+    if (!coming) return;
+    const std::optional<Minute> after = NextOccurrence(*a, *coming);
+    if (!after) return;
+    Alarm c = *a;
+    c.setMinute(*after);
+    c.setState(RingState::NotRung);
+    Change(app, std::move(c));
+}
+
+void OnDeleteRungChosen(App& app) {
+    std::vector<AlarmId> rung;
+    for (const Alarm& a : app.book.all())
+        if (a.state == RingState::Rung && a.repeat == Repeat::Once) rung.push_back(a.id);
+    if (rung.empty()) {
+        app.host.messageBox("没有已响的闹钟。", kMbOk);
+        return;
+    }
+    const std::string question = "确定删除 " + std::to_string(rung.size()) + " 个已响的闹钟吗？";
+    if (app.host.messageBox(question, kMbYesNoDefaultNo, "提示") != 0) return;
     AlarmChange change;
-    change.changed.push_back(std::move(c));
-    ChangeAlarms(app, change);
+    change.removed = std::move(rung);  // those deleted meanwhile are passed over
+    if (ChangeAlarms(app, change).done) app.host.listSelectRow(kList, -1);
 }
 
 void OnEditChosen(App& app) {

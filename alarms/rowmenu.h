@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "alarms/repeat.h"
 #include "app/app.h"
@@ -15,7 +16,20 @@ namespace ny {
 // shown only while a row is being edited.
 void PrepareListMenu(App& app);
 
-void OnRepeatChosen(App& app, Repeat r);  // an item of 重复
+// An item of 重复. A rule set on an alarm that has rung moves it to its next
+// occurrence after the current minute, "未响"; 自定义… asks for the weekdays.
+void OnRepeatChosen(App& app, Repeat r);
+// 启用 / 停用 of the selected alarm, and its row's check box. Off: "停用",
+// never rings. On: a repeating alarm comes at its next occurrence from now;
+// a one-time alarm still ahead is "未响" again; one whose time has passed
+// is opened for editing instead, with a word why.
+void OnSwitchChosen(App& app, bool on);
+void OnRowCheckClicked(App& app, int row);
+// 跳过下一次: a repeating alarm moves to the occurrence after its next one.
+void OnSkipNextChosen(App& app);
+// 删除已响的闹钟: every one-time alarm that has rung, in one write, after a
+// question whose default is 否.
+void OnDeleteRungChosen(App& app);
 void OnEditChosen(App& app);              // 修改
 void OnCancelEditChosen(App& app);        // 取消修改
 

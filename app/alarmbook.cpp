@@ -20,7 +20,7 @@ void SortedErase(std::vector<Key>& v, Key k) {
 
 // Every stored field alike: the same alarm as far as the file can tell.
 auto Fields(const Alarm& a) {
-    return std::tie(a.minute, a.repeat, a.state, a.tone, a.prompt);
+    return std::tie(a.minute, a.repeat, a.days, a.state, a.tone, a.prompt);
 }
 
 bool SameStored(const Alarm& a, const Alarm& b) {

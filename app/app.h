@@ -42,6 +42,9 @@ struct App {
     // it: the book is then empty and the store untouched).
     bool alarmsLoaded = false;
 
+    // What the label of the next alarm shows (it is set only when it changes).
+    std::string nextAlarmText;
+
     // Alarm check: one at a time, and the minute it checked last, so that a
     // minute no check fell into is caught up.
     bool checkRunning = false;

@@ -1,5 +1,5 @@
 // The alarm list's shape and its time texts. A row is one alarm: its minute,
-// tone, prompt and state, in these columns. The clock and the entry hold a
+// tone, prompt, state and repeat, in these columns. The clock and the entry hold a
 // full time "YYYY-MM-DD HH:MM:SS"; an alarm is set for a minute
 // "YYYY-MM-DD HH:MM", the first kMinuteChars characters of a full time.
 #pragma once
@@ -18,7 +18,8 @@ constexpr int kMinute = 0;
 constexpr int kTone = 1;
 constexpr int kPrompt = 2;
 constexpr int kState = 3;
-constexpr int kCount = 4;
+constexpr int kRepeat = 4;  // the rule, after the four of the record's fields
+constexpr int kCount = 5;
 }  // namespace col
 
 constexpr int kMinuteChars = 16;

@@ -83,6 +83,14 @@ enum class Ctl : int {
     重复_每周,
     持续响铃直到停止,
     响铃时限时钟,
+    // beyond the basics: alarms switched off, any weekdays, skipping once,
+    // removing the rung ones (list menu), the next alarm at a glance
+    重复_自定义,
+    启用,
+    停用,
+    跳过下一次,
+    删除已响的闹钟,
+    下一个闹钟,
     Count_
 };
 
@@ -172,6 +180,8 @@ enum class Ev {
     Loaded,        // once, after Created: the window is on screen (or kept hidden)
     SoundStarted,  // a requested sound is heard; code = the request id (Host::requestMp3)
     SoundFailed,   // a requested sound cannot be played; code = the request id
+    RowCheckClicked,  // a list row's check box clicked, or Space on the selected row; code = row
+    ColumnResized,    // the user changed the width of a list view's column
 };
 
 // The keys the handlers answer, named here so that no platform's key numbers
@@ -203,6 +213,8 @@ constexpr int kPressOnDay = 1;
 constexpr int kMbOk = 0;
 constexpr int kMbOkCancel = 1;
 constexpr int kMbExclamation = 48;
+// Yes (index 0) and No (index 1), No the default.
+constexpr int kMbYesNoDefaultNo = 4 | 256;
 
 // Window states.
 constexpr int kStateNormal = 1;

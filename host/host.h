@@ -17,10 +17,19 @@ namespace ny {
 
 // The texts a list view shows, by row and column (0-based). A row or column
 // outside what the source holds gives "".
+// How a row looks beyond its texts: a check box at its start (checked or
+// not), and whether it is drawn grey (switched off).
+struct RowLook {
+    bool checkBox = false;
+    bool checked = false;
+    bool dimmed = false;
+};
+
 class ListSource {
 public:
     virtual ~ListSource() = default;
     virtual std::string cellText(int row, int col) const = 0;
+    virtual RowLook rowLook(int row) const { return {}; }
 };
 
 struct Rect {
@@ -76,6 +85,8 @@ public:
     virtual int listSelectedRow(Ctl list) = 0;  // -1 when none
     // Selects `row` alone (-1: none) and brings it into view.
     virtual void listSelectRow(Ctl list, int row) = 0;
+    // A column's width in design pixels (at 96 DPI), as the user left it.
+    virtual int listColumnWidth(Ctl list, int col) = 0;
 
     // --- dialogs and menus ----------------------------------------------
     // Returns the 0-based index of the button pressed. No caption given:
@@ -174,6 +185,12 @@ public:
     // absent or unreadable.
     virtual std::optional<uint32_t> settingValue(std::string_view name) = 0;
     virtual IoResult setSettingValue(std::string_view name, uint32_t value) = 0;
+
+    // --- beyond the basics: any weekdays ----------------------------------
+    // The small dialog with a check box for each weekday (bit 0 Monday ...
+    // bit 6 Sunday), `checked` ticked at first; 确定 gives the days ticked,
+    // 取消 (or closing it) nullopt.
+    virtual std::optional<uint8_t> weekdayDialog(uint8_t checked) = 0;
 
     // --- the date and time pickers ---------------------------------------
     // Grid of text cells, 0-based rows and columns; "" outside or empty.

@@ -94,6 +94,8 @@ const std::array kControls = {
     C(Ctl::闹钟提示信息输入, "闹钟提示信息输入", Kind::MultiEdit, M, Ctl::分组框1, 0, 8, 16, 232, 48),
     C(Ctl::超级列表框1, "超级列表框1", Kind::ListView, M, TAB, 0, 272, 32, 544, 168),
     C(Ctl::清空列表, "清空列表", Kind::Button, M, TAB, 0, 272, 204, 88, 20, "清空列表"),
+    // The next alarm and how long until it, in the free space after 清空列表.
+    C(Ctl::下一个闹钟, "下一个闹钟", Kind::Label, M, TAB, 0, 368, 206, 448, 16, "没有待响的闹钟"),
     Hidden(C(Ctl::已设置闹钟时间, "已设置闹钟时间", Kind::Label, M, TAB, 0, 387, 64, 117, 16,
              "暂未设定闹钟时间")),
     Hidden(C(Ctl::短位时间, "短位时间", Kind::Label, M, TAB, 0, 408, 91, 184, 16, "短位时间")),
@@ -148,8 +150,14 @@ const std::array kControls = {
     Radio(Item(Ctl::重复_每天, "每天", Ctl::重复)),
     Radio(Item(Ctl::重复_工作日, "工作日（周一至周五）", Ctl::重复)),
     Radio(Item(Ctl::重复_每周, "每周", Ctl::重复)),
+    Radio(Item(Ctl::重复_自定义, "自定义…", Ctl::重复)),
     Item(Ctl::修改, "修改", Ctl::指定时间列表框右键菜单),
     Hidden(Item(Ctl::取消修改, "取消修改", Ctl::指定时间列表框右键菜单)),
+    // One of the two, as the alarm is on or off.
+    Item(Ctl::启用, "启用", Ctl::指定时间列表框右键菜单),
+    Item(Ctl::停用, "停用", Ctl::指定时间列表框右键菜单),
+    Item(Ctl::跳过下一次, "跳过下一次", Ctl::指定时间列表框右键菜单),
+    Below(Item(Ctl::删除已响的闹钟, "删除已响的闹钟", Ctl::指定时间列表框右键菜单)),
     // Ends a ring that repeats the tone once it has gone on long enough.
     Timer(Ctl::响铃时限时钟, "响铃时限时钟", M, 0),
 };

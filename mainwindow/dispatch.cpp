@@ -3,12 +3,14 @@
 #include "alarms/check.h"
 #include "alarms/clock.h"
 #include "alarms/listedit.h"
+#include "alarms/nextalarm.h"
 #include "alarms/ring.h"
 #include "alarms/rowmenu.h"
 #include "alarms/wake.h"
 #include "countdown/countdown.h"
 #include "mainwindow/dispatch.h"
 #include "mainwindow/autostart.h"
+#include "mainwindow/listcolumns.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tray.h"
 #include "pickers/calendar.h"
@@ -47,6 +49,11 @@ int OnClick(App& app, Ctl c) {
         case Ctl::重复_每天: OnRepeatChosen(app, Repeat::Daily); break;
         case Ctl::重复_工作日: OnRepeatChosen(app, Repeat::Weekdays); break;
         case Ctl::重复_每周: OnRepeatChosen(app, Repeat::Weekly); break;
+        case Ctl::重复_自定义: OnRepeatChosen(app, Repeat::Custom); break;
+        case Ctl::启用: OnSwitchChosen(app, true); break;
+        case Ctl::停用: OnSwitchChosen(app, false); break;
+        case Ctl::跳过下一次: OnSkipNextChosen(app); break;
+        case Ctl::删除已响的闹钟: OnDeleteRungChosen(app); break;
         case Ctl::右年按钮: OnCalendarYear(app, +1); break;
         default: break;
     }
@@ -67,8 +74,20 @@ int OnTick(App& app, Ctl c) {
     return 0;
 }
 
-bool IsRepeatItem(Ctl c) {
-    return c == Ctl::重复_不重复 || c == Ctl::重复_每天 || c == Ctl::重复_工作日 || c == Ctl::重复_每周;
+// List menu items that change an alarm's minute or whether it rings.
+bool ChangesAnAlarm(Ctl c) {
+    switch (c) {
+        case Ctl::重复_不重复:
+        case Ctl::重复_每天:
+        case Ctl::重复_工作日:
+        case Ctl::重复_每周:
+        case Ctl::重复_自定义:
+        case Ctl::启用:
+        case Ctl::停用:
+        case Ctl::跳过下一次:
+        case Ctl::删除已响的闹钟: return true;
+        default: return false;
+    }
 }
 
 // Events after which the earliest alarm still to ring may be another one.
@@ -78,7 +97,8 @@ bool MayMoveNextAlarm(const Event& e) {
         case Ev::Tick: return e.source == Ctl::时钟2;
         case Ev::Click:
             return e.source == Ctl::添加 || e.source == Ctl::删除 || e.source == Ctl::清空列表 ||
-                   IsRepeatItem(e.source);
+                   ChangesAnAlarm(e.source);
+        case Ev::RowCheckClicked: return true;
         case Ev::KeyDown:  // Delete in the list is 删除
             return e.source == Ctl::超级列表框1 && static_cast<Key>(e.code) == Key::Delete;
         default: return false;
@@ -95,10 +115,14 @@ bool IsPicker(Ctl c) { return c == Ctl::TimePickerWindow || c == Ctl::时间高�
 
 int Dispatch(App& app, const Event& e) {
     const int result = Route(app, e);
-    if (MayMoveNextAlarm(e) && app.host.exists(Ctl::MainWindow)) {
+    if (!app.host.exists(Ctl::MainWindow)) return result;
+    if (MayMoveNextAlarm(e)) {
         RearmWakeTimer(app);
         RefreshTrayTip(app);
     }
+    // Its time left counts down with the clock.
+    if (MayMoveNextAlarm(e) || (e.kind == Ev::Tick && e.source == Ctl::时钟1))
+        RefreshNextAlarmLabel(app);
     return result;
 }
 
@@ -150,6 +174,12 @@ int Route(App& app, const Event& e) {
             return 0;
         case Ev::SoundStarted: OnSoundAnswer(app, e.code, true); return 0;
         case Ev::SoundFailed: OnSoundAnswer(app, e.code, false); return 0;
+        case Ev::RowCheckClicked:
+            if (e.source == Ctl::超级列表框1) OnRowCheckClicked(app, e.code);
+            return 0;
+        case Ev::ColumnResized:
+            if (e.source == Ctl::超级列表框1) OnListColumnResized(app);
+            return 0;
         case Ev::CellChosen:
             if (e.source == Ctl::时间高级表格) OnPickerCellChosen(app);
             return 0;

@@ -2,14 +2,15 @@
 
 #include "alarms/clock.h"
 #include "alarms/missed.h"
+#include "alarms/nextalarm.h"
 #include "alarms/ring.h"
 #include "mainwindow/autostart.h"
+#include "mainwindow/listcolumns.h"
 #include "alarms/storeui.h"
 #include "alarms/wake.h"
 #include "host/alarmlist.h"
 #include "host/textops.h"
 #include "host/uitexts.h"
-#include "store/alarmfields.h"
 #include "mainwindow/tray.h"
 #include "ringtone/defaulttone.h"
 
@@ -85,10 +86,7 @@ void OnMainWindowCreated(App& app) {
         return;
     }
 
-    const int widths[col::kCount] = {130, 130, 200, 80};
-    for (int c = 0; c < col::kCount; ++c)
-        host.listInsertColumn(Ctl::超级列表框1, kAlarmFields[kFirstListedField + c].name,
-                              widths[c]);
+    CreateListColumns(app);
 
     // Both clock labels get their first value now, so nothing ever compares
     // against the design caption of 短位时间.
@@ -117,6 +115,7 @@ void OnMainWindowLoaded(App& app) {
     NotifyMissedAlarms(app);
     RearmWakeTimer(app);
     RefreshTrayTip(app);
+    RefreshNextAlarmLabel(app);
 }
 
 }  // namespace ny

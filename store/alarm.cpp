@@ -29,7 +29,11 @@ struct StateCodeRow {
 constexpr StateCodeRow kStateCodes[] = {
     {RingState::NotRung, txt::kNotRung},
     {RingState::Rung, txt::kRung},
+    {RingState::Off, txt::kOff},
 };
+// The custom rule's code: this letter, then the weekdays' digits.
+constexpr char kCustomCode = 'w';
+constexpr int kDaysPerWeek = 7;
 
 // Field positions in the record.
 enum Field { kMonth, kRepeat, kTime, kTone, kPrompt, kState, kFieldCount };
@@ -38,15 +42,38 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-Repeat RepeatOfCode(std::string_view code) {
-    for (const auto& row : kRepeatCodes)
-        if (row.code == code) return row.rule;
-    return Repeat::Once;
+Weekdays WeekdayBit(const LocalTime& t) {
+    const int sundayFirst = DayOfWeek(t);  // 0 Sunday
+    return static_cast<Weekdays>(1u << ((sundayFirst + kDaysPerWeek - 1) % kDaysPerWeek));
 }
 
-std::string_view RepeatCode(Repeat r) {
+Repeat RepeatOfCode(std::string_view code, Weekdays* days) {
+    if (days) *days = 0;
     for (const auto& row : kRepeatCodes)
-        if (row.rule == r) return row.code;
+        if (row.code == code) return row.rule;
+    // "w" and at least one digit 1-7, ascending, none twice.
+    if (code.size() < 2 || code.size() > 1 + kDaysPerWeek || code[0] != kCustomCode)
+        return Repeat::Once;
+    Weekdays mask = 0;
+    char last = '0';
+    for (char c : code.substr(1)) {
+        if (c <= last || c > '0' + kDaysPerWeek) return Repeat::Once;
+        mask |= static_cast<Weekdays>(1u << (c - '1'));
+        last = c;
+    }
+    if (days) *days = mask;
+    return Repeat::Custom;
+}
+
+std::string RepeatCode(Repeat r, Weekdays days) {
+    if (r == Repeat::Custom) {
+        std::string code(1, kCustomCode);
+        for (int d = 0; d < kDaysPerWeek; ++d)
+            if (days & (1u << d)) code += char('1' + d);
+        return days ? code : std::string();
+    }
+    for (const auto& row : kRepeatCodes)
+        if (row.rule == r) return std::string(row.code);
     return {};
 }
 
@@ -123,8 +150,10 @@ void Alarm::setMinute(Minute m) {
     verbatim = Without(verbatim, &Verbatim::time);
 }
 
-void Alarm::setRepeat(Repeat r) {
-    repeat = r;
+void Alarm::setRepeat(Repeat r, Weekdays d) {
+    // A custom rule without a day is no rule.
+    repeat = r == Repeat::Custom && (d & kAllWeekdays) == 0 ? Repeat::Once : r;
+    days = repeat == Repeat::Custom ? Weekdays(d & kAllWeekdays) : Weekdays(0);
     verbatim = Without(verbatim, &Verbatim::repeat);
 }
 
@@ -137,7 +166,7 @@ void AlarmToFields(const Alarm& a, std::vector<std::string>& f) {
     f.resize(kFieldCount);
     const Alarm::Verbatim* v = a.verbatim.get();
     f[kMonth] = v && v->month ? *v->month : std::string();
-    f[kRepeat] = v && v->repeat ? *v->repeat : std::string(RepeatCode(a.repeat));
+    f[kRepeat] = v && v->repeat ? *v->repeat : RepeatCode(a.repeat, a.days);
     f[kTime] = AlarmTimeText(a);
     f[kTone] = a.tone;
     f[kPrompt] = a.prompt;
@@ -150,8 +179,8 @@ Alarm AlarmOfFields(std::vector<std::string>&& f) {
     Alarm::Verbatim v;
     bool odd = false;
     if (!f[kMonth].empty()) v.month = f[kMonth], odd = true;
-    a.repeat = RepeatOfCode(f[kRepeat]);
-    if (RepeatCode(a.repeat) != f[kRepeat]) v.repeat = f[kRepeat], odd = true;
+    a.repeat = RepeatOfCode(f[kRepeat], &a.days);
+    if (RepeatCode(a.repeat, a.days) != f[kRepeat]) v.repeat = f[kRepeat], odd = true;
     if (auto m = MinuteOfText(f[kTime])) a.minute = *m;
     else v.time = f[kTime], odd = true;
     a.state = RingStateOfCode(f[kState]);

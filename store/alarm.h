@@ -23,16 +23,24 @@ using Minute = int64_t;
 // an alarm is shown and kept as stored, and never rings.
 constexpr Minute kNoMinute = INT64_MIN;
 
-enum class Repeat { Once, Daily, Weekdays, Weekly };
-// The record's 周数 code: "" once, "D" every day, "W" Monday to Friday, "7"
-// every week on the same weekday. A code this version does not know reads as
-// once.
-Repeat RepeatOfCode(std::string_view code);
-std::string_view RepeatCode(Repeat r);
+enum class Repeat { Once, Daily, Weekdays, Weekly, Custom };
+// The weekdays of a Custom rule: bit 0 Monday ... bit 6 Sunday.
+using Weekdays = uint8_t;
+constexpr Weekdays kAllWeekdays = 0x7F;
+// The weekday bit of a time (Monday's is 1).
+Weekdays WeekdayBit(const LocalTime& t);
 
-enum class RingState { NotRung, Rung };
-// The record's 是否已响铃 text: "未响", "已响". Anything else reads as rung:
-// only an alarm known not to have rung is caught up.
+// The record's 周数 code: "" once, "D" every day, "W" Monday to Friday, "7"
+// every week on the same weekday, "w" and the chosen weekdays' digits in
+// ascending order (1 Monday ... 7 Sunday: "w135"). A code this version does
+// not know reads as once.
+Repeat RepeatOfCode(std::string_view code, Weekdays* days = nullptr);
+std::string RepeatCode(Repeat r, Weekdays days = 0);
+
+enum class RingState { NotRung, Rung, Off };
+// The record's 是否已响铃 text: "未响", "已响", "停用" (switched off: never
+// rings, is never missed). Anything else reads as rung: only an alarm known
+// not to have rung is caught up.
 RingState RingStateOfCode(std::string_view code);
 std::string_view RingStateCode(RingState s);
 
@@ -40,6 +48,7 @@ struct Alarm {
     AlarmId id = 0;
     Minute minute = kNoMinute;
     Repeat repeat = Repeat::Once;
+    Weekdays days = 0;  // of a Custom repeat
     RingState state = RingState::NotRung;
     std::string tone;
     std::string prompt;
@@ -53,9 +62,10 @@ struct Alarm {
     std::shared_ptr<const Verbatim> verbatim;
 
     bool pending() const { return state == RingState::NotRung && minute != kNoMinute; }
+    bool on() const { return state != RingState::Off; }
     // The alarm's own change of a field: its stored text no longer stands.
     void setMinute(Minute m);
-    void setRepeat(Repeat r);
+    void setRepeat(Repeat r, Weekdays d = 0);
     void setState(RingState s);
 };
 

@@ -114,7 +114,7 @@ TEST_F(Autostart, StartedWithTheSwitchTheProgramWaitsInTheTray) {
     EXPECT_FALSE(host().visible(Ctl::MainWindow));
     EXPECT_EQ(host().trayTip, std::optional<std::string>("闹钟 - Verunda"));
     // Otherwise a full start: the list, the clock and the alarms run.
-    EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 4u);
+    EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 5u);
     add("2026-03-07 09:01:00", "托盘里也响");
     host().advanceTo(At(2026, 3, 7, 9, 1, 30));
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"托盘里也响"});

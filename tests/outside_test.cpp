@@ -282,7 +282,7 @@ TEST_F(Outside, AStoreMadeAgainFromTheListKeepsTheRepeats) {
                                           "2026-12-10 09:30", "2026-12-10 09:40", "2026-12-10 09:50"}));
     EXPECT_EQ(storedField("周数"), (std::vector<std::string>{"7", "", ""}));
     restart();
-    EXPECT_EQ(row(0)[0], "2026-12-10 09:30  每周");
+    EXPECT_EQ(row(0)[0], "2026-12-10 09:30  每周四");
 }
 
 // Editing a row when another program replaces the file: 保存 is refused,

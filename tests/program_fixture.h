@@ -105,9 +105,13 @@ protected:
         click(Ctl::添加);
     }
 
+    // A row as the user reads it: minute (and its repeat rule after two
+    // blanks, from the rule's own column), tone, prompt, state.
     std::vector<std::string> row(int r) {
         std::vector<std::string> cells;
         for (int c = 0; c < 4; ++c) cells.push_back(host().listCell(Ctl::超级列表框1, r, c));
+        const std::string rule = host().listCell(Ctl::超级列表框1, r, 4);
+        if (!rule.empty()) cells[0] += "  " + rule;
         return cells;
     }
     int rows() { return host().listRowCount(Ctl::超级列表框1); }

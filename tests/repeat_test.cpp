@@ -54,15 +54,32 @@ TEST(NextOccurrence, Table) {
         EXPECT_EQ(NextOccurrence(c.minute, c.rule, c.after), c.next) << c.minute << " after " << c.after;
 }
 
-TEST(RepeatTexts, CodesAndCellsGoBothWays) {
-    for (Repeat r : {Repeat::Once, Repeat::Daily, Repeat::Weekdays, Repeat::Weekly}) {
-        EXPECT_EQ(RepeatOfCode(RepeatCode(r)), r);
-        EXPECT_EQ(MinuteOf(MinuteCellText("2026-12-11 07:30", r)), "2026-12-11 07:30");
+TEST(RepeatTexts, CodesAndLabelsOfEveryRule) {
+    struct Case {
+        Repeat rule;
+        Weekdays days;
+        std::string code, label;  // label of an alarm on Friday 2026-12-11
+    } cases[] = {
+        {Repeat::Once, 0, "", ""},
+        {Repeat::Daily, 0, "D", "每天"},
+        {Repeat::Weekdays, 0, "W", "工作日"},
+        {Repeat::Weekly, 0, "7", "每周五"},
+        {Repeat::Custom, 0b0010101, "w135", "周一三五"},
+        {Repeat::Custom, 0b1000000, "w7", "周日"},
+        {Repeat::Custom, kAllWeekdays, "w1234567", "周一二三四五六日"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RepeatCode(c.rule, c.days), c.code);
+        Weekdays days = 0xFF;
+        EXPECT_EQ(RepeatOfCode(c.code, &days), c.rule) << c.code;
+        EXPECT_EQ(days, c.days) << c.code;
+        Alarm a = MakeAlarm("2026-12-11 07:30");
+        a.setRepeat(c.rule, c.days);
+        EXPECT_EQ(RepeatLabel(a), c.label) << c.code;
     }
-    EXPECT_EQ(MinuteCellText("2026-12-11 07:30", Repeat::Daily), "2026-12-11 07:30  每天");
-    EXPECT_EQ(MinuteCellText("2026-12-11 07:30", Repeat::Once), "2026-12-11 07:30");
-    EXPECT_EQ(RepeatOfCode("X"), Repeat::Once);  // a code from a later version
-    EXPECT_EQ(RepeatOfCode("d"), Repeat::Once);
+    // Codes from a later version, or malformed: once.
+    for (const char* odd : {"X", "d", "w", "w31", "w11", "w8", "w0", "W1", "w12345678", " D"})
+        EXPECT_EQ(RepeatOfCode(odd), Repeat::Once) << odd;
 }
 
 class Repeating : public ProgramTest {
@@ -90,7 +107,7 @@ TEST_F(Repeating, TheMenuWritesTheRuleAndTheListShowsIt) {
     } cases[] = {
         {Ctl::重复_每天, "2026-12-11 07:30  每天"},
         {Ctl::重复_工作日, "2026-12-11 07:30  工作日"},
-        {Ctl::重复_每周, "2026-12-11 07:30  每周"},
+        {Ctl::重复_每周, "2026-12-11 07:30  每周五"},
         {Ctl::重复_不重复, "2026-12-11 07:30"},
         {Ctl::重复_每天, "2026-12-11 07:30  每天"},
     };
@@ -195,7 +212,7 @@ TEST_F(Repeating, MissedOnesAreToldOnceThenMovedToTheirNextOccurrence) {
         {"2026-12-13 07:30  每天", path("alarm.mp3"), "每天起床", "未响"},
         {"2026-12-14 07:00  工作日", path("alarm.mp3"), "上班", "未响"},
         {"2026-12-09 08:00", path("alarm.mp3"), "一次", "已响"},
-        {"2026-12-17 09:30  每周", path("alarm.mp3"), "周会", "未响"},
+        {"2026-12-17 09:30  每周四", path("alarm.mp3"), "周会", "未响"},
         {"2026-12-12 10:00  每天", path("alarm.mp3"), "还没到", "未响"},
     };
     for (int r = 0; r < 5; ++r) EXPECT_EQ(row(r), expected[size_t(r)]) << r;

@@ -54,7 +54,7 @@ TEST_F(RingExtras, TheAlarmBoxHasTheSnoozeButtonTheCountdownBoxNot) {
     EXPECT_EQ(host().boxes[1].second, "");
 }
 
-TEST_F(RingExtras, SnoozeAddsAOneShotTenMinutesAfterTheCurrentMinute) {
+TEST_F(RingExtras, SnoozeSetsAOneTimeAlarmAgainTenMinutesAfterTheCurrentMinute) {
     struct Case {
         LocalTime ring;
         int64_t openMs;  // how long the box stays up before the button
@@ -69,17 +69,32 @@ TEST_F(RingExtras, SnoozeAddsAOneShotTenMinutesAfterTheCurrentMinute) {
     for (const Case& c : cases) {
         std::filesystem::remove(path("ny.edb"));
         ringAt(c.ring, Press(kSnooze, c.openMs));
-        ASSERT_EQ(rows(), 2) << c.minute;
-        EXPECT_EQ(row(1), (std::vector<std::string>{c.minute, path("wake.mp3"), "起床", "未响"}));
+        ASSERT_EQ(rows(), 1) << c.minute << ": the alarm itself, no second row";
+        EXPECT_EQ(row(0), (std::vector<std::string>{c.minute, path("wake.mp3"), "起床", "未响"}));
         // The sound stopped when the button was pressed, 停止 with it.
         ASSERT_FALSE(host().audio.empty());
         EXPECT_EQ(host().audio.back().op, "stop");
         EXPECT_EQ(msOf(host().audio.back().at), msOf(c.ring) + c.openMs + 5) << c.minute;
         EXPECT_FALSE(host().enabled(Ctl::停止));
-        const auto added = row(1);
+        const auto again = row(0);
         restart();
-        EXPECT_EQ(row(1), added) << "the store holds it";
+        EXPECT_EQ(row(0), again) << "the store holds it";
     }
+}
+
+// A repeating alarm keeps its rule: the snooze is a one-time alarm of its own.
+TEST_F(RingExtras, SnoozeOfARepeatingAlarmAddsAOneTimeAlarm) {
+    writeFile("wake.mp3", "ID3 wake tone");
+    start(At(2026, 12, 10, 7, 29, 30));
+    add("2026-12-10 07:30:00", "起床", path("wake.mp3"));
+    host().selectRow(Ctl::超级列表框1, 0);
+    host().raise(Ev::RightClick, Ctl::超级列表框1);
+    click(Ctl::重复_每天);
+    host().boxAnswers.push_back(Press(kSnooze, 5000));
+    host().advanceTo(At(2026, 12, 10, 7, 30, 30));
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(row(0), (std::vector<std::string>{"2026-12-11 07:30  每天", path("wake.mp3"), "起床", "未响"}));
+    EXPECT_EQ(row(1), (std::vector<std::string>{"2026-12-10 07:40", path("wake.mp3"), "起床", "未响"}));
 }
 
 TEST_F(RingExtras, TheSnoozedAlarmRingsAgainWithTheSameToneAndPrompt) {
@@ -88,7 +103,8 @@ TEST_F(RingExtras, TheSnoozedAlarmRingsAgainWithTheSameToneAndPrompt) {
     EXPECT_EQ(plays(), (std::vector<std::string>{path("wake.mp3"), path("wake.mp3")}));
     ASSERT_EQ(host().boxes.size(), 2u);
     EXPECT_EQ(host().boxes[1].text, "起床");
-    EXPECT_EQ(row(1)[3], "已响");
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(row(0)[3], "已响");
 }
 
 TEST_F(RingExtras, ASnoozeWhoseWriteFailsAddsNoRowAndIsTold) {

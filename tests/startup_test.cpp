@@ -14,7 +14,7 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-const std::vector<std::string> kColumns = {"闹钟时间", "铃声文件", "闹钟提示信息", "是否已响铃"};
+const std::vector<std::string> kColumns = {"闹钟时间", "铃声文件", "闹钟提示信息", "是否已响铃", "重复"};
 
 class Startup : public ProgramTest {
 protected:

@@ -171,7 +171,7 @@ TEST_F(StoreFaults, ALockFileThatFailsForAnotherReasonIsToldAndTheProgramRunsOn)
         EXPECT_EQ(host().boxes[0].style, kMbExclamation);
         EXPECT_NE(host().boxes[0].text.find(dir() + "\\ny.yz"), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find(c.reason), std::string::npos) << host().boxes[0].text;
-        EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 4u);
+        EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 5u);
         add("2026-12-10 09:00:00", "照常");
         EXPECT_EQ(storedPrompts(), std::vector<std::string>{"照常"});
     }

@@ -258,8 +258,30 @@ int64_t SimHost::timerPeriod(Ctl t) { return find(t) ? st(t).period : 0; }
 
 // ---- list view ----------------------------------------------------------------
 
-void SimHost::listInsertColumn(Ctl l, std::string_view caption, int) {
-    if (find(l)) st(l).columns.emplace_back(caption);
+void SimHost::listInsertColumn(Ctl l, std::string_view caption, int width) {
+    if (!find(l)) return;
+    st(l).columns.emplace_back(caption);
+    st(l).widths.push_back(width);
+}
+int SimHost::listColumnWidth(Ctl l, int col) {
+    const State* s = find(l);
+    return s && col >= 0 && size_t(col) < s->widths.size() ? s->widths[size_t(col)] : 0;
+}
+void SimHost::resizeColumn(Ctl l, int col, int width) {
+    if (!find(l) || col < 0 || size_t(col) >= st(l).widths.size()) return;
+    st(l).widths[size_t(col)] = width;
+    raise(Ev::ColumnResized, l);
+}
+std::vector<int> SimHost::listColumnWidths(Ctl l) const {
+    const State* s = find(l);
+    return s ? s->widths : std::vector<int>{};
+}
+std::optional<uint8_t> SimHost::weekdayDialog(uint8_t checked) {
+    weekdaysAsked.push_back(checked);
+    if (weekdayAnswers.empty()) return std::nullopt;
+    auto a = weekdayAnswers.front();
+    weekdayAnswers.pop_front();
+    return a;
 }
 void SimHost::listShowRows(Ctl l, const ListSource* source, int count) {
     if (!find(l)) return;

@@ -122,6 +122,13 @@ public:
     static constexpr int kSnapshotRows = 2000;
     // How often the list was told to show its rows again.
     int listShowCount(Ctl list) const;
+    // The user drags a column to a width (design pixels) and lets go.
+    void resizeColumn(Ctl list, int col, int width);
+    std::vector<int> listColumnWidths(Ctl list) const;
+    // The weekday dialog: the days it was opened with, and the answers
+    // (nullopt: 取消; none left: 取消).
+    std::vector<uint8_t> weekdaysAsked;
+    std::deque<std::optional<uint8_t>> weekdayAnswers;
     std::vector<std::string> listColumns(Ctl list) const;
     std::vector<std::string> comboItems(Ctl combo) const;
 
@@ -169,6 +176,8 @@ public:
     int listRowCount(Ctl list) override;
     int listSelectedRow(Ctl list) override;
     void listSelectRow(Ctl list, int row) override;
+    int listColumnWidth(Ctl list, int col) override;
+    std::optional<uint8_t> weekdayDialog(uint8_t checked) override;
     int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
                    bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter) override;
@@ -259,6 +268,7 @@ private:
         int caret = 0;
         int x = 0, y = 0;
         std::vector<std::string> columns;
+        std::vector<int> widths;
         const ListSource* source = nullptr;
         int rowCount = 0;
         int shows = 0;
