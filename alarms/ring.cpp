@@ -11,7 +11,7 @@ namespace ny {
 
 Alarm RungChange(const Alarm& a, Minute after) {
     Alarm c = a;
-    if (auto next = NextOccurrence(a.minute, a.repeat, after)) {
+    if (auto next = NextOccurrence(a, after)) {
         c.setMinute(*next);
         c.setState(RingState::NotRung);
     } else {
