@@ -4,7 +4,6 @@
 
 #include "host/alarmlist.h"
 #include "host/textops.h"
-#include "host/uitexts.h"
 #include "alarms/rowmenu.h"
 #include "alarms/storeui.h"
 
@@ -42,17 +41,15 @@ void OnAddClicked(App& app) {
         return;
     }
 
-    // The row comes only once the store holds the alarm, so that row i is
-    // always the store's i-th alarm.
-    if (!AlarmListReady(app)) return;
-    AlarmRecord rec;
-    rec.闹钟时间 = MinuteOf(entered);
-    rec.铃声文件 = ringTone;
-    rec.闹钟提示信息 = host.text(Ctl::闹钟提示信息输入);
-    rec.是否已响铃 = std::string(txt::kNotRung);
-    if (SaveEditedRow(app, rec)) return;  // 保存 of a row being edited
-    if (!TellStoreResult(app, StoreOf(app).append(rec))) return;
-    AppendAlarmRow(host, rec);
+    Alarm a;
+    a.minute = *MinuteOfText(MinuteOf(entered));
+    a.tone = ringTone;
+    a.prompt = host.text(Ctl::闹钟提示信息输入);
+    if (SaveEditedAlarm(app, a)) return;  // 保存 of an alarm being edited
+    // The row comes together with the record: row i is the store's i-th alarm.
+    AlarmChange change;
+    change.added.push_back(std::move(a));
+    ChangeAlarms(app, change);
 }
 
 }  // namespace ny

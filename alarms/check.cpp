@@ -3,7 +3,7 @@
 #include "app/window.h"
 
 #include <algorithm>
-#include <string>
+#include <optional>
 #include <vector>
 
 #include "alarms/clock.h"
@@ -11,108 +11,79 @@
 #include "alarms/ring.h"
 #include "alarms/storeui.h"
 #include "host/alarmlist.h"
-#include "host/textops.h"
-#include "host/uitexts.h"
-#include "ringtone/ringtone.h"
 
 namespace ny {
 
-
 namespace {
 
-bool IsSameAlarm(Host& host, int r, const AlarmRecord& a,
-                 std::string_view state = txt::kNotRung) {
-    const Ctl list = Ctl::超级列表框1;
-    return host.listCell(list, r, col::kMinute) == a.闹钟时间 &&
-           host.listCell(list, r, col::kTone) == a.铃声文件 &&
-           host.listCell(list, r, col::kPrompt) == a.闹钟提示信息 &&
-           host.listCell(list, r, col::kState) == state;
+// A tick this close before its minute waits for the minute (see below).
+constexpr int kLastSecond = 59;
+constexpr int kEarlyTickMs = 900;
+// Between two alarms that ring in one check.
+constexpr int64_t kBetweenRingsMs = 1000;
+
+bool Contains(const std::vector<AlarmId>& ids, AlarmId id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-// The list was filled again from a replaced file during this check: an
-// alarm it rang and marked may now stand on a later row.
-bool RangInThisCheck(Host& host, int r, const std::vector<AlarmRecord>& rung) {
-    for (const AlarmRecord& a : rung)
-        if (IsSameAlarm(host, r, a, txt::kRung)) return true;
-    return false;
+// Due at its minute (whatever its state, unless the check only rings alarms
+// still to ring), or later when no check fell into its minute (added after
+// the check, queued behind a long box, asleep, a clock jump).
+bool IsDue(const Alarm& a, std::optional<Minute> previous, Minute current, bool onlyNotRung) {
+    if (a.minute == current) return !onlyNotRung || a.pending();
+    return previous && *previous <= a.minute && a.minute < current && a.pending();
 }
 
-// Rang while the store could not be written: it must not ring again.
-bool IsRungUnmarked(App& app, int r) {
-    for (const AlarmRecord& a : app.rungUnmarked)
-        if (IsSameAlarm(app.host, r, a)) return true;
-    return false;
+std::vector<AlarmId> DueAlarms(const App& app, std::optional<Minute> previous, Minute current,
+                               bool onlyNotRung) {
+    const Minute from = previous ? std::min(*previous, current) : current;
+    std::vector<AlarmId> due;
+    for (AlarmId id : app.book.inMinutes(from, current))
+        if (IsDue(*app.book.find(id), previous, current, onlyNotRung)) due.push_back(id);
+    return due;
 }
 
 // Marks the alarms that rang while the store could not be written, quietly
-// (the outage was told). They are found by what they are, not by row: the
-// list may have been filled from another version of the file meanwhile.
+// (the outage was told). By id: the book may hold another version of the
+// file meanwhile, where the same alarm kept its id.
 void MarkRungLater(App& app) {
     if (app.rungUnmarked.empty()) return;
-    Host& host = app.host;
-    const Ctl list = Ctl::超级列表框1;
-    std::vector<int> rows;
-    for (const AlarmRecord& a : app.rungUnmarked) {
-        for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
-            if (!IsSameAlarm(host, r, a) || std::find(rows.begin(), rows.end(), r) != rows.end())
-                continue;
-            rows.push_back(r);
-            break;
-        }
+    const Minute now = MinuteAt(app.host.now());
+    AlarmChange change;
+    std::vector<AlarmId> still;
+    for (AlarmId id : app.rungUnmarked) {
+        const Alarm* a = app.book.find(id);
+        if (!a || !a->pending()) continue;  // deleted or changed meanwhile
+        change.changed.push_back(RungChange(*a, now));
+        still.push_back(id);
     }
-    if (rows.empty()) {  // deleted meanwhile: nothing left to mark
-        app.rungUnmarked.clear();
-        return;
-    }
-    const std::string now = MinuteOf(ShortTimeText(host.now()));
-    std::vector<AlarmChange> changes;
-    for (int r : rows) changes.push_back(RungChange(host, r, now));
-    const StoreResult res = StoreOf(app).change(changes);
-    if (!res.ok()) {
-        TellStoreOutage(app, res);
-        return;
-    }
-    TellStoreResult(app, res);
-    for (const AlarmChange& c : changes) ShowChange(host, c);
-    app.rungUnmarked.clear();
+    app.rungUnmarked = still;
+    if (change.changed.empty()) return;
+    if (ChangeAlarms(app, change, Telling::OutageOnce).done) app.rungUnmarked.clear();
 }
 
-// It rings whatever the store says; the row shows what the file holds.
-// A repeating alarm moves on to its next occurrence instead.
-void MarkRung(App& app, int r, const AlarmRecord& rang) {
-    Host& host = app.host;
-    const AlarmChange c = RungChange(host, r, MinuteOf(ShortTimeText(host.now())));
-    const StoreResult res = StoreOf(app).change({c});
-    if (res.ok()) {
-        TellStoreResult(app, res);  // a store made again is told
-        ShowChange(host, c);
-        return;
-    }
-    if (!TellStoreOutage(app, res)) return;  // the row went meanwhile
-    app.rungUnmarked.push_back(rang);
-    // Changed by another program: the list now shows its file, where the
-    // alarm may be found.
-    if (res.changedOutside) MarkRungLater(app);
+// It rings whatever the store says; a repeating alarm moves on to its next
+// occurrence instead of being marked.
+void MarkRung(App& app, const Alarm& rang) {
+    AlarmChange change;
+    change.changed.push_back(RungChange(rang, MinuteAt(app.host.now())));
+    if (ChangeAlarms(app, change, Telling::OutageOnce).done) return;
+    // Not written: remembered, so that it neither rings again nor stays
+    // unmarked once the file can be written (if it is still there).
+    if (app.book.find(rang.id) && !Contains(app.rungUnmarked, rang.id))
+        app.rungUnmarked.push_back(rang.id);
 }
 
-AlarmRecord RingRow(App& app, int r) {
+void RingAlarm(App& app, const Alarm& alarm) {
     Host& host = app.host;
-    const Ctl list = Ctl::超级列表框1;
-    // Read now: a box about a failed write below lets rows be deleted, and
-    // row r may then be another alarm or none.
-    AlarmRecord rang;
-    rang.闹钟时间 = host.listCell(list, r, col::kMinute);
-    rang.铃声文件 = host.listCell(list, r, col::kTone);
-    rang.闹钟提示信息 = host.listCell(list, r, col::kPrompt);
-    // Copies: the box below lets the list change under them.
-    const std::string prompt = rang.闹钟提示信息, tone = rang.铃声文件;
+    // A copy: the box below lets the book change under it.
+    const Alarm rang = alarm;
     // A moved or damaged tone must not mean a silent alarm.
-    StartAlarmSound(app, tone);
-    MarkRung(app, r, rang);
+    StartAlarmSound(app, rang.tone);
+    MarkRung(app, rang);
     host.setEnabled(Ctl::停止, true);
     ShowMainWindow(app);
-    ShowAlarmBox(app, prompt, tone);
-    return rang;
+    ShowAlarmBox(app, rang.prompt, rang.tone);
 }
 
 struct CheckGuard {
@@ -121,26 +92,8 @@ struct CheckGuard {
     ~CheckGuard() { flag = false; }
 };
 
-}  // namespace
-
-void PrepareNextMinute(App& app) {
-    Host& host = app.host;
-    const LocalTime now = host.now();
-    const std::string next = MinuteOf(ShortTimeText(CivilFromMs(MsFromCivil(now) + 1000)));
-    const Ctl list = Ctl::超级列表框1;
-    const int n = host.listRowCount(list);
-    for (int r = 0; r < n; ++r) {
-        if (MinuteOf(host.listCell(list, r, col::kMinute)) == next) {
-            host.prepareMp3(host.listCell(list, r, col::kTone));
-            return;
-        }
-    }
-}
-
-namespace {
-
 // `onlyNotRung`: a check a clock notice asked for (a time sync, a resume)
-// may fall into a minute already checked: it rings only rows still 未响.
+// may fall into a minute already checked: it rings only alarms still 未响.
 void RunAlarmCheck(App& app, bool onlyNotRung) {
     Host& host = app.host;
     const LocalTime now = host.now();
@@ -149,53 +102,59 @@ void RunAlarmCheck(App& app, bool onlyNotRung) {
     // A tick that comes just before its minute (the timers and the wall clock
     // drift apart) waits for it, re-armed above: checking the old minute
     // again would ring its alarms twice.
-    if (now.second == 59 && now.millisecond >= 900) return;
+    if (now.second == kLastSecond && now.millisecond >= kEarlyTickMs) return;
     // A tick during a check (its wait or a message box) does nothing: the next
     // check catches its minute up.
     if (app.checkRunning) return;
     CheckGuard guard(app.checkRunning);
 
     // 短位时间 must already show this minute, even if the clock tick is late.
-    if (MinuteOf(host.text(Ctl::短位时间)) != MinuteOf(ShortTimeText(now)))
-        UpdateClockLabels(app);
+    if (MinuteOf(host.text(Ctl::短位时间)) != MinuteOf(ShortTimeText(now))) UpdateClockLabels(app);
 
     // Start-up could not read the store: try again, or nothing would ring.
     // While it still fails nothing has been checked, so the minute checked
     // last stays where it is: once the store can be read, what fell due
     // meanwhile rings.
-    const bool lateLoad = !app.alarmListLoaded;
-    if (lateLoad && !AlarmListReady(app, false)) return;
+    if (!app.alarmsLoaded && !AlarmsReady(app, false)) return;
     MarkRungLater(app);
 
-    const std::string previous = app.previousCheckMinute;
-    app.previousCheckMinute = MinuteOf(host.text(Ctl::短位时间));
-
-    const Ctl list = Ctl::超级列表框1;
-    // The list and 短位时间 can change only while a ringing alarm waits or
-    // shows its box, so both are read again after each ring, not for every row.
-    int n = host.listRowCount(list);
-    std::string c = MinuteOf(host.text(Ctl::短位时间));
-    std::vector<AlarmRecord> rung;
-    for (int r = 0; r < n; ++r) {
-        const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
-        auto notRung = [&] { return host.listCell(list, r, col::kState) == txt::kNotRung; };
-        // Due at its minute, or later when no check fell into its minute
-        // (added after the check, queued behind a long box, asleep, clock jump).
-        const bool due = a == c ? !onlyNotRung || notRung()
-                                : IsMinuteText(a) && IsMinuteText(previous) && previous <= a &&
-                                      a < c && notRung();
-        if (!due || IsRungUnmarked(app, r) || RangInThisCheck(host, r, rung)) continue;
-        rung.push_back(RingRow(app, r));
-        if (!host.wait(1000)) return;
-        n = host.listRowCount(list);  // rows deleted meanwhile are not due
-        c = MinuteOf(host.text(Ctl::短位时间));
+    std::optional<Minute> previous = app.lastCheckedMinute;
+    Minute current = MinuteAt(now);
+    app.lastCheckedMinute = current;
+    // Alarms are taken by id, so that rows coming and going while a box is
+    // open neither skip nor repeat one; each rings once per check.
+    std::vector<AlarmId> rang;
+    for (;;) {
+        for (AlarmId id : DueAlarms(app, previous, current, onlyNotRung)) {
+            const Alarm* a = app.book.find(id);
+            // Deleted or changed while an earlier one rang; or rang unmarked.
+            if (!a || !IsDue(*a, previous, current, onlyNotRung) || Contains(rang, id) ||
+                Contains(app.rungUnmarked, id))
+                continue;
+            rang.push_back(id);
+            RingAlarm(app, *a);
+            if (!host.wait(kBetweenRingsMs)) return;
+        }
+        // The minutes that passed while alarms rang are checked too.
+        const Minute later = MinuteAt(host.now());
+        if (later <= current) break;
+        previous = current;
+        current = later;
+        app.lastCheckedMinute = current;
     }
-    // Read only now: those before the start were missed while the program
-    // was not running, and are told as at start-up.
-    if (lateLoad) NotifyMissedAlarms(app);
+    // Read only after start-up: those before the start were missed while the
+    // program was not running, and are told as at start-up.
+    if (app.missedStillToTell) NotifyMissedAlarms(app);
 }
 
 }  // namespace
+
+void PrepareNextMinute(App& app) {
+    const LocalTime now = app.host.now();
+    const Minute next = MinuteAt(now) + 1;
+    const std::vector<AlarmId> due = app.book.inMinutes(next, next);
+    if (!due.empty()) app.host.prepareMp3(app.book.find(due.front())->tone);
+}
 
 void OnAlarmCheckTick(App& app) { RunAlarmCheck(app, false); }
 

@@ -11,9 +11,13 @@ constexpr std::string_view kSaveCaption = "保存";
 
 }  // namespace
 
-void SetEditingRow(App& app, int row) {
-    app.editingRow = row;
-    app.host.setText(Ctl::添加, row >= 0 ? kSaveCaption : kAddCaption);
+void SetEditingAlarm(App& app, AlarmId id) {
+    app.editingId = id;
+    app.host.setText(Ctl::添加, id != 0 ? kSaveCaption : kAddCaption);
+}
+
+void EndEditIfGone(App& app) {
+    if (app.editingId != 0 && !app.book.find(app.editingId)) SetEditingAlarm(app, 0);
 }
 
 }  // namespace ny

@@ -14,11 +14,12 @@ void OnDeleteChosen(App& app) {
     Host& host = app.host;
     const Ctl list = Ctl::超级列表框1;
     const int r = host.listSelectedRow(list);
-    if (r < 0) return;  // nothing selected: nothing to delete
-    // The row goes only once its record is gone: the list never leaves the store.
-    if (!TellStoreResult(app, StoreOf(app).deleteRow(r))) return;
-    host.listDeleteRow(list, r);
-    OnAlarmRowDeleted(app, r);
+    // Nothing selected: nothing to delete.
+    if (r < 0 || size_t(r) >= app.book.size()) return;
+    AlarmChange change;
+    change.removed.push_back(app.book.at(size_t(r)).id);
+    // The row goes together with its record: the list never leaves the store.
+    if (ChangeAlarms(app, change).done) host.listSelectRow(list, -1);
 }
 
 void OnListKey(App& app, Key key) {
@@ -33,17 +34,17 @@ void OnListKey(App& app, Key key) {
 void OnClearClicked(App& app) {
     Host& host = app.host;
     // Taken before the question: a check while it is open may fill the list.
-    const bool loaded = app.alarmListLoaded;
+    const bool loaded = app.alarmsLoaded;
     if (host.messageBox("确定清空全部闹钟数据吗？", kMbOkCancel, "提示") != 0) return;
     // A list that start-up could not fill is filled now, but not cleared
     // unseen: the user looks at what "全部" is and may clear again.
     if (!loaded) {
-        AlarmListReady(app);
+        AlarmsReady(app);
         return;
     }
-    if (!TellStoreResult(app, StoreOf(app).clear())) return;
-    host.listDeleteAll(Ctl::超级列表框1);
-    OnAlarmListCleared(app);
+    AlarmChange change;
+    change.clear = true;
+    if (ChangeAlarms(app, change).done) host.listSelectRow(Ctl::超级列表框1, -1);
 }
 
 }  // namespace ny

@@ -1,15 +1,11 @@
 #include "alarms/missed.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "alarms/check.h"
 #include "alarms/ring.h"
-#include "alarms/storeui.h"
-#include "alarms/wake.h"
-#include "host/alarmlist.h"
 #include "host/textops.h"
-#include "host/uitexts.h"
 
 namespace ny {
 
@@ -35,35 +31,30 @@ std::string OneLinePrompt(std::string_view prompt) {
 }  // namespace
 
 void NotifyMissedAlarms(App& app) {
-    Host& host = app.host;
-    const Ctl list = Ctl::超级列表框1;
-    const std::string& start = app.startMinute;
-    if (!IsMinuteText(start)) return;
-    // A row of the start-up minute itself is the alarm check's to ring.
-    auto isMissed = [&](int r) {
-        const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
-        return a < start && MinuteStart(a) && host.listCell(list, r, col::kState) == txt::kNotRung;
-    };
-    auto gather = [&] {
-        std::vector<int> rows;
-        for (int r = 0, n = host.listRowCount(list); r < n; ++r)
-            if (isMissed(r)) rows.push_back(r);
-        return rows;
-    };
-    std::vector<int> missed = gather();
+    app.missedStillToTell = false;
+    if (!app.startMinute) return;
+    // A minute of the start-up minute itself is the alarm check's to ring,
+    // and one still ahead (the clock set back since) is not missed.
+    const Minute limit = std::min(*app.startMinute, MinuteAt(app.host.now()));
+    const std::vector<AlarmId> missed = app.book.pendingBefore(limit);
     if (missed.empty()) return;
 
     std::string text = "程序没有运行时错过了 " + std::to_string(missed.size()) + " 个闹钟：";
-    for (size_t i = 0; i < missed.size() && i < kMaxLines; ++i)
-        text += "\n" + MinuteOf(host.listCell(list, missed[i], col::kMinute)) + "  " +
-                OneLinePrompt(host.listCell(list, missed[i], col::kPrompt));
+    for (size_t i = 0; i < missed.size() && i < kMaxLines; ++i) {
+        const Alarm& a = *app.book.find(missed[i]);
+        text += "\n" + MinuteText(a.minute) + "  " + OneLinePrompt(a.prompt);
+    }
     if (missed.size() > kMaxLines)
         text += "\n…还有 " + std::to_string(missed.size() - kMaxLines) + " 个";
-    host.messageBox(text, kMbExclamation);
+    app.host.messageBox(text, kMbExclamation);
 
-    // Told is delivered: the notice comes once. The list may have changed
-    // while the box was open, so the rows are looked for again.
-    SettleMissedRows(app, gather());
+    // Told is delivered: the notice comes once. The book may have changed
+    // while the box was open: only those still missed are settled.
+    std::vector<AlarmId> still;
+    for (AlarmId id : missed)
+        if (const Alarm* a = app.book.find(id); a && a->pending() && a->minute < limit)
+            still.push_back(id);
+    SettleMissedAlarms(app, still, limit);
 }
 
 }  // namespace ny

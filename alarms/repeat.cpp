@@ -16,40 +16,29 @@ constexpr int kLastYear = 9999;
 // Between a minute and its rule in the list's cell.
 constexpr std::string_view kLabelGap = "  ";
 
-struct RuleText {
+struct RuleLabel {
     Repeat rule;
-    std::string_view code, label;
+    std::string_view label;
 };
-constexpr RuleText kRules[] = {
-    {Repeat::Once, "", ""},
-    {Repeat::Daily, "D", "每天"},
-    {Repeat::Weekdays, "W", "工作日"},
-    {Repeat::Weekly, "7", "每周"},
+constexpr RuleLabel kLabels[] = {
+    {Repeat::Once, ""},
+    {Repeat::Daily, "每天"},
+    {Repeat::Weekdays, "工作日"},
+    {Repeat::Weekly, "每周"},
 };
-
-const RuleText& TextsOf(Repeat r) {
-    for (const RuleText& t : kRules)
-        if (t.rule == r) return t;
-    return kRules[0];
-}
 
 bool IsWeekend(const LocalTime& t) {
     const int d = DayOfWeek(t);
     return d == 0 || d == 6;
 }
 
-std::string MinuteText(const LocalTime& t) { return MinuteOf(ShortTimeText(t)); }
-
 }  // namespace
 
-Repeat RepeatOfCode(std::string_view code) {
-    for (const RuleText& t : kRules)
-        if (!t.code.empty() && t.code == code) return t.rule;
-    return Repeat::Once;
+std::string_view RepeatLabel(Repeat r) {
+    for (const RuleLabel& t : kLabels)
+        if (t.rule == r) return t.label;
+    return {};
 }
-
-std::string_view RepeatCode(Repeat r) { return TextsOf(r).code; }
-std::string_view RepeatLabel(Repeat r) { return TextsOf(r).label; }
 
 std::string MinuteCellText(std::string_view minute, Repeat r) {
     std::string s(minute);
@@ -57,21 +46,19 @@ std::string MinuteCellText(std::string_view minute, Repeat r) {
     return s;
 }
 
-Repeat RepeatOfCell(std::string_view cell) {
-    const std::string minute = MinuteOf(cell);
-    for (const RuleText& t : kRules)
-        if (!t.label.empty() && cell == MinuteCellText(minute, t.rule)) return t.rule;
-    return Repeat::Once;
-}
-
 std::optional<std::string> NextOccurrence(std::string_view minute, Repeat r,
                                           std::string_view after) {
-    if (r == Repeat::Once) return std::nullopt;
-    const std::optional<LocalTime> start = MinuteStart(minute);
-    const std::optional<LocalTime> limit = MinuteStart(after);
-    if (!start || !limit) return std::nullopt;
-    const int64_t startMs = MsFromCivil(*start);
-    const int64_t limitMs = std::max(MsFromCivil(*limit), startMs);
+    const std::optional<Minute> m = MinuteOfText(minute), a = MinuteOfText(after);
+    if (!m || !a) return std::nullopt;
+    const std::optional<Minute> next = NextOccurrence(*m, r, *a);
+    if (!next) return std::nullopt;
+    return MinuteText(*next);
+}
+
+std::optional<Minute> NextOccurrence(Minute minute, Repeat r, Minute after) {
+    if (r == Repeat::Once || minute == kNoMinute) return std::nullopt;
+    const int64_t startMs = MsFromCivil(StartOfMinute(minute));
+    const int64_t limitMs = std::max(MsFromCivil(StartOfMinute(after)), startMs);
     // Whole days from the start to the limit, so that an alarm missed for
     // years costs no more than one missed yesterday.
     const int64_t days = (limitMs - startMs) / kDayMs;
@@ -89,7 +76,7 @@ std::optional<std::string> NextOccurrence(std::string_view minute, Repeat r,
         if (t.year > kLastYear) return std::nullopt;
         if (MsFromCivil(t) <= limitMs) continue;
         if (r == Repeat::Weekdays && IsWeekend(t)) continue;
-        return MinuteText(t);
+        return MinuteAt(t);
     }
 }
 

@@ -4,40 +4,19 @@
 
 #include "alarms/repeat.h"
 #include "alarms/storeui.h"
-#include "host/alarmlist.h"
 #include "host/uitexts.h"
 #include "ringtone/ringtone.h"
 
 namespace ny {
 
-namespace {
-
-constexpr int64_t kMinuteMs = 60 * 1000;
-constexpr Ctl kList = Ctl::超级列表框1;
-
-std::string MinuteAfter(const LocalTime& t, int64_t ms) {
-    return MinuteOf(ShortTimeText(CivilFromMs(MsFromCivil(t) + ms)));
-}
-
-}  // namespace
-
-void ShowChange(Host& host, const AlarmChange& c) {
-    const int r = c.row;
-    if (c.闹钟时间)
-        host.listSetCell(kList, r, col::kMinute,
-                         MinuteCellText(*c.闹钟时间, RepeatOfCell(host.listCell(kList, r, col::kMinute))));
-    if (c.是否已响铃) host.listSetCell(kList, r, col::kState, *c.是否已响铃);
-}
-
-AlarmChange RungChange(Host& host, int r, const std::string& after) {
-    const std::string cell = host.listCell(kList, r, col::kMinute);
-    AlarmChange c;
-    c.row = r;
-    c.是否已响铃 = std::string(txt::kNotRung);
-    if (auto next = NextOccurrence(MinuteOf(cell), RepeatOfCell(cell), after))
-        c.闹钟时间 = *next;
-    else
-        c.是否已响铃 = std::string(txt::kRung);
+Alarm RungChange(const Alarm& a, Minute after) {
+    Alarm c = a;
+    if (auto next = NextOccurrence(a.minute, a.repeat, after)) {
+        c.setMinute(*next);
+        c.setState(RingState::NotRung);
+    } else {
+        c.setState(RingState::Rung);
+    }
     return c;
 }
 
@@ -48,13 +27,13 @@ void Snooze(App& app, const std::string& prompt, const std::string& tone) {
     ForgetLoopingRing(app);
     host.stopAudio();
     host.setEnabled(Ctl::停止, false);
-    if (!AlarmListReady(app)) return;
-    AlarmRecord rec;
-    rec.闹钟时间 = MinuteAfter(host.now(), kSnoozeMinutes * kMinuteMs);
-    rec.铃声文件 = tone;
-    rec.闹钟提示信息 = prompt;
-    rec.是否已响铃 = std::string(txt::kNotRung);
-    if (TellStoreResult(app, StoreOf(app).append(rec))) AppendAlarmRow(host, rec);
+    Alarm a;
+    a.minute = MinuteAt(host.now()) + kSnoozeMinutes;
+    a.tone = tone;
+    a.prompt = prompt;
+    AlarmChange change;
+    change.added.push_back(std::move(a));
+    ChangeAlarms(app, change);
 }
 
 }  // namespace
@@ -113,15 +92,11 @@ void OnRingUntilStoppedChosen(App& app) {
     RefreshRingUntilStoppedCheck(app);
 }
 
-void SettleMissedRows(App& app, const std::vector<int>& rows) {
-    Host& host = app.host;
-    const std::optional<LocalTime> start = MinuteStart(app.startMinute);
-    if (rows.empty() || !start) return;
-    const std::string beforeStart = MinuteAfter(*start, -kMinuteMs);
-    std::vector<AlarmChange> changes;
-    for (int r : rows) changes.push_back(RungChange(host, r, beforeStart));
-    if (!TellStoreResult(app, StoreOf(app).change(changes))) return;
-    for (const AlarmChange& c : changes) ShowChange(host, c);
+void SettleMissedAlarms(App& app, const std::vector<AlarmId>& ids, Minute from) {
+    AlarmChange change;
+    for (AlarmId id : ids)
+        if (const Alarm* a = app.book.find(id)) change.changed.push_back(RungChange(*a, from - 1));
+    if (!change.changed.empty()) ChangeAlarms(app, change);
 }
 
 }  // namespace ny

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "store/alarmstore.h"
+#include "store/alarm.h"
 
 namespace ny {
 
@@ -20,11 +20,9 @@ constexpr int64_t kRingLimitMs = 10LL * 60 * 1000;
 constexpr int kSnoozeMinutes = 10;
 constexpr std::string_view kSnoozeButton = "10 分钟后再响";
 
-// Row r has rung: its change is "已响", or for a repeating alarm its next
+// The alarm once it has rung: "已响", or for a repeating alarm its next
 // occurrence after the minute `after`, still "未响".
-AlarmChange RungChange(Host& host, int r, const std::string& after);
-// The row's new cells once the store holds the change.
-void ShowChange(Host& host, const AlarmChange& c);
+Alarm RungChange(const Alarm& a, Minute after);
 
 // Starts a ringing alarm's tone, repeating it when the setting says so.
 void StartAlarmSound(App& app, std::string_view tone);
@@ -46,8 +44,8 @@ bool RingUntilStopped(Host& host);
 void RefreshRingUntilStoppedCheck(App& app);
 void OnRingUntilStoppedChosen(App& app);
 
-// Missed alarms once told: one-shot rows "已响", repeating ones moved to
-// their first occurrence from the start-up minute on, in one write.
-void SettleMissedRows(App& app, const std::vector<int>& rows);
+// Missed alarms once told: one-shot ones "已响", repeating ones moved to
+// their first occurrence from the minute `from` on, in one write.
+void SettleMissedAlarms(App& app, const std::vector<AlarmId>& ids, Minute from);
 
 }  // namespace ny

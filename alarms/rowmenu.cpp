@@ -1,9 +1,9 @@
 #include "alarms/rowmenu.h"
 
+#include <algorithm>
+
 #include "alarms/editing.h"
 #include "alarms/storeui.h"
-#include "host/alarmlist.h"
-#include "host/uitexts.h"
 
 namespace ny {
 
@@ -26,76 +26,69 @@ constexpr RepeatItem kRepeatItems[] = {
 
 }  // namespace
 
+namespace {
+
+// The alarm of the selected row; nullptr when none is selected.
+const Alarm* SelectedAlarm(App& app) {
+    const int r = app.host.listSelectedRow(kList);
+    if (r < 0 || size_t(r) >= app.book.size()) return nullptr;
+    return &app.book.at(size_t(r));
+}
+
+}  // namespace
+
 void PrepareListMenu(App& app) {
     Host& host = app.host;
-    const int r = host.listSelectedRow(kList);
-    const Repeat rule = r >= 0 ? RepeatOfCell(host.listCell(kList, r, col::kMinute)) : Repeat::Once;
-    for (const RepeatItem& i : kRepeatItems) host.setMenuChecked(i.item, r >= 0 && i.rule == rule);
-    host.setVisible(Ctl::取消修改, app.editingRow >= 0);
+    const Alarm* a = SelectedAlarm(app);
+    for (const RepeatItem& i : kRepeatItems) host.setMenuChecked(i.item, a && i.rule == a->repeat);
+    host.setVisible(Ctl::取消修改, app.editingId != 0);
 }
 
 void OnRepeatChosen(App& app, Repeat rule) {
-    Host& host = app.host;
-    const int r = host.listSelectedRow(kList);
-    if (r < 0) return;
-    AlarmChange c;
-    c.row = r;
-    c.周数 = std::string(RepeatCode(rule));
-    if (!TellStoreResult(app, StoreOf(app).change({c}))) return;
-    const std::string minute = MinuteOf(host.listCell(kList, r, col::kMinute));
-    host.listSetCell(kList, r, col::kMinute, MinuteCellText(minute, rule));
+    const Alarm* a = SelectedAlarm(app);
+    if (!a) return;
+    Alarm c = *a;
+    c.setRepeat(rule);
+    AlarmChange change;
+    change.changed.push_back(std::move(c));
+    ChangeAlarms(app, change);
 }
 
 void OnEditChosen(App& app) {
     Host& host = app.host;
-    const int r = host.listSelectedRow(kList);
-    if (r < 0) return;
-    host.setText(Ctl::编辑框1, MinuteOf(host.listCell(kList, r, col::kMinute)) + std::string(kWholeMinute));
-    host.setText(Ctl::铃声路径, host.listCell(kList, r, col::kTone));
-    host.setText(Ctl::闹钟提示信息输入, host.listCell(kList, r, col::kPrompt));
-    SetEditingRow(app, r);
+    const Alarm* a = SelectedAlarm(app);
+    if (!a) return;
+    host.setText(Ctl::编辑框1, AlarmTimeText(*a) + std::string(kWholeMinute));
+    host.setText(Ctl::铃声路径, a->tone);
+    host.setText(Ctl::闹钟提示信息输入, a->prompt);
+    SetEditingAlarm(app, a->id);
 }
 
-void OnCancelEditChosen(App& app) { SetEditingRow(app, -1); }
+void OnCancelEditChosen(App& app) { SetEditingAlarm(app, 0); }
 
-bool SaveEditedRow(App& app, const AlarmRecord& rec) {
-    Host& host = app.host;
-    const int r = app.editingRow;
-    if (r < 0) return false;
-    if (r >= host.listRowCount(kList)) {  // gone meanwhile: this press adds
-        SetEditingRow(app, -1);
+bool SaveEditedAlarm(App& app, const Alarm& entered) {
+    const AlarmId id = app.editingId;
+    if (id == 0) return false;
+    const Alarm* a = app.book.find(id);
+    if (!a) {  // gone meanwhile: this press adds
+        SetEditingAlarm(app, 0);
         return false;
     }
-    AlarmChange c;
-    c.row = r;
-    c.闹钟时间 = rec.闹钟时间;
-    c.铃声文件 = rec.铃声文件;
-    c.闹钟提示信息 = rec.闹钟提示信息;
-    c.是否已响铃 = std::string(txt::kNotRung);
-    const StoreResult done = StoreOf(app).change({c});
-    if (done.status == StoreStatus::NoRecord) {  // the file lost the row: add instead
-        SetEditingRow(app, -1);
-        return false;
-    }
-    // Not saved: still editing, the user may try again (a list filled again
-    // from a file another program changed has ended the edit).
-    if (!TellStoreResult(app, done)) return true;
-    const Repeat rule = RepeatOfCell(host.listCell(kList, r, col::kMinute));
-    host.listSetCell(kList, r, col::kMinute, MinuteCellText(rec.闹钟时间, rule));
-    host.listSetCell(kList, r, col::kTone, rec.铃声文件);
-    host.listSetCell(kList, r, col::kPrompt, rec.闹钟提示信息);
-    host.listSetCell(kList, r, col::kState, txt::kNotRung);
-    SetEditingRow(app, -1);
+    Alarm c = *a;
+    c.setMinute(entered.minute);
+    c.tone = entered.tone;
+    c.prompt = entered.prompt;
+    c.setState(RingState::NotRung);
+    AlarmChange change;
+    change.changed.push_back(std::move(c));
+    // Not saved: still editing, the user may try again (a book filled again
+    // from a file another program changed has ended the edit if the alarm
+    // is not in it).
+    if (!ChangeAlarms(app, change).done) return true;
+    // Set anew by the user: a ring it could not record no longer applies.
+    std::erase(app.rungUnmarked, id);
+    SetEditingAlarm(app, 0);
     return true;
-}
-
-void OnAlarmRowDeleted(App& app, int r) {
-    if (app.editingRow == r) SetEditingRow(app, -1);
-    else if (app.editingRow > r) --app.editingRow;
-}
-
-void OnAlarmListCleared(App& app) {
-    if (app.editingRow >= 0) SetEditingRow(app, -1);
 }
 
 }  // namespace ny

@@ -7,7 +7,7 @@
 
 #include "alarms/repeat.h"
 #include "app/app.h"
-#include "store/alarmstore.h"
+#include "store/alarm.h"
 
 namespace ny {
 
@@ -19,14 +19,10 @@ void OnRepeatChosen(App& app, Repeat r);  // an item of 重复
 void OnEditChosen(App& app);              // 修改
 void OnCancelEditChosen(App& app);        // 取消修改
 
-// 保存 with a validated alarm: replaces the edited row in the store, then in
-// the list, keeping its repeat, "未响". True when the edit has been handled
-// (saved, or the user told why not); false when no row is being edited.
-bool SaveEditedRow(App& app, const AlarmRecord& rec);
-
-// The list lost row r, or every row: an edit of it is given up, and the
-// edited row's number follows the rows that moved up.
-void OnAlarmRowDeleted(App& app, int r);
-void OnAlarmListCleared(App& app);
+// 保存 with a validated alarm (its minute, tone and prompt): replaces the
+// edited alarm in its place, keeping its repeat, "未响". True when the edit
+// has been handled (saved, or the user told why not); false when no alarm is
+// being edited (or it is gone: this press adds).
+bool SaveEditedAlarm(App& app, const Alarm& entered);
 
 }  // namespace ny

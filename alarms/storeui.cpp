@@ -1,17 +1,19 @@
 #include "alarms/storeui.h"
 
 #include <cstdio>
-#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
+#include "alarms/alarmview.h"
 #include "alarms/editing.h"
-#include "alarms/repeat.h"
-#include "host/alarmlist.h"
 #include "host/uitexts.h"
 
 namespace ny {
 namespace {
 
+constexpr Ctl kList = Ctl::超级列表框1;
 constexpr const char* kKeptAsIs = "。文件保持原样，这次不显示已保存的闹钟。";
 
 std::string Damaged(const StoreResult& r) {
@@ -54,7 +56,6 @@ std::string TextOf(const StoreResult& r) {
                    "。这次的更改没有保存。";
         case StoreStatus::ChangedOutside:
         case StoreStatus::Ok:
-        case StoreStatus::NoRecord:
         case StoreStatus::Created:
             return "";
     }
@@ -70,50 +71,130 @@ std::string Stamp(const LocalTime& t) {
 
 }  // namespace
 
-// The alarms the list shows, in row order.
-std::vector<AlarmRecord> ListedAlarms(Host& host) {
-    const Ctl list = Ctl::超级列表框1;
-    std::vector<AlarmRecord> out;
-    for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
-        AlarmRecord a;
-        const std::string cell = host.listCell(list, r, col::kMinute);
-        // The cell may show the repeat after the minute.
-        const Repeat rule = RepeatOfCell(cell);
-        a.闹钟时间 = rule == Repeat::Once ? cell : MinuteOf(cell);
-        a.周数 = std::string(RepeatCode(rule));
-        a.铃声文件 = host.listCell(list, r, col::kTone);
-        a.闹钟提示信息 = host.listCell(list, r, col::kPrompt);
-        a.是否已响铃 = host.listCell(list, r, col::kState);
-        out.push_back(std::move(a));
-    }
-    return out;
-}
+AlarmStore StoreOf(App& app) { return AlarmStore(app.host, app.host.dataDir(), &app.storeSeen); }
 
-AlarmStore StoreOf(App& app) {
-    Host& host = app.host;
-    // Only a list that shows the store may make it again.
-    std::function<std::vector<AlarmRecord>()> listed;
-    if (app.alarmListLoaded) listed = [&host] { return ListedAlarms(host); };
-    return AlarmStore(host, host.dataDir(), &app.storeSeen, std::move(listed));
+void ShowAlarms(App& app) {
+    if (!app.alarmView) app.alarmView = std::make_unique<AlarmView>(app.book);
+    app.host.listShowRows(kList, app.alarmView.get(), static_cast<int>(app.book.size()));
 }
 
 namespace {
 
-// One sentence, then the list shows what the file now holds.
-void TellChangedOutside(App& app, const StoreResult& r) {
-    app.alarmListLoaded = false;
-    AlarmListReady(app);
-    std::string text = "闹钟数据文件 " + r.file + " 已被其他程序改动，列表已按文件重新显示";
-    if (r.ok())
-        text += "，新闹钟已加在其后。";
-    else if (r.status == StoreStatus::ChangedOutside)
-        text += "，这次的更改没有保存。";
-    else
-        text += "。" + TextOf(r);
+// The file another program changed is what the book holds now: its rows are
+// other alarms, so neither a selection nor an edit can stay.
+void TakeFromFile(App& app, std::vector<Alarm> alarms) {
+    app.book.assign(std::move(alarms));
+    ShowAlarms(app);
+    app.host.listSelectRow(kList, -1);
+    EndEditIfGone(app);
+}
+
+enum class Outside { Appended, NotSaved, Failed };
+
+// One sentence: the list shows what the file now holds.
+void TellChangedOutside(App& app, const std::string& file, Outside what,
+                        const StoreResult& failure = {}) {
+    std::string text = "闹钟数据文件 " + file + " 已被其他程序改动，列表已按文件重新显示";
+    switch (what) {
+        case Outside::Appended: text += "，新闹钟已加在其后。"; break;
+        case Outside::NotSaved: text += "，这次的更改没有保存。"; break;
+        case Outside::Failed: text += "。" + TextOf(failure); break;
+    }
     app.host.messageBox(text, kMbExclamation);
 }
 
+// A store that cannot be used, told as `telling` says.
+void TellFailure(App& app, const StoreResult& r, Telling telling) {
+    if (telling == Telling::User) {
+        TellStoreResult(app, r);
+        return;
+    }
+    if (app.storeOutageTold) return;
+    app.storeOutageTold = true;
+    app.host.messageBox("闹钟数据文件 " + r.file + " 现在无法读写（" + r.reason +
+                            "）。在它恢复之前，闹钟照列表响铃，但响过的闹钟记不下来，"
+                            "可能会错过闹钟。",
+                        kMbExclamation);
+}
+
+// What a change did to the book, to be undone when the file refuses it.
+struct Undo {
+    std::vector<AlarmId> added;
+    std::vector<Alarm> changed;  // as they were
+    std::vector<std::pair<size_t, Alarm>> removed;
+    std::optional<std::vector<Alarm>> cleared;
+
+    bool empty() const { return added.empty() && changed.empty() && removed.empty() && !cleared; }
+    void apply(AlarmBook& book) {
+        for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+            book.restore(it->first, std::move(it->second));
+        for (const Alarm& a : changed) book.replace(a);
+        for (AlarmId id : added) book.remove(id);
+        if (cleared) book.restoreAll(std::move(*cleared));
+    }
+};
+
+Undo Apply(AlarmBook& book, const AlarmChange& c) {
+    Undo u;
+    if (c.clear) u.cleared = book.takeAll();
+    for (AlarmId id : c.removed)
+        if (auto r = book.remove(id)) u.removed.push_back(std::move(*r));
+    for (const Alarm& a : c.changed) {
+        const Alarm* before = book.find(a.id);
+        if (!before) continue;
+        u.changed.push_back(*before);
+        book.replace(a);
+    }
+    for (const Alarm& a : c.added) u.added.push_back(book.append(a));
+    return u;
+}
+
 }  // namespace
+
+ChangeOutcome ChangeAlarms(App& app, const AlarmChange& change, Telling telling) {
+    ChangeOutcome out;
+    if (!AlarmsReady(app, telling == Telling::User)) return out;
+    AlarmStore store = StoreOf(app);
+    StoreFresh fresh = store.checkFresh();
+    if (!fresh.result.ok()) {
+        TellFailure(app, fresh.result, telling);
+        return out;
+    }
+    const bool namesAlarms = change.clear || !change.removed.empty() || !change.changed.empty();
+    if (fresh.changed) {
+        TakeFromFile(app, std::move(*fresh.changed));
+        // Its rows are not the ones the user chose from.
+        if (namesAlarms) {
+            TellChangedOutside(app, store.path(), Outside::NotSaved);
+            return out;
+        }
+    }
+    Undo undo = Apply(app.book, change);
+    if (undo.empty()) return out;  // it named only alarms that are gone
+    const StoreResult saved = store.save(app.book.all());
+    if (!saved.ok()) {
+        undo.apply(app.book);
+        if (saved.changedOutside) {  // a file appeared where there was none
+            StoreFresh again = store.checkFresh();
+            if (again.changed) TakeFromFile(app, std::move(*again.changed));
+            TellChangedOutside(app, store.path(), Outside::NotSaved);
+        } else if (fresh.changed) {
+            TellChangedOutside(app, store.path(), Outside::Failed, saved);
+        } else {
+            TellFailure(app, saved, telling);
+        }
+        return out;
+    }
+    ShowAlarms(app);
+    EndEditIfGone(app);
+    app.storeOutageTold = false;
+    out.done = true;
+    out.added = undo.added;
+    // Told only now: the file, the book and the list agree again.
+    TellStoreResult(app, saved);  // a store made again
+    if (fresh.changed) TellChangedOutside(app, store.path(), Outside::Appended);
+    return out;
+}
 
 bool TellStoreResult(App& app, const StoreResult& r) {
     Host& host = app.host;
@@ -121,45 +202,21 @@ bool TellStoreResult(App& app, const StoreResult& r) {
         host.messageBox("闹钟数据文件 " + r.file + " 已被删除，已按列表中的闹钟重新建立。",
                         kMbExclamation);
     if (r.ok()) app.storeOutageTold = false;
-    if (r.changedOutside) {
-        TellChangedOutside(app, r);
-        return false;  // the list already shows the change, if it was made
-    }
     if (const std::string text = TextOf(r); !text.empty()) host.messageBox(text, kMbExclamation);
     return r.ok();
 }
 
-bool TellStoreOutage(App& app, const StoreResult& r) {
-    if (r.ok() || r.status == StoreStatus::NoRecord) return false;
-    if (r.changedOutside) {
-        TellChangedOutside(app, r);
-        return true;
-    }
-    if (app.storeOutageTold) return true;
-    app.storeOutageTold = true;
-    app.host.messageBox("闹钟数据文件 " + r.file + " 现在无法读写（" + r.reason +
-                            "）。在它恢复之前，闹钟照列表响铃，但响过的闹钟记不下来，"
-                            "可能会错过闹钟。",
-                        kMbExclamation);
-    return true;
-}
-
-void AppendAlarmRow(Host& host, const AlarmRecord& a) {
-    const Ctl list = Ctl::超级列表框1;
-    const int row = host.listAppendRow(list);
-    host.listSetCell(list, row, col::kMinute, MinuteCellText(a.闹钟时间, RepeatOfCode(a.周数)));
-    host.listSetCell(list, row, col::kTone, a.铃声文件);
-    host.listSetCell(list, row, col::kPrompt, a.闹钟提示信息);
-    host.listSetCell(list, row, col::kState, a.是否已响铃);
-}
-
-void LoadAlarmList(App& app, bool tell) {
+void LoadAlarms(App& app, bool tell) {
     Host& host = app.host;
-    const StoreLoad load = StoreOf(app).loadOrCreate(Stamp(host.now()));
+    StoreLoad load = StoreOf(app).loadOrCreate(Stamp(host.now()));
     if (load.loaded) {
-        for (const AlarmRecord& a : load.records) AppendAlarmRow(host, a);
+        app.book.assign(std::move(load.alarms));
+        ShowAlarms(app);
+        // Those whose minute passed while the program was not running are
+        // told once (at start-up, or at the first check after a late read).
+        app.missedStillToTell = true;
     }
-    app.alarmListLoaded = load.loaded;
+    app.alarmsLoaded = load.loaded;
     if (load.loaded) app.storeOutageTold = false;
     // Not read at start-up: the quiet retries of the alarm check say nothing
     // until it can be read again.
@@ -170,13 +227,10 @@ void LoadAlarmList(App& app, bool tell) {
         for (const StoreResult& n : load.notes) TellStoreResult(app, n);
 }
 
-bool AlarmListReady(App& app, bool tell) {
-    if (app.alarmListLoaded) return true;
-    app.host.listDeleteAll(Ctl::超级列表框1);
-    // The rows are numbered anew: an edit in progress would replace another.
-    if (app.editingRow >= 0) SetEditingRow(app, -1);
-    LoadAlarmList(app, tell);
-    return app.alarmListLoaded;
+bool AlarmsReady(App& app, bool tell) {
+    if (app.alarmsLoaded) return true;
+    LoadAlarms(app, tell);
+    return app.alarmsLoaded;
 }
 
 }  // namespace ny

@@ -3,16 +3,14 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
 
 #include "app/app.h"
 
 namespace ny {
 
-
-// The start of the earliest minute later than the current one of a "未响"
-// row with a well-formed minute; nullopt when there is none.
-std::optional<LocalTime> NextWakeMinute(Host& host);
+// The start of the earliest minute later than the current one of an alarm
+// still to ring; nullopt when there is none.
+std::optional<LocalTime> NextWakeMinute(App& app);
 // Arms the host's wake timer for NextWakeMinute, or cancels it.
 void RearmWakeTimer(App& app);
 

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/alarmbook.h"
 #include "host/host.h"
 #include "store/alarmstore.h"
 
@@ -31,17 +34,24 @@ struct App {
     // The entry the left button was last pressed in (None once released).
     Ctl entryPressed = Ctl::None;
 
-    // Alarm check: one at a time, and the minute at which the previous check
-    // began, so that a minute no check fell into is caught up.
-    bool checkRunning = false;
-    std::string previousCheckMinute;
+    // The alarms: the one model the list shows and ny.edb stores. `alarmView`
+    // gives the list its cells from it.
+    AlarmBook book;
+    std::unique_ptr<ListSource> alarmView;
+    // The book holds what ny.edb holds (false while start-up could not read
+    // it: the book is then empty and the store untouched).
+    bool alarmsLoaded = false;
 
-    // The alarm list shows what ny.edb holds (false when start-up could not
-    // read it: the list is then empty and the store untouched).
-    bool alarmListLoaded = false;
+    // Alarm check: one at a time, and the minute it checked last, so that a
+    // minute no check fell into is caught up.
+    bool checkRunning = false;
+    std::optional<Minute> lastCheckedMinute;
 
     // The minute the program started in: alarms before it were missed.
-    std::string startMinute;
+    std::optional<Minute> startMinute;
+    // The store was read only after start-up: its missed alarms are still to
+    // be told.
+    bool missedStillToTell = false;
 
     // The version of ny.edb last read or written: another program's change
     // is noticed before the next write.
@@ -49,18 +59,18 @@ struct App {
     // The user has been told that ny.edb cannot be read or written; not
     // again until it could be.
     bool storeOutageTold = false;
-    // Alarms that rang while ny.edb could not be written (minute, tone,
-    // prompt): they do not ring again, and are marked once it can be.
-    std::vector<AlarmRecord> rungUnmarked;
+    // Alarms that rang while ny.edb could not be written: they do not ring
+    // again, and are marked once it can be.
+    std::vector<AlarmId> rungUnmarked;
     // The sound asked of the host and not yet answered (0: none), and the
     // tones still to try when it cannot be played; `mustBeHeard` ends the
     // tries with the chime (a ringing alarm, the countdown's end).
     int soundRequest = 0;
     std::vector<std::string> soundFallbacks;
     bool soundMustBeHeard = false;
-    // The row that 修改 put into the entry fields (保存 replaces it); -1
+    // The alarm that 修改 put into the entry fields (保存 replaces it); 0
     // while 添加 adds.
-    int editingRow = -1;
+    AlarmId editingId = 0;
 
     // A ringing alarm repeats its tone until stopped, its box closes or the
     // ring's time limit passes.

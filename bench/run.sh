@@ -11,7 +11,7 @@ tools/deps.sh test
 
 cmake --preset native >/dev/null
 cmake --build --preset native -j2 --target ny_bench_check
-echo "== handlers on the sim host =="
+echo "== the alarm book on the sim host (1k/10k/100k alarms) =="
 build/native/bench/ny_bench_check
 
 cmake --preset windows >/dev/null

@@ -27,6 +27,12 @@ struct IoResult {
     IoFailure failure = IoFailure::None;
 };
 
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t writeTime = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 class FileOps {
 public:
     virtual ~FileOps() = default;
@@ -37,12 +43,14 @@ public:
     // ok: the file is there. failure NotFound: it is really absent. Any other
     // failure: the query itself failed and says nothing about the file.
     virtual IoResult probeFile(const std::string& path) = 0;
-    // The file's last-write time in the system's own units (only compared
-    // with another reading, never shown). A host without it says it failed:
-    // callers then go by the content alone.
-    virtual IoResult fileWriteTime(const std::string& path, int64_t* time) {
+    // The file's size and last-write time (in the system's own units, only
+    // compared with another reading, never shown), read without opening the
+    // file: cheap, and possible while another program holds it. Failure
+    // NotFound: the file is absent. A host without it says it failed with
+    // Other: callers then go by the content alone.
+    virtual IoResult fileStamp(const std::string& path, FileStamp* stamp) {
         (void)path;
-        (void)time;
+        (void)stamp;
         return {false, "not supported", IoFailure::Other};
     }
 

@@ -97,11 +97,13 @@ void OnMainWindowCreated(App& app) {
     host.setText(Ctl::编辑框1, FormatDateTime(now, Padding::TwoDigits, DateTimeParts::DateAndTime));
     host.setText(Ctl::铃声路径, DefaultRingTonePath(host));
 
-    LoadAlarmList(app);
+    // Taken before anything can open a box: alarms before this minute were
+    // missed while the program was not running, and the first alarm check
+    // catches up from it however long a box about the store stays open.
+    app.startMinute = MinuteAt(now);
+    app.lastCheckedMinute = app.startMinute;
 
-    // The first alarm check catches up from the minute of the start.
-    app.previousCheckMinute = MinuteOf(host.text(Ctl::短位时间));
-    app.startMinute = app.previousCheckMinute;
+    LoadAlarms(app);
     ArmClockTimers(app);
 
     // Started with Windows: straight into the tray, the window never shown.

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "alarms/ring.h"
-#include "host/alarmlist.h"
 #include "host/uitexts.h"
 #include "mainwindow/autostart.h"
 
@@ -15,6 +14,8 @@ namespace ny {
 namespace {
 
 constexpr std::string_view kNextLine = "\n下一个：";
+// Where the month starts in a minute text.
+constexpr size_t kMonthAt = 5;
 
 // UTF-16 units of one UTF-8 character starting with byte b.
 int UnitsOfChar(unsigned char b) { return b >= 0xF0 ? 2 : 1; }
@@ -44,25 +45,15 @@ std::string FitUnits(std::string_view s, int units) {
 
 }  // namespace
 
-std::string TrayTipText(Host& host) {
-    const std::string current = MinuteOf(ShortTimeText(host.now()));
-    const Ctl list = Ctl::超级列表框1;
-    int best = -1;
-    std::string bestMinute;
-    for (int r = 0, n = host.listRowCount(list); r < n; ++r) {
-        const std::string a = MinuteOf(host.listCell(list, r, col::kMinute));
-        if (a < current || !MinuteStart(a) || host.listCell(list, r, col::kState) != txt::kNotRung)
-            continue;
-        if (best < 0 || a < bestMinute) best = r, bestMinute = a;
-    }
+std::string TrayTipText(App& app) {
     std::string tip(kTrayTip);
-    if (best < 0) return tip;
+    const Alarm* next = app.book.earliestPending(MinuteAt(app.host.now()));
+    if (!next) return tip;
     // "MM-DD HH:MM" of "YYYY-MM-DD HH:MM".
-    tip += std::string(kNextLine) + bestMinute.substr(5);
-    const std::string prompt = host.listCell(list, best, col::kPrompt);
-    if (!prompt.empty()) {
+    tip += std::string(kNextLine) + MinuteText(next->minute).substr(kMonthAt);
+    if (!next->prompt.empty()) {
         tip += " ";
-        tip += FitUnits(prompt, kTrayTipMaxUnits - Utf16Units(tip));
+        tip += FitUnits(next->prompt, kTrayTipMaxUnits - Utf16Units(tip));
     }
     return tip;
 }
@@ -70,12 +61,12 @@ std::string TrayTipText(Host& host) {
 void RefreshTrayTip(App& app) {
     // The icon is there exactly while the window is hidden.
     if (app.host.exists(Ctl::MainWindow) && !app.host.visible(Ctl::MainWindow))
-        app.host.setTrayIcon(TrayTipText(app.host));
+        app.host.setTrayIcon(TrayTipText(app));
 }
 
 void HideToTray(App& app) {
     app.host.setVisible(Ctl::MainWindow, false);
-    app.host.setTrayIcon(TrayTipText(app.host));
+    app.host.setTrayIcon(TrayTipText(app));
 }
 
 bool OnCloseRequest(App& app) {

@@ -18,7 +18,7 @@ void ShowMainWindow(App& app);
 void HideToTray(App& app);
 // The tray tip: the program's, and on a second line the next alarm still to
 // ring ("下一个：12-11 07:30 起床"), its prompt cut to fit the tip.
-std::string TrayTipText(Host& host);
+std::string TrayTipText(App& app);
 // The tip again while the icon is shown (the list or the minute changed).
 void RefreshTrayTip(App& app);
 

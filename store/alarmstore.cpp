@@ -1,47 +1,9 @@
 #include "store/alarmstore.h"
 
-#include "host/uitexts.h"
 #include "store/alarmfields.h"
 
 namespace ny {
 namespace {
-
-// The record's fields; 月份 is always empty, and so is 周数 of an appended
-// alarm (a repeat is set afterwards, by a change).
-std::vector<std::string> Values(const AlarmRecord& a, bool withRepeat) {
-    return {"", withRepeat ? a.周数 : "", a.闹钟时间, a.铃声文件, a.闹钟提示信息, a.是否已响铃};
-}
-
-AlarmRecord Current(const RecordFile& f) {
-    AlarmRecord a;
-    a.周数 = f.read("周数").value_or("");
-    a.闹钟时间 = f.read("闹钟时间").value_or("");
-    a.铃声文件 = f.read("铃声文件").value_or("");
-    a.闹钟提示信息 = f.read("闹钟提示信息").value_or("");
-    a.是否已响铃 = f.read("是否已响铃").value_or("");
-    return a;
-}
-
-// Row r is the (r + 1)-th record not marked deleted (a mark can only be
-// left by an older version whose purge failed). False when there is none.
-bool GoToRow(RecordFile& f, int row) {
-    if (row < 0) return false;
-    int live = -1;
-    for (int k = 1; k <= f.count(); ++k) {
-        f.goTo(k);
-        if (!f.isDeleted() && ++live == row) return true;
-    }
-    return false;
-}
-
-std::vector<AlarmRecord> LiveRecords(RecordFile& f) {
-    std::vector<AlarmRecord> out;
-    for (int k = 1; k <= f.count(); ++k) {
-        f.goTo(k);
-        if (!f.isDeleted()) out.push_back(Current(f));
-    }
-    return out;
-}
 
 StoreResult Result(StoreStatus status, const std::string& file, const std::string& reason = {},
                    const std::string& detail = {}) {
@@ -65,35 +27,28 @@ const std::vector<FieldDef>& AlarmFields() {
     return fields;
 }
 
-AlarmStore::AlarmStore(FileOps& fs, const std::string& programDir, StoreSeen* seen,
-                       std::function<std::vector<AlarmRecord>()> listed)
-    : fs_(fs), path_(programDir + "\\ny.edb"), seen_(seen), listed_(std::move(listed)) {}
+AlarmStore::AlarmStore(FileOps& fs, const std::string& dataDir, StoreSeen* seen)
+    : fs_(fs), path_(dataDir + "\\ny.edb"), seen_(seen) {}
 
-// The time is only a quicker witness: a host that cannot tell it leaves
-// the size and the checksum to decide.
-bool AlarmStore::isSeen(const RecordFile& f) {
-    if (!seen_->known || seen_->content != f.mark()) return false;
-    int64_t t = 0;
-    return !seen_->writeTime || !fs_.fileWriteTime(path_, &t).ok || t == *seen_->writeTime;
+// Records marked deleted (left only by an older version whose purge failed)
+// are not alarms.
+OpenResult AlarmStore::read(const std::string& file, std::vector<Alarm>& out, ContentMark& mark) {
+    std::vector<Alarm> alarms;
+    const RecordVisitor each = [&alarms](bool deleted, std::vector<std::string>& values) {
+        if (!deleted) alarms.push_back(AlarmOfFields(std::move(values)));
+    };
+    OpenResult r = ReadRecords(fs_, file, AlarmFields(), each, &mark);
+    if (r.ok()) out = std::move(alarms);
+    return r;
 }
 
-void AlarmStore::remember(const RecordFile& f) {
+void AlarmStore::remember(const ContentMark& mark) {
     if (!seen_) return;
     seen_->known = true;
-    seen_->content = f.mark();
-    int64_t t = 0;
-    seen_->writeTime.reset();
-    if (fs_.fileWriteTime(path_, &t).ok) seen_->writeTime = t;
-}
-
-// A store just made: read back so that later changes know its version. If
-// that fails its version stays unknown, and the next change reads it as
-// changed by another program (the list is filled from it again).
-void AlarmStore::rememberNew() {
-    if (!seen_) return;
-    seen_->known = false;
-    RecordFile f(fs_);
-    if (f.open(path_, AlarmFields()).ok()) remember(f);
+    seen_->content = mark;
+    seen_->stamp.reset();
+    FileStamp s;
+    if (fs_.fileStamp(path_, &s).ok) seen_->stamp = s;
 }
 
 StoreResult AlarmStore::setAside(const std::string& file, const std::string& why,
@@ -112,26 +67,25 @@ StoreResult AlarmStore::setAside(const std::string& file, const std::string& why
         r.detail = m.reason;
         return r;
     }
-    RecordFile f(fs_);
-    if (IoResult c = f.create(path_, AlarmFields()); !c.ok) {
+    ContentMark mark;
+    if (IoResult c = WriteRecords(fs_, path_, AlarmFields(), 0, {}, true, &mark); !c.ok) {
         r.status = StoreStatus::SetAsideCreateFailed;
         r.detail = c.reason;
     } else {
-        rememberNew();
+        remember(mark);
     }
     return r;
 }
 
 StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
     StoreLoad out;
-    RecordFile f(fs_);
+    ContentMark mark;
     const IoResult here = fs_.probeFile(path_);
     if (here.ok) {
-        const OpenResult r = f.open(path_, AlarmFields());
+        const OpenResult r = read(path_, out.alarms, mark);
         if (r.ok()) {
             out.loaded = true;
-            out.records = LiveRecords(f);
-            remember(f);
+            remember(mark);
         } else if (r.damaged()) {
             StoreResult s = setAside(path_, r.reason, stamp);
             out.loaded = s.status == StoreStatus::SetAside;  // the new empty store
@@ -153,15 +107,15 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
     const std::string temp = path_ + ".tmp";
     const IoResult tempHere = fs_.probeFile(temp);
     if (tempHere.ok) {
-        const OpenResult r = f.open(temp, AlarmFields());
+        const OpenResult r = read(temp, out.alarms, mark);
         if (r.ok()) {
             if (IoResult m = fs_.renameFile(temp, path_, false); !m.ok) {
+                out.alarms.clear();
                 out.notes.push_back(Result(StoreStatus::TempAdoptFailed, temp, "", m.reason));
                 return out;
             }
             out.loaded = true;
-            out.records = LiveRecords(f);
-            remember(f);
+            remember(mark);
             out.notes.push_back(Result(StoreStatus::TempAdopted, temp));
         } else if (r.damaged()) {
             StoreResult s = setAside(temp, r.reason, stamp);
@@ -178,124 +132,65 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp) {
         out.notes.push_back(Result(StoreStatus::ProbeFailed, temp, tempHere.reason));
         return out;
     }
-    if (IoResult c = f.create(path_, AlarmFields()); !c.ok) {
+    if (IoResult c = WriteRecords(fs_, path_, AlarmFields(), 0, {}, true, &mark); !c.ok) {
         out.notes.push_back(Result(StoreStatus::CreateFailed, path_, c.reason));
         return out;
     }
-    rememberNew();
+    remember(mark);
     out.loaded = true;
     return out;
 }
 
-StoreResult AlarmStore::openForChange(RecordFile& f) {
-    OpenResult r = f.open(path_, AlarmFields());
-    StoreResult out = Result(StoreStatus::Ok, path_);
-    if (!r.ok() && !r.damaged() && listed_ && fs_.probeFile(path_).failure == IoFailure::NotFound) {
-        out = recreate(f);
-        if (!out.ok()) return out;
-        r = f.open(path_, AlarmFields());
-    }
+StoreFresh AlarmStore::checkFresh() {
+    StoreFresh out;
+    out.result = Result(StoreStatus::Ok, path_);
+    if (!seen_) return out;
+    FileStamp now;
+    const IoResult s = fs_.fileStamp(path_, &now);
+    if (!s.ok && s.failure == IoFailure::NotFound) return out;  // the save makes it again
+    if (s.ok && seen_->known && seen_->stamp && *seen_->stamp == now) return out;
+    // The size or the time differ (or cannot be told): the content decides.
+    std::vector<Alarm> alarms;
+    ContentMark mark;
+    const OpenResult r = read(path_, alarms, mark);
     if (!r.ok()) {
-        StoreResult e = Result(r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_,
-                               r.reason);
-        e.recreated = out.recreated;
-        return e;
+        // Gone between the two looks: as above.
+        if (!r.damaged() && fs_.probeFile(path_).failure == IoFailure::NotFound) return out;
+        out.result = Result(r.damaged() ? StoreStatus::Damaged : StoreStatus::Unreadable, path_,
+                            r.reason);
+        return out;
     }
-    if (seen_ && !out.recreated && !isSeen(f)) out.changedOutside = true;
-    if (out.recreated) remember(f);
+    const bool same = seen_->known && seen_->content == mark;
+    remember(mark);
+    if (!same) {
+        out.result.changedOutside = true;
+        out.changed = std::move(alarms);
+    }
     return out;
 }
 
-// Deleted while running: made again from the list, which is what the user
-// sees and trusts. A file that appeared meanwhile is not replaced: it is
-// then read as one another program wrote.
-StoreResult AlarmStore::recreate(RecordFile& f) {
-    std::vector<std::vector<std::string>> records;
-    for (const AlarmRecord& a : listed_()) records.push_back(Values(a, true));
-    const IoResult c = f.create(path_, AlarmFields(), records);
-    if (!c.ok && c.failure != IoFailure::AlreadyExists)
-        return Result(StoreStatus::RecreateFailed, path_, c.reason);
-    StoreResult out = Result(StoreStatus::Ok, path_);
-    out.recreated = c.ok;
-    return out;
-}
-
-StoreResult AlarmStore::written(RecordFile& f, const IoResult& w, StoreResult opened) {
-    if (!w.ok) {
-        StoreResult e = Result(StoreStatus::WriteFailed, path_, w.reason);
-        e.recreated = opened.recreated;
-        e.changedOutside = opened.changedOutside;
-        return e;
+StoreResult AlarmStore::save(const std::vector<Alarm>& alarms) {
+    // Deleted while running: made again from the alarms held, which is what
+    // the user sees and trusts.
+    const bool gone = fs_.probeFile(path_).failure == IoFailure::NotFound;
+    ContentMark mark;
+    const RecordSource values = [&alarms](size_t k, std::vector<std::string>& f) {
+        AlarmToFields(alarms[k], f);
+    };
+    // A file that appeared meanwhile is not replaced: it is another
+    // program's, to be read first.
+    const IoResult w = WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &mark);
+    if (!w.ok && gone && w.failure == IoFailure::AlreadyExists) {
+        StoreResult r = Result(StoreStatus::ChangedOutside, path_);
+        r.changedOutside = true;
+        return r;
     }
-    remember(f);
-    return opened;
-}
-
-// A change by row number on a file the list does not show would hit
-// another alarm than the one the user chose.
-static StoreResult Refused(StoreResult opened) {
-    opened.status = StoreStatus::ChangedOutside;
-    return opened;
-}
-
-StoreResult AlarmStore::append(const AlarmRecord& a) {
-    RecordFile f(fs_);
-    StoreResult o = openForChange(f);
-    if (!o.ok()) return o;
-    // An append names no row: it goes into whatever the file now holds.
-    return written(f, f.append(Values(a, false)), o);
-}
-
-StoreResult AlarmStore::markRung(int row) { return markRung(std::vector<int>{row}); }
-
-StoreResult AlarmStore::markRung(const std::vector<int>& rows) {
-    std::vector<AlarmChange> changes;
-    for (int row : rows) {
-        AlarmChange c;
-        c.row = row;
-        c.是否已响铃 = std::string(txt::kRung);
-        changes.push_back(std::move(c));
-    }
-    return change(changes);
-}
-
-StoreResult AlarmStore::deleteRow(int row) {
-    RecordFile f(fs_);
-    StoreResult o = openForChange(f);
-    if (!o.ok()) return o;
-    if (o.changedOutside) return Refused(o);
-    if (!GoToRow(f, row)) return Result(StoreStatus::NoRecord, path_);
-    return written(f, f.removeCurrent(), o);
-}
-
-// "全部" is what the user saw: a file holding other alarms is not cleared unseen.
-StoreResult AlarmStore::clear() {
-    RecordFile f(fs_);
-    StoreResult o = openForChange(f);
-    if (!o.ok()) return o;
-    if (o.changedOutside) return Refused(o);
-    return written(f, f.removeAll(), o);
-}
-
-StoreResult AlarmStore::change(const std::vector<AlarmChange>& changes) {
-    RecordFile f(fs_);
-    StoreResult o = openForChange(f);
-    if (!o.ok()) return o;
-    if (o.changedOutside) return Refused(o);  // its rows are not the list's
-    std::vector<int> numberOfRow;
-    for (int k = 1; k <= f.count(); ++k) {
-        f.goTo(k);
-        if (!f.isDeleted()) numberOfRow.push_back(k);
-    }
-    std::vector<int> numbers;
-    std::vector<std::vector<std::optional<std::string>>> values;
-    for (const AlarmChange& c : changes) {
-        if (c.row < 0 || c.row >= static_cast<int>(numberOfRow.size()))
-            return Result(StoreStatus::NoRecord, path_);
-        numbers.push_back(numberOfRow[size_t(c.row)]);
-        values.push_back({std::nullopt, c.周数, c.闹钟时间, c.铃声文件, c.闹钟提示信息, c.是否已响铃});
-    }
-    return written(f, f.modifyEach(numbers, values), o);
+    if (!w.ok)
+        return Result(gone ? StoreStatus::RecreateFailed : StoreStatus::WriteFailed, path_, w.reason);
+    remember(mark);
+    StoreResult r = Result(StoreStatus::Ok, path_);
+    r.recreated = gone;
+    return r;
 }
 
 }  // namespace ny

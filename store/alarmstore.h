@@ -1,34 +1,23 @@
-// The alarm store "ny.edb" and the record sequences that keep it in step
-// with the alarm list: row i of the list is the i-th record not marked
-// deleted. Every sequence opens and closes the file within the call and
-// returns what happened with the reason; telling the user is the caller's.
+// The alarm store "ny.edb": the alarms in record order, our own record file
+// rewritten whole through a temporary file and an atomic replace. Every call
+// opens and closes the file within itself and returns what happened with the
+// reason; telling the user is the caller's.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/fileops.h"
+#include "store/alarm.h"
 #include "store/recordfile.h"
 
 namespace ny {
-
-struct AlarmRecord {
-    std::string 月份;  // always empty
-    std::string 周数;  // the repeat: empty = once (alarms/repeat.h)
-    std::string 闹钟时间;
-    std::string 铃声文件;
-    std::string 闹钟提示信息;
-    std::string 是否已响铃;
-    friend bool operator==(const AlarmRecord&, const AlarmRecord&) = default;
-};
 
 const std::vector<FieldDef>& AlarmFields();
 
 enum class StoreStatus {
     Ok,
-    NoRecord,         // the row has no record: nothing changed (not a failure to tell)
     // A change that was not made (the file is as it was):
     Unreadable,       // reason: why the file could not be read
     Damaged,          // reason: what is wrong with it
@@ -43,7 +32,7 @@ enum class StoreStatus {
     SetAsideFailed,   // `file` damaged (reason), could not be renamed to `aside` (detail)
     TempAdopted,      // the store was missing; `file` (the .tmp) became the store; listed
     TempAdoptFailed,  // ... but renaming it failed (detail)
-    // A change by row that was not made: the file is not the version last
+    // A change that was not made because the file is not the version last
     // read or written here (another program changed it; changedOutside).
     ChangedOutside,
     RecreateFailed,   // the store was gone and could not be made again (reason)
@@ -55,44 +44,42 @@ struct StoreResult {
     std::string reason;
     std::string aside;   // where a damaged file was kept
     std::string detail;  // the reason of a second step that failed
-    // The file was not the version last read or written here: the list
-    // must be filled from it again (also when an append went ahead).
+    // The file was not the version last read or written here: the alarms
+    // must be taken from it again (also when an append went ahead).
     bool changedOutside = false;
-    // The store had been deleted and was made again from the listed alarms.
+    // The store had been deleted and was made again from the alarms held.
     bool recreated = false;
     bool ok() const { return status == StoreStatus::Ok || status == StoreStatus::Created; }
 };
 
 struct StoreLoad {
-    bool loaded = false;  // `records` is what the store holds
-    std::vector<AlarmRecord> records;
+    bool loaded = false;  // `alarms` is what the store holds (ids not set)
+    std::vector<Alarm> alarms;
     std::vector<StoreResult> notes;  // what to tell, in order
 };
 
 // The version of the store that the program last read or wrote: its size
-// and checksum, and its last-write time where the host tells it. Kept for
-// the whole run by the caller.
+// and checksum, and its size and last-write time as the file system tells
+// them. Kept for the whole run by the caller.
 struct StoreSeen {
     bool known = false;
     ContentMark content;
-    std::optional<int64_t> writeTime;
+    std::optional<FileStamp> stamp;
 };
 
-// Fields of one row to change; nullopt leaves a field as it is.
-struct AlarmChange {
-    int row = -1;
-    std::optional<std::string> 周数, 闹钟时间, 铃声文件, 闹钟提示信息, 是否已响铃;
+// What a change finds before it is made.
+struct StoreFresh {
+    // Ok, or why the store cannot be used now (Unreadable, Damaged).
+    StoreResult result;
+    // Another program changed the file: what it holds now (ids not set).
+    std::optional<std::vector<Alarm>> changed;
 };
 
 class AlarmStore {
 public:
-    // The store lives at programDir + "\ny.edb". With `seen`, every change
-    // first compares the file with it (and keeps it up to date): changes by
-    // row are refused on a file changed by another program. With `listed`
-    // (the alarms the list shows), a store deleted while running is made
-    // again from them before the change.
-    AlarmStore(FileOps& fs, const std::string& programDir, StoreSeen* seen = nullptr,
-               std::function<std::vector<AlarmRecord>()> listed = {});
+    // The store lives at dataDir + "\ny.edb". With `seen`, every change first
+    // compares the file with it, and keeps it up to date.
+    AlarmStore(FileOps& fs, const std::string& dataDir, StoreSeen* seen = nullptr);
     const std::string& path() const { return path_; }
 
     // Start-up: reads the store, or makes it when it is really absent. A
@@ -102,33 +89,25 @@ public:
     // store. A file that cannot be read or probed is left alone.
     StoreLoad loadOrCreate(const std::string& stamp);
 
-    StoreResult append(const AlarmRecord& r);  // 月份 and 周数 are written empty
-    StoreResult markRung(int row);
-    // Several rows at once, in one write (a file rewritten per row would
-    // make hundreds of rows take seconds). NoRecord, and nothing changed,
-    // when any of them has no record.
-    StoreResult markRung(const std::vector<int>& rows);
-    StoreResult deleteRow(int row);  // one write
-    StoreResult clear();
+    // Before a change: is the file still the version last read or written
+    // here? Asked of its size and write time; read whole only when they
+    // differ (or the host cannot tell them). A store that is gone is fine:
+    // the change makes it again.
+    StoreFresh checkFresh();
 
-    // Some fields of some rows changed, in one write; NoRecord, and nothing
-    // changed, when any row has no record.
-    StoreResult change(const std::vector<AlarmChange>& changes);
+    // The whole store becomes `alarms`, in this order, in one write. A store
+    // that was deleted is made again (recreated).
+    StoreResult save(const std::vector<Alarm>& alarms);
 
 private:
-    StoreResult openForChange(RecordFile& f);
-    StoreResult recreate(RecordFile& f);
-    StoreResult written(RecordFile& f, const IoResult& w, StoreResult opened);
     StoreResult setAside(const std::string& file, const std::string& why,
                          const std::string& stamp);
-    bool isSeen(const RecordFile& f);
-    void remember(const RecordFile& f);
-    void rememberNew();
+    OpenResult read(const std::string& file, std::vector<Alarm>& out, ContentMark& mark);
+    void remember(const ContentMark& mark);
 
     FileOps& fs_;
     std::string path_;
     StoreSeen* seen_;
-    std::function<std::vector<AlarmRecord>()> listed_;
 };
 
 }  // namespace ny

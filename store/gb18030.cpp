@@ -118,27 +118,52 @@ std::optional<uint32_t> NextUtf8(std::string_view s, size_t& i) {
     return cp;
 }
 
+// Runs of ASCII, most of a path or a time, are copied as they are: a store
+// of 100,000 alarms is written in one go.
+size_t AsciiRun(std::string_view s, size_t i) {
+    size_t end = i;
+    while (end < s.size() && static_cast<uint8_t>(s[end]) < 0x80) ++end;
+    return end - i;
+}
+
 }  // namespace
 
 std::string Utf8ToGb18030(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) EncodeCodePoint(out, NextUtf8(utf8, i).value_or(0xFFFD));
+    AppendGb18030(utf8, out);
     return out;
+}
+
+void AppendGb18030(std::string_view utf8, std::string& out) {
+    for (size_t i = 0; i < utf8.size();) {
+        if (const size_t n = AsciiRun(utf8, i)) {
+            out.append(utf8.data() + i, n);
+            i += n;
+            continue;
+        }
+        EncodeCodePoint(out, NextUtf8(utf8, i).value_or(0xFFFD));
+    }
 }
 
 std::optional<std::string> Gb18030ToUtf8(std::string_view gb) {
     std::string out;
+    if (!Gb18030ToUtf8(gb, out)) return std::nullopt;
+    return out;
+}
+
+bool Gb18030ToUtf8(std::string_view gb, std::string& out) {
+    out.clear();
     out.reserve(gb.size() + gb.size() / 2);
     const auto byte = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(gb[k])); };
     for (size_t i = 0; i < gb.size();) {
-        uint32_t b0 = byte(i);
-        if (b0 < 0x80) {
-            out.push_back(static_cast<char>(b0));
-            ++i;
+        if (const size_t n = AsciiRun(gb, i)) {
+            out.append(gb.data() + i, n);
+            i += n;
             continue;
         }
-        if (b0 == 0x80 || b0 == 0xFF || i + 1 >= gb.size()) return std::nullopt;
+        uint32_t b0 = byte(i);
+        if (b0 == 0x80 || b0 == 0xFF || i + 1 >= gb.size()) return false;
         uint32_t b1 = byte(i + 1);
         if (b1 >= 0x40 && b1 <= 0xFE && b1 != 0x7F) {
             uint32_t pos = b1 < 0x7F ? b1 - 0x40 : b1 - 0x41;
@@ -146,9 +171,9 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view gb) {
             i += 2;
             continue;
         }
-        if (b1 < 0x30 || b1 > 0x39 || i + 3 >= gb.size()) return std::nullopt;
+        if (b1 < 0x30 || b1 > 0x39 || i + 3 >= gb.size()) return false;
         uint32_t b2 = byte(i + 2), b3 = byte(i + 3);
-        if (b2 < 0x81 || b2 > 0xFE || b3 < 0x30 || b3 > 0x39) return std::nullopt;
+        if (b2 < 0x81 || b2 > 0xFE || b3 < 0x30 || b3 > 0x39) return false;
         uint32_t linear = (((b0 - 0x81) * 10 + (b1 - 0x30)) * 126 + (b2 - 0x81)) * 10 + (b3 - 0x30);
         if (linear < kBmpLinearEnd) {
             auto it = std::upper_bound(
@@ -159,11 +184,11 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view gb) {
         } else if (linear >= kSupplementaryLinear && linear - kSupplementaryLinear < 0x100000) {
             AppendUtf8(out, 0x10000 + (linear - kSupplementaryLinear));
         } else {
-            return std::nullopt;
+            return false;
         }
         i += 4;
     }
-    return out;
+    return true;
 }
 
 }  // namespace ny

@@ -80,10 +80,14 @@ struct Parsed {
 
 OpenResult Fail(OpenStatus s, std::string reason) { return {s, std::move(reason)}; }
 
-// Walks the structure. Without `out` nothing is built: that pass only finds
-// where the body ends, so that the checksum is checked before the counts in
-// the header are trusted with any memory.
-OpenResult Walk(std::string_view file, Parsed* out, size_t& bodyEnd) {
+// Walks the structure. Without `fieldsOut` nothing is decoded: that pass only
+// finds where the body ends, so that the checksum is checked before the
+// counts in the header are trusted with any memory. The second pass hands
+// each record to `each` in one reused vector, so that no copy of the whole
+// file's records is ever built here.
+OpenResult Walk(std::string_view file, std::vector<FieldDef>* fieldsOut, const RecordVisitor* each,
+                size_t& bodyEnd, std::span<const FieldDef> expected = {}) {
+    const bool decode = fieldsOut != nullptr;
     if (file.empty()) return Fail(OpenStatus::Empty, "文件是空的");
     const size_t head = std::min(file.size(), kMagic.size());
     if (file.substr(0, head) != kMagic.substr(0, head))
@@ -105,7 +109,7 @@ OpenResult Walk(std::string_view file, Parsed* out, size_t& bodyEnd) {
         const std::string_view rawName = r.bytes(r.u(2));
         const uint32_t type = r.u(1);
         const uint32_t maxLength = r.u(4);
-        if (!out) continue;
+        if (!decode) continue;
         auto name = Gb18030ToUtf8(rawName);
         if (!name || name->empty() || !names.insert(*name).second ||
             type != uint32_t(FieldType::Text) || maxLength > 0x7FFFFFFF)
@@ -114,62 +118,91 @@ OpenResult Walk(std::string_view file, Parsed* out, size_t& bodyEnd) {
         f.name = name.value_or("");
         f.type = FieldType::Text;
         f.maxLength = static_cast<int>(maxLength & 0x7FFFFFFF);
-        out->fields.push_back(std::move(f));
+        fieldsOut->push_back(std::move(f));
     }
+    // A file of other fields is refused before any record reaches `each`.
+    if (decode && !expected.empty() && !r.exhausted() &&
+        !std::equal(fieldsOut->begin(), fieldsOut->end(), expected.begin(), expected.end()))
+        return contentOk ? Fail(OpenStatus::OtherSchema, "字段定义与本程序的不同")
+                         : Fail(OpenStatus::BadContent, "文件内容无效");
     // Every record takes at least one byte, so this loop ends with the bytes
     // whatever the count says.
     const uint32_t recordCount = r.u(4);
+    std::vector<std::string> values;
     for (uint32_t i = 0; i < recordCount && !r.exhausted(); ++i) {
         const uint32_t flag = r.u(1);
         if (flag != kLive && flag != kDeleted) contentOk = false;
-        std::vector<std::string> values;
+        values.resize(decode ? fieldCount : 0);
         for (uint32_t k = 0; k < fieldCount && !r.exhausted(); ++k) {
             const std::string_view raw = r.bytes(r.u(4));
-            if (!out) continue;
-            auto v = Gb18030ToUtf8(raw);
-            if (!v) contentOk = false;
-            values.push_back(v.value_or(""));
+            if (!decode) continue;
+            if (!Gb18030ToUtf8(raw, values[k])) contentOk = false;
         }
-        if (out) out->records.emplace_back(flag == kDeleted, std::move(values));
+        if (decode && each && !r.exhausted()) (*each)(flag == kDeleted, values);
     }
     bodyEnd = r.offset();
     const uint32_t stored = r.u(4);
     if (r.exhausted()) return Fail(OpenStatus::CutShort, "文件不完整（被截断）");
     if (r.offset() != file.size() || Crc32(file.substr(0, bodyEnd)) != stored)
         return Fail(OpenStatus::BadChecksum, "校验和不符，文件内容已损坏");
-    if (out && !contentOk) return Fail(OpenStatus::BadContent, "文件内容无效");
+    if (decode && !contentOk) return Fail(OpenStatus::BadContent, "文件内容无效");
     return {};
 }
 
-OpenResult Parse(std::string_view file, Parsed& out) {
+OpenResult Scan(std::string_view file, std::vector<FieldDef>& fields, const RecordVisitor& each) {
     size_t bodyEnd = 0;
-    if (OpenResult r = Walk(file, nullptr, bodyEnd); !r.ok()) return r;
-    return Walk(file, &out, bodyEnd);
+    if (OpenResult r = Walk(file, nullptr, nullptr, bodyEnd); !r.ok()) return r;
+    return Walk(file, &fields, &each, bodyEnd);
 }
+
+OpenResult Parse(std::string_view file, Parsed& out) {
+    const RecordVisitor keep = [&out](bool deleted, std::vector<std::string>& values) {
+        out.records.emplace_back(deleted, std::move(values));
+    };
+    return Scan(file, out.fields, keep);
+}
+
+// The file's bytes, written as they are produced.
+class Writer {
+public:
+    Writer(std::span<const FieldDef> fields, size_t records) : fieldCount_(fields.size()) {
+        out_ = std::string(kMagic);
+        PutU16(out_, kVersion);
+        PutU16(out_, static_cast<uint16_t>(fields.size()));
+        for (const auto& f : fields) {
+            const std::string name = Utf8ToGb18030(f.name);
+            PutU16(out_, static_cast<uint16_t>(name.size()));
+            out_ += name;
+            PutU8(out_, static_cast<uint8_t>(f.type));
+            PutU32(out_, static_cast<uint32_t>(f.maxLength));
+        }
+        PutU32(out_, static_cast<uint32_t>(records));
+    }
+    void record(bool deleted, const std::vector<std::string>& values) {
+        PutU8(out_, deleted ? kDeleted : kLive);
+        for (size_t k = 0; k < fieldCount_; ++k) {
+            const size_t at = out_.size();
+            PutU32(out_, 0);
+            if (k < values.size()) AppendGb18030(values[k], out_);
+            const auto len = static_cast<uint32_t>(out_.size() - at - 4);
+            for (int i = 0; i < 4; ++i) out_[at + size_t(i)] = static_cast<char>(len >> (8 * i));
+        }
+    }
+    std::string finish() {
+        PutU32(out_, Crc32(out_));
+        return std::move(out_);
+    }
+
+private:
+    size_t fieldCount_;
+    std::string out_;
+};
 
 std::string Serialize(std::span<const FieldDef> fields,
                       const std::vector<std::pair<bool, const std::vector<std::string>*>>& recs) {
-    std::string out(kMagic);
-    PutU16(out, kVersion);
-    PutU16(out, static_cast<uint16_t>(fields.size()));
-    for (const auto& f : fields) {
-        const std::string name = Utf8ToGb18030(f.name);
-        PutU16(out, static_cast<uint16_t>(name.size()));
-        out += name;
-        PutU8(out, static_cast<uint8_t>(f.type));
-        PutU32(out, static_cast<uint32_t>(f.maxLength));
-    }
-    PutU32(out, static_cast<uint32_t>(recs.size()));
-    for (const auto& [deleted, values] : recs) {
-        PutU8(out, deleted ? kDeleted : kLive);
-        for (const auto& v : *values) {
-            const std::string gb = Utf8ToGb18030(v);
-            PutU32(out, static_cast<uint32_t>(gb.size()));
-            out += gb;
-        }
-    }
-    PutU32(out, Crc32(out));
-    return out;
+    Writer w(fields, recs.size());
+    for (const auto& [deleted, values] : recs) w.record(deleted, *values);
+    return w.finish();
 }
 
 // What a value reads back as once stored (malformed UTF-8 becomes U+FFFD),
@@ -363,6 +396,44 @@ IoResult RecordFile::removeCurrent() {
     for (size_t i = 0; i < records_.size(); ++i)
         if (!records_[i].deleted && i != size_t(pos_ - 1)) next.push_back(records_[i]);
     return commit(std::move(next), 1);
+}
+
+OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> expected,
+                       const RecordVisitor& each, ContentMark* mark) {
+    std::string reason;
+    try {
+        std::optional<std::string> bytes = fs.readFile(path, &reason);
+        if (!bytes) return Fail(OpenStatus::Unreadable, reason);
+        std::vector<FieldDef> fields;
+        size_t bodyEnd = 0;
+        if (OpenResult r = Walk(*bytes, nullptr, nullptr, bodyEnd); !r.ok()) return r;
+        if (OpenResult r = Walk(*bytes, &fields, &each, bodyEnd, expected); !r.ok()) return r;
+        if (mark) *mark = MarkOf(*bytes);
+        return {};
+    } catch (const std::bad_alloc&) {
+        return Fail(OpenStatus::Unreadable, "内存不足");
+    }
+}
+
+IoResult WriteRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> fields,
+                      size_t count, const RecordSource& values, bool mustBeNew,
+                      ContentMark* mark) {
+    std::string bytes;
+    try {
+        Writer w(fields, count);
+        std::vector<std::string> rec;
+        for (size_t k = 0; k < count; ++k) {
+            values(k, rec);
+            if (rec.size() != fields.size()) return {false, "字段个数不符"};
+            w.record(false, rec);
+        }
+        bytes = w.finish();
+    } catch (const std::bad_alloc&) {
+        return {false, "内存不足", IoFailure::Other};
+    }
+    IoResult r = ReplaceWholeFile(fs, path, bytes, mustBeNew);
+    if (r.ok && mark) *mark = MarkOf(bytes);
+    return r;
 }
 
 IoResult RecordFile::removeAll() {

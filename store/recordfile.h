@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,6 +56,26 @@ struct ContentMark {
     uint32_t checksum = 0;
     friend bool operator==(const ContentMark&, const ContentMark&) = default;
 };
+
+// One record of a file being read: whether it is marked deleted, and its
+// values in field order (the vector is reused for the next record: move out
+// what is kept).
+using RecordVisitor = std::function<void(bool deleted, std::vector<std::string>& values)>;
+// The values of record k (0-based) of a file being written, in field order.
+using RecordSource = std::function<void(size_t k, std::vector<std::string>& values)>;
+
+// Reads the whole file at `path` and hands its records to `each` in order,
+// keeping none of them: memory stays near the file's size. With `expected`
+// a file of other fields is OtherSchema (and no record reaches `each`). A
+// damaged file may have handed some records before it was found out: the
+// caller keeps them only on success. `mark`: the version read.
+OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> expected,
+                       const RecordVisitor& each, ContentMark* mark = nullptr);
+// Writes a file of `count` live records in one whole-file replace
+// (ReplaceWholeFile, `mustBeNew` as there). `mark`: the version written.
+IoResult WriteRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> fields,
+                      size_t count, const RecordSource& values, bool mustBeNew = false,
+                      ContentMark* mark = nullptr);
 
 class RecordFile {
 public:

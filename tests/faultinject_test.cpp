@@ -203,7 +203,7 @@ protected:
             }
             // A start that could not read the store leaves the list empty and
             // says so; the list is filled as soon as the store can be read.
-            const bool knownApart = told && !app().alarmListLoaded;
+            const bool knownApart = told && !app().alarmsLoaded;
             if (!apart && !knownApart && listNow() != *file) {
                 apart = true;
                 if (note.empty()) note = s.name + ": list " + Show(listNow()) + " file " + Show(*file) + toldText;

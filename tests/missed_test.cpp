@@ -16,12 +16,7 @@ class Missed : public ProgramTest {
 protected:
     // A row the entry field would refuse, straight into the store.
     void storeRaw(const std::string& minute, const std::string& prompt) {
-        AlarmRecord rec;
-        rec.闹钟时间 = minute;
-        rec.铃声文件 = path("alarm.mp3");
-        rec.闹钟提示信息 = prompt;
-        rec.是否已响铃 = "未响";
-        ASSERT_TRUE(AlarmStore(host(), host().programDir()).append(rec).ok());
+        appendRecord({"", "", minute, path("alarm.mp3"), prompt, "未响"});
     }
     std::vector<std::string> states() {
         std::vector<std::string> s;

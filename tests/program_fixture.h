@@ -13,11 +13,25 @@
 
 #include "platform/sim/sim_host.h"
 #include "mainwindow/dispatch.h"
+#include "store/alarmstore.h"
 
 namespace ny::testing {
 
 inline LocalTime At(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
     return LocalTime{y, mo, d, h, mi, s, ms};
+}
+
+// An alarm as a test writes it into a store: its minute as "YYYY-MM-DD HH:MM".
+inline Alarm MakeAlarm(const std::string& minute, const std::string& prompt = "",
+                       const std::string& tone = "", RingState state = RingState::NotRung,
+                       Repeat repeat = Repeat::Once) {
+    Alarm a;
+    a.minute = MinuteOfText(minute).value_or(kNoMinute);
+    a.prompt = prompt;
+    a.tone = tone;
+    a.state = state;
+    a.repeat = repeat;
+    return a;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -65,6 +79,22 @@ protected:
     }
 
     void click(Ctl c) { host().raise(Ev::Click, c); }
+
+    // ny.edb holding these alarms, written as the program writes it (before
+    // a start, or as another program would while it runs).
+    void writeStore(const std::vector<Alarm>& alarms) {
+        SimHost fs(dir_, At(2026, 1, 1, 0, 0, 0));
+        ASSERT_TRUE(AlarmStore(fs, dir_).save(alarms).ok());
+    }
+    // One more alarm at the end of ny.edb (made when there is none).
+    void appendToStore(const Alarm& a) {
+        SimHost fs(dir_, At(2026, 1, 1, 0, 0, 0));
+        std::vector<Alarm> alarms = AlarmStore(fs, dir_).loadOrCreate("x").alarms;
+        alarms.push_back(a);
+        ASSERT_TRUE(AlarmStore(fs, dir_).save(alarms).ok());
+    }
+    // A record stored as its six field texts, as another program may write it.
+    void appendRecord(std::vector<std::string> fields) { appendToStore(AlarmOfFields(std::move(fields))); }
 
     // Types an alarm into the entry fields and presses 添加.
     void add(const std::string& time, const std::string& prompt = "",

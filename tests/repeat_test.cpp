@@ -57,7 +57,6 @@ TEST(NextOccurrence, Table) {
 TEST(RepeatTexts, CodesAndCellsGoBothWays) {
     for (Repeat r : {Repeat::Once, Repeat::Daily, Repeat::Weekdays, Repeat::Weekly}) {
         EXPECT_EQ(RepeatOfCode(RepeatCode(r)), r);
-        EXPECT_EQ(RepeatOfCell(MinuteCellText("2026-12-11 07:30", r)), r);
         EXPECT_EQ(MinuteOf(MinuteCellText("2026-12-11 07:30", r)), "2026-12-11 07:30");
     }
     EXPECT_EQ(MinuteCellText("2026-12-11 07:30", Repeat::Daily), "2026-12-11 07:30  每天");
@@ -77,18 +76,7 @@ protected:
     // Straight into the store, as an earlier run would have left it.
     void storeAlarm(const std::string& minute, const std::string& code,
                     const std::string& state = "未响", const std::string& prompt = "") {
-        AlarmRecord rec;
-        rec.闹钟时间 = minute;
-        rec.铃声文件 = path("alarm.mp3");
-        rec.闹钟提示信息 = prompt;
-        rec.是否已响铃 = state;
-        AlarmStore store = StoreOf(app());
-        ASSERT_TRUE(store.append(rec).ok());
-        const int r = store.loadOrCreate("x").records.size() - 1;
-        AlarmChange c;
-        c.row = r;
-        c.周数 = code;
-        ASSERT_TRUE(store.change({c}).ok());
+        appendRecord({"", code, minute, path("alarm.mp3"), prompt, state});
     }
 };
 
@@ -251,40 +239,44 @@ namespace {
 
 class StoreChange : public ProgramTest {};
 
-TEST_F(StoreChange, TheGivenFieldsOfTheGivenRowsInOneWriteOrNothing) {
+TEST_F(StoreChange, SeveralAlarmsInOneWriteAndAGoneOneWritesNothing) {
     start(At(2026, 12, 10, 6, 0, 0));
     add("2026-12-11 07:00:00", "一");
     add("2026-12-11 08:00:00", "二");
     add("2026-12-11 09:00:00", "三");
-    AlarmStore store = StoreOf(app());
-    AlarmChange a, b;
-    a.row = 0;
-    a.周数 = "W";
-    b.row = 2;
-    b.闹钟时间 = "2026-12-12 09:30";
-    b.是否已响铃 = "已响";
+    Alarm a = app().book.at(0), b = app().book.at(2);
+    a.setRepeat(Repeat::Weekdays);
+    b.setMinute(*MinuteOfText("2026-12-12 09:30"));
+    b.setState(RingState::Rung);
+    AlarmChange both;
+    both.changed = {a, b};
     const int64_t opsBefore = host().fileOps;
-    ASSERT_TRUE(store.change({a, b}).ok());
+    ASSERT_TRUE(ChangeAlarms(app(), both).done);
     const int64_t opsOfOneChange = host().fileOps - opsBefore;
-    const auto records = store.loadOrCreate("x").records;
+    const auto records = StoreOf(app()).loadOrCreate("x").alarms;
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].周数, "W");
-    EXPECT_EQ(records[0].闹钟时间, "2026-12-11 07:00");
-    EXPECT_EQ(records[1].周数, "");
-    EXPECT_EQ(records[1].闹钟提示信息, "二");
-    EXPECT_EQ(records[2].闹钟时间, "2026-12-12 09:30");
-    EXPECT_EQ(records[2].是否已响铃, "已响");
-    EXPECT_EQ(records[2].闹钟提示信息, "三");
-    // One change costs what one row's costs: a single rewrite of the file.
+    EXPECT_EQ(records[0].repeat, Repeat::Weekdays);
+    EXPECT_EQ(MinuteText(records[0].minute), "2026-12-11 07:00");
+    EXPECT_EQ(records[1].repeat, Repeat::Once);
+    EXPECT_EQ(records[1].prompt, "二");
+    EXPECT_EQ(MinuteText(records[2].minute), "2026-12-12 09:30");
+    EXPECT_EQ(records[2].state, RingState::Rung);
+    EXPECT_EQ(records[2].prompt, "三");
+    EXPECT_EQ(row(2), (std::vector<std::string>{"2026-12-12 09:30", path("alarm.mp3"), "三", "已响"}));
+    // One change costs what one alarm's costs: a single rewrite of the file.
+    a.setRepeat(Repeat::Daily);
+    AlarmChange one;
+    one.changed = {a};
     const int64_t opsAt = host().fileOps;
-    ASSERT_TRUE(store.change({a}).ok());
+    ASSERT_TRUE(ChangeAlarms(app(), one).done);
     EXPECT_EQ(host().fileOps - opsAt, opsOfOneChange);
 
     const std::string before = readFile("ny.edb");
-    AlarmChange gone;
-    gone.row = 3;
-    gone.周数 = "D";
-    EXPECT_EQ(store.change({a, gone}).status, StoreStatus::NoRecord);
+    Alarm gone = a;
+    gone.id = 999999;
+    AlarmChange none;
+    none.changed = {gone};
+    EXPECT_FALSE(ChangeAlarms(app(), none).done);
     EXPECT_EQ(readFile("ny.edb"), before);
 }
 

@@ -37,13 +37,50 @@ const std::vector<FieldDef> kFields = [] {
     return v;
 }();
 
-// The store's sequences as the handlers run them: the store, then the one
-// helper that tells the user.
-void LoadOrCreateStore(App& a) { LoadAlarmList(a); }
-bool StoreAppend(App& a, const AlarmRecord& r) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).append(r)); }
-bool StoreMarkRung(App& a, int row) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).markRung(row)); }
-bool StoreDeleteRow(App& a, int row) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).deleteRow(row)); }
-bool StoreClear(App& a) { return TellStoreResult(a, AlarmStore(a.host, a.host.programDir()).clear()); }
+// The store's sequences as the handlers run them: the change goes through
+// the one door that writes the file, then the book and the list, and tells
+// the user. A book not yet filled is filled first, as the handlers do.
+void LoadOrCreateStore(App& a) {
+    a.alarmsLoaded = false;
+    a.book.takeAll();
+    LoadAlarms(a);
+}
+bool Change(App& a, const AlarmChange& c) { return ChangeAlarms(a, c).done; }
+bool StoreAppend(App& a, const Alarm& r) {
+    AlarmChange c;
+    c.added = {r};
+    return Change(a, c);
+}
+// The alarm of a row, or nullptr (no row: nothing to change).
+const Alarm* AtRow(App& a, int row) {
+    return row >= 0 && size_t(row) < a.book.size() ? &a.book.at(size_t(row)) : nullptr;
+}
+bool StoreMarkRung(App& a, std::vector<int> rows) {
+    if (!AlarmsReady(a)) return false;
+    AlarmChange c;
+    for (int row : rows) {
+        const Alarm* found = AtRow(a, row);
+        if (!found) return false;
+        Alarm rung = *found;
+        rung.setState(RingState::Rung);
+        c.changed.push_back(rung);
+    }
+    return Change(a, c);
+}
+bool StoreMarkRung(App& a, int row) { return StoreMarkRung(a, std::vector<int>{row}); }
+bool StoreDeleteRow(App& a, int row) {
+    if (!AlarmsReady(a)) return false;
+    const Alarm* found = AtRow(a, row);
+    if (!found) return false;
+    AlarmChange c;
+    c.removed = {found->id};
+    return Change(a, c);
+}
+bool StoreClear(App& a) {
+    AlarmChange c;
+    c.clear = true;
+    return Change(a, c);
+}
 
 // Three alarms whose 月份/周数 are not empty, so that a change that rewrote
 // fields 1 to 5 would show.
@@ -86,7 +123,12 @@ protected:
         std::ofstream(real(name), std::ios::binary) << bytes;
     }
 
+    // A store as another program (or an earlier run) left it; the program
+    // reads it afresh at its next change, as after a start.
     void makeStore(const std::vector<Row>& rows, const std::vector<FieldDef>& fields = kFields) {
+        app().alarmsLoaded = false;
+        app().book.takeAll();
+        app().storeSeen = {};
         std::filesystem::remove(real("ny.edb"));
         RecordFile f(host());
         ASSERT_TRUE(f.create(storePath(), fields).ok);
@@ -418,7 +460,8 @@ TEST_F(StoreTest, StartupWithAnEmptyStoreListsNothing) {
 
 TEST_F(StoreTest, AppendAddsARecordAtTheEndWithEmptyMonthAndWeek) {
     makeStore(kThree);
-    AlarmRecord a{"05", "2", "2026-12-08 20:40", "C:\\ny\\alarm.mp3", "喝水", "未响"};
+    // An added alarm is the program's own: its 月份 and 周数 are its own too.
+    Alarm a = AlarmOfFields({"", "", "2026-12-08 20:40", "C:\\ny\\alarm.mp3", "喝水", "未响"});
     EXPECT_TRUE(StoreAppend(app(), a));
     std::vector<Row> want = kThree;
     want.push_back({"", "", "2026-12-08 20:40", "C:\\ny\\alarm.mp3", "喝水", "未响"});
@@ -430,7 +473,7 @@ TEST_F(StoreTest, LongAndNonGbkTextsComeBackUnchangedAtTheNextStart) {
     LoadOrCreateStore(app());
     std::string prompt;
     for (int i = 0; i < 5000; ++i) prompt += i % 2 ? "钟" : "😀";
-    const AlarmRecord a{"", "", "2026-12-08 20:40", "/home/café/🎵 tone.mp3", prompt, "未响"};
+    const Alarm a = AlarmOfFields({"", "", "2026-12-08 20:40", "/home/café/🎵 tone.mp3", prompt, "未响"});
     ASSERT_TRUE(StoreAppend(app(), a));
 
     SimHost next(dir_, LocalTime{2026, 12, 11, 8, 0, 0});
@@ -439,7 +482,7 @@ TEST_F(StoreTest, LongAndNonGbkTextsComeBackUnchangedAtTheNextStart) {
     for (int c = 0; c < 4; ++c) next.listInsertColumn(Ctl::超级列表框1, "c", 100);
     LoadOrCreateStore(nextApp);
     ASSERT_EQ(next.listRowCount(Ctl::超级列表框1), 1);
-    EXPECT_EQ(next.listCell(Ctl::超级列表框1, 0, 1), a.铃声文件);
+    EXPECT_EQ(next.listCell(Ctl::超级列表框1, 0, 1), a.tone);
     EXPECT_EQ(next.listCell(Ctl::超级列表框1, 0, 2), prompt);
     EXPECT_TRUE(next.boxes.empty());
 }
@@ -455,13 +498,23 @@ TEST_F(StoreTest, MarkRungChangesOnlyFieldSixOfThatRecord) {
 // Many alarms missed at once are marked in one write, not one per row.
 TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
     makeStore(kThree);
+    LoadOrCreateStore(app());
+    auto rungAt = [&](int row) {
+        Alarm a = app().book.at(size_t(row));
+        a.setState(RingState::Rung);
+        return a;
+    };
+    AlarmChange one, two;
+    one.changed = {rungAt(1)};
     const int64_t before = host().fileOps;
-    ASSERT_TRUE(TellStoreResult(app(), AlarmStore(host(), host().programDir()).markRung(1)));
+    ASSERT_TRUE(Change(app(), one));
     const int64_t oneRow = host().fileOps - before;
 
     makeStore(kThree);
+    LoadOrCreateStore(app());
+    two.changed = {rungAt(0), rungAt(2)};
     const int64_t start = host().fileOps;
-    EXPECT_TRUE(TellStoreResult(app(), AlarmStore(host(), host().programDir()).markRung(std::vector<int>{0, 2})));
+    EXPECT_TRUE(Change(app(), two));
     EXPECT_EQ(host().fileOps - start, oneRow) << "as many file operations as for one row";
     std::vector<Row> want = kThree;
     want[0][5] = want[2][5] = "已响";
@@ -470,7 +523,7 @@ TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
     // One row without a record: nothing is changed.
     makeStore(kThree);
     const std::string bytes = bytesOf("ny.edb");
-    EXPECT_EQ(AlarmStore(host(), host().programDir()).markRung(std::vector<int>{0, 3}).status, StoreStatus::NoRecord);
+    EXPECT_FALSE(StoreMarkRung(app(), std::vector<int>{0, 3}));
     EXPECT_EQ(bytesOf("ny.edb"), bytes);
 }
 
@@ -537,8 +590,6 @@ TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
         put("ny.edb", bad);
         std::filesystem::remove(real(aside));
         host().boxes.clear();
-        host().listDeleteAll(Ctl::超级列表框1);
-
         LoadOrCreateStore(app());
 
         ASSERT_EQ(host().boxes.size(), 1u);
@@ -574,7 +625,7 @@ TEST_F(StoreTest, UnreadableStoreAtStartupIsReportedAndLeftAlone) {
     EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
 
     // A later change cannot use it either, and says so.
-    EXPECT_FALSE(StoreAppend(app(), {"", "", "2026-12-10 15:00", "a.mp3", "", "未响"}));
+    EXPECT_FALSE(StoreAppend(app(), AlarmOfFields({"", "", "2026-12-10 15:00", "a.mp3", "", "未响"})));
     ASSERT_EQ(host().boxes.size(), 2u);
     EXPECT_NE(host().boxes[1].text.find(storePath()), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(real("ny.edb")));
@@ -582,7 +633,7 @@ TEST_F(StoreTest, UnreadableStoreAtStartupIsReportedAndLeftAlone) {
 
 TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
     const std::vector<std::pair<const char*, std::function<bool(App&)>>> sequences = {
-        {"append", [](App& a) { return StoreAppend(a, {"", "", "2026-12-10 15:00", "a.mp3", "", "未响"}); }},
+        {"append", [](App& a) { return StoreAppend(a, AlarmOfFields({"", "", "2026-12-10 15:00", "a.mp3", "", "未响"})); }},
         {"mark rung", [](App& a) { return StoreMarkRung(a, 0); }},
         {"delete", [](App& a) { return StoreDeleteRow(a, 1); }},
         {"clear", [](App& a) { return StoreClear(a); }},
@@ -616,6 +667,7 @@ TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
 
 TEST_F(StoreTest, AStoreDamagedWhileRunningIsReportedNotReplaced) {
     makeStore(kThree);
+    LoadOrCreateStore(app());
     put("ny.edb", "garbage");
     EXPECT_FALSE(StoreMarkRung(app(), 0));
     EXPECT_EQ(bytesOf("ny.edb"), "garbage");
@@ -630,8 +682,8 @@ namespace ny {
 namespace {
 
 // A record left marked deleted by an older version (its purge failed) is not
-// a row: row i is the i-th record not so marked, and the next delete drops
-// the mark in its one write.
+// a row: row i is the i-th record not so marked, and the next write (the
+// whole file from the alarms held) leaves it out.
 TEST_F(StoreTest, ARecordLeftMarkedDeletedIsNoRow) {
     makeStore(kThree);
     {
@@ -646,7 +698,7 @@ TEST_F(StoreTest, ARecordLeftMarkedDeletedIsNoRow) {
     ASSERT_TRUE(StoreMarkRung(app(), 0));
     std::vector<Row> want = kThree;
     want[1][5] = "已响";
-    EXPECT_EQ(stored(), want);  // record 1 still marked, record 2 rung
+    EXPECT_EQ(stored(), (std::vector<Row>{want[1], want[2]}));  // record 2 rung, record 1 gone
     ASSERT_TRUE(StoreDeleteRow(app(), 1));
     EXPECT_EQ(stored(), (std::vector<Row>{want[1]}));
     RecordFile f(host());

@@ -12,11 +12,12 @@ namespace {
 class TrayTip : public ProgramTest {
 protected:
     static constexpr Ctl kList = Ctl::超级列表框1;
-    void rowOf(const std::string& minute, const std::string& prompt, const std::string& state) {
-        const int r = host().listAppendRow(kList);
-        host().listSetCell(kList, r, 0, minute);
-        host().listSetCell(kList, r, 2, prompt);
-        host().listSetCell(kList, r, 3, state);
+    // An alarm straight into the book, as the store would read it: the
+    // minute cell as the list shows it ("2026-12-11 07:30  每天" repeats daily).
+    void rowOf(const std::string& cell, const std::string& prompt, const std::string& state) {
+        const size_t gap = cell.find("  ");
+        const std::string code = gap == std::string::npos ? "" : "D";
+        app().book.append(AlarmOfFields({"", code, cell.substr(0, gap), "", prompt, state}));
     }
 };
 
@@ -49,7 +50,7 @@ TEST_F(TrayTip, TheNextAlarmNotYetRung) {
     for (const Case& c : cases) {
         start(At(2026, 12, 10, 8, 0, 20));
         for (const auto& r : c.rows) rowOf(r[0], r[1], r[2]);
-        EXPECT_EQ(TrayTipText(host()), c.tip) << c.what;
+        EXPECT_EQ(TrayTipText(app()), c.tip) << c.what;
     }
     // Cut to the tip's 127 UTF-16 units, whole characters only.
     const std::string head = kTip + "\n下一个：12-11 07:30 ";  // 12 + 1 + 4 + 12 = 29 units
@@ -64,7 +65,7 @@ TEST_F(TrayTip, TheNextAlarmNotYetRung) {
     for (const Cut& c : cuts) {
         start(At(2026, 12, 10, 8, 0, 20));
         rowOf("2026-12-11 07:30", c.prompt, "未响");
-        EXPECT_EQ(TrayTipText(host()), head + c.shown);
+        EXPECT_EQ(TrayTipText(app()), head + c.shown);
     }
 }
 
@@ -81,7 +82,9 @@ TEST_F(TrayTip, ShownWhenHiddenAndRefreshedAsTheListAndTheMinuteChange) {
     rowOf("2026-12-10 09:00", "开会", "未响");
     host().advance(60000);
     EXPECT_EQ(host().trayTip, "闹钟 - Verunda\n下一个：12-10 09:00 开会");
-    host().listSetCell(kList, 0, 3, "已响");
+    Alarm rung = app().book.at(0);
+    rung.setState(RingState::Rung);
+    app().book.replace(rung);
     host().advance(60000);
     EXPECT_EQ(host().trayTip, "闹钟 - Verunda");
 }

@@ -15,11 +15,9 @@ namespace {
 
 class Wake : public ProgramTest {
 protected:
+    // An alarm straight into the book, as the store would read its record.
     void putRow(const std::string& minute, const std::string& state) {
-        const int r = host().listAppendRow(Ctl::超级列表框1);
-        host().listSetCell(Ctl::超级列表框1, r, 0, minute);
-        host().listSetCell(Ctl::超级列表框1, r, 1, path("alarm.mp3"));
-        host().listSetCell(Ctl::超级列表框1, r, 3, state);
+        app().book.append(AlarmOfFields({"", "", minute, path("alarm.mp3"), "", state}));
     }
     void deleteRow(int r) {
         host().selectRow(Ctl::超级列表框1, r);
@@ -57,9 +55,9 @@ TEST_F(Wake, TheEarliestFutureMinuteOfAnAlarmNotYetRung) {
     };
     start(At(2026, 3, 7, 9, 0, 20));
     for (const Case& c : cases) {
-        host().listDeleteAll(Ctl::超级列表框1);
+        app().book.takeAll();
         for (const auto& [minute, state] : c.rows) putRow(minute, state);
-        EXPECT_EQ(NextWakeMinute(host()), c.expected) << c.what;
+        EXPECT_EQ(NextWakeMinute(app()), c.expected) << c.what;
     }
 }
 

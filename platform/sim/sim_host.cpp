@@ -261,38 +261,42 @@ int64_t SimHost::timerPeriod(Ctl t) { return find(t) ? st(t).period : 0; }
 void SimHost::listInsertColumn(Ctl l, std::string_view caption, int) {
     if (find(l)) st(l).columns.emplace_back(caption);
 }
-int SimHost::listAppendRow(Ctl l) {
-    if (!find(l)) return -1;
-    st(l).rows.emplace_back(st(l).columns.size());
-    return static_cast<int>(st(l).rows.size()) - 1;
+void SimHost::listShowRows(Ctl l, const ListSource* source, int count) {
+    if (!find(l)) return;
+    auto& s = st(l);
+    s.source = source;
+    s.rowCount = source ? std::max(count, 0) : 0;
+    ++s.shows;
+    // What a screen would show until it is told again: a change the list is
+    // not told of stays unseen, as it would on the real one.
+    s.rows.clear();
+    if (s.rowCount <= kSnapshotRows)
+        for (int r = 0; r < s.rowCount; ++r) {
+            s.rows.emplace_back();
+            for (size_t c = 0; c < s.columns.size(); ++c)
+                s.rows.back().push_back(source->cellText(r, int(c)));
+        }
+    if (s.selected >= s.rowCount) s.selected = -1;
 }
 std::string SimHost::listCell(Ctl l, int row, int col) {
-    if (!find(l) || row < 0 || row >= int(st(l).rows.size())) return {};
-    const auto& r = st(l).rows[size_t(row)];
-    return col >= 0 && col < int(r.size()) ? r[size_t(col)] : std::string();
+    if (!find(l) || row < 0 || row >= st(l).rowCount || col < 0) return {};
+    const auto& s = st(l);
+    if (size_t(row) < s.rows.size())
+        return size_t(col) < s.rows[size_t(row)].size() ? s.rows[size_t(row)][size_t(col)] : "";
+    return s.source->cellText(row, col);
 }
-void SimHost::listSetCell(Ctl l, int row, int col, std::string_view s) {
-    if (!find(l) || row < 0 || row >= int(st(l).rows.size()) || col < 0) return;
-    auto& r = st(l).rows[size_t(row)];
-    if (col < int(r.size())) r[size_t(col)] = std::string(s);
-}
-int SimHost::listRowCount(Ctl l) { return find(l) ? int(st(l).rows.size()) : 0; }
-void SimHost::listDeleteRow(Ctl l, int row) {
-    if (!find(l) || row < 0 || row >= int(st(l).rows.size())) return;
-    auto& s = st(l);
-    s.rows.erase(s.rows.begin() + row);
-    if (s.selected == row) s.selected = -1;
-    else if (s.selected > row) --s.selected;
-}
-void SimHost::listDeleteAll(Ctl l) {
-    if (!find(l)) return;
-    st(l).rows.clear();
-    st(l).selected = -1;
-}
+int SimHost::listRowCount(Ctl l) { return find(l) ? st(l).rowCount : 0; }
 int SimHost::listSelectedRow(Ctl l) {
     if (!find(l)) return -1;
     const auto& s = st(l);
-    return s.selected < int(s.rows.size()) ? s.selected : -1;
+    return s.selected < s.rowCount ? s.selected : -1;
+}
+void SimHost::listSelectRow(Ctl l, int row) {
+    if (find(l)) st(l).selected = row >= 0 && row < st(l).rowCount ? row : -1;
+}
+int SimHost::listShowCount(Ctl l) const {
+    const State* s = find(l);
+    return s ? s->shows : 0;
 }
 
 // ---- dialogs, menus, tray, audio ------------------------------------------------
@@ -481,11 +485,12 @@ IoResult SimHost::probeFile(const std::string& path) {
     return {};
 }
 
-IoResult SimHost::fileWriteTime(const std::string& path, int64_t* time) {
+IoResult SimHost::fileStamp(const std::string& path, FileStamp* stamp) {
     if (auto f = injected()) return *f;
     struct stat st;
     if (::stat(realPath(path).c_str(), &st) != 0) return Errno();
-    *time = int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    stamp->size = uint64_t(st.st_size);
+    stamp->writeTime = int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
     return {};
 }
 

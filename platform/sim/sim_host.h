@@ -115,6 +115,13 @@ public:
     int64_t pausedMs = 0;  // virtual time spent in pauseBeforeRetry
     // The list view's selection (a user click).
     void selectRow(Ctl list, int row);
+    // A cell as the list shows it ("" outside): the texts it was last told
+    // to show (up to kSnapshotRows rows; a longer list is read through its
+    // source, as the real one reads only the rows in view).
+    std::string listCell(Ctl list, int row, int col);
+    static constexpr int kSnapshotRows = 2000;
+    // How often the list was told to show its rows again.
+    int listShowCount(Ctl list) const;
     std::vector<std::string> listColumns(Ctl list) const;
     std::vector<std::string> comboItems(Ctl combo) const;
 
@@ -158,13 +165,10 @@ public:
     void setTimer(Ctl timer, int64_t periodMs) override;
     int64_t timerPeriod(Ctl timer) override;
     void listInsertColumn(Ctl list, std::string_view caption, int width) override;
-    int listAppendRow(Ctl list) override;
-    std::string listCell(Ctl list, int row, int col) override;
-    void listSetCell(Ctl list, int row, int col, std::string_view s) override;
+    void listShowRows(Ctl list, const ListSource* source, int count) override;
     int listRowCount(Ctl list) override;
-    void listDeleteRow(Ctl list, int row) override;
-    void listDeleteAll(Ctl list) override;
     int listSelectedRow(Ctl list) override;
+    void listSelectRow(Ctl list, int row) override;
     int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
                    bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter) override;
@@ -187,7 +191,7 @@ public:
     void setHiddenArchive(const std::string& path) override;
     IoResult holdExclusive(const std::string& path) override;
     IoResult probeFile(const std::string& path) override;
-    IoResult fileWriteTime(const std::string& path, int64_t* time) override;
+    IoResult fileStamp(const std::string& path, FileStamp* stamp) override;
     IoResult createFile(const std::string& path, int64_t* handle) override;
     IoResult writeHandle(int64_t handle, std::string_view bytes) override;
     IoResult flushHandle(int64_t handle) override;
@@ -255,7 +259,10 @@ private:
         int caret = 0;
         int x = 0, y = 0;
         std::vector<std::string> columns;
-        std::vector<std::vector<std::string>> rows;
+        const ListSource* source = nullptr;
+        int rowCount = 0;
+        int shows = 0;
+        std::vector<std::vector<std::string>> rows;  // as last shown
         int selected = -1;
         std::vector<std::string> items;
         // grid: rows x cols cells, row-major, and the current cell

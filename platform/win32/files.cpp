@@ -110,14 +110,15 @@ IoResult Win32Host::probeFile(const std::string& path) {
     return Failed(GetLastError());
 }
 
-IoResult Win32Host::fileWriteTime(const std::string& path, int64_t* time) {
+IoResult Win32Host::fileStamp(const std::string& path, FileStamp* stamp) {
     // Attributes can be read even while another program holds the file
     // without sharing.
     WIN32_FILE_ATTRIBUTE_DATA a{};
     if (!GetFileAttributesExW(ToWstr(path).c_str(), GetFileExInfoStandard, &a))
         return Failed(GetLastError());
-    *time = int64_t((uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) |
-                    a.ftLastWriteTime.dwLowDateTime);
+    stamp->size = (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+    stamp->writeTime = int64_t((uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) |
+                               a.ftLastWriteTime.dwLowDateTime);
     return {};
 }
 

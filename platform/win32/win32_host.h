@@ -122,7 +122,7 @@ public:
     void setHiddenArchive(const std::string& path) override;
     IoResult holdExclusive(const std::string& path) override;
     IoResult probeFile(const std::string& path) override;
-    IoResult fileWriteTime(const std::string& path, int64_t* time) override;
+    IoResult fileStamp(const std::string& path, FileStamp* stamp) override;
     IoResult createFile(const std::string& path, int64_t* handle) override;
     IoResult writeHandle(int64_t handle, std::string_view bytes) override;
     IoResult flushHandle(int64_t handle) override;
