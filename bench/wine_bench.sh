@@ -443,6 +443,7 @@ if want scale; then
         out=$(cat "$dir/ping.txt")
         log "ping around the minute:"$'\n'"$out"
         worst=$(val worst_answer_s)
+        ring_ans=$(val worst_before_box_s)
         worst_end=$(val worst_end_unix)
         box=$(sed -n 's/^box_unix=//p' <<<"$out" | head -n 1)
         # Measured in a still copy: the recording grows while sox reads it,
@@ -455,16 +456,16 @@ if want scale; then
         fake_server= fake=() fake_offset=0
         export WINEPREFIX=$base_prefix
         rel() { [ -n "$1" ] && printf '%+.2f' "$(calc "$1 - $minute_real")" || printf 'none'; }
-        rows+=("$(printf '%7s %9.2f %9s %10.3f %8s %8s %8s %7.3f %7.3f %7.3f %7.3f' "$n" "$start_s" "$mem" \
-            "${worst:-99}" "$(rel "$worst_end")" "$(printf '%+.3f' "${heard:-99}")" "$(rel "$box")" \
+        rows+=("$(printf '%7s %9.2f %9s %10.3f %8s %9.3f %8s %8s %7.3f %7.3f %7.3f %7.3f' "$n" "$start_s" "$mem" \
+            "${worst:-99}" "$(rel "$worst_end")" "${ring_ans:-99}" "$(printf '%+.3f' "${heard:-99}")" "$(rel "$box")" \
             "$add_s" "$delete_s" "$edit_s" "$save_s")$late")
         echo "  ${rows[-1]}"
     done
     report "many alarms (seconds; memory: Private_Clean + Private_Dirty of /proc/PID/smaps_rollup of the program's Wine process, 3 s after it answered):"
-    report "$(printf '%7s %9s %9s %10s %8s %8s %8s %7s %7s %7s %7s' N start private worst_ans at heard box add delete edit save)"
-    report "$(printf '%7s %9s %9s %10s %8s %8s %8s %7s %7s %7s %7s' '' 's' 'MB' 's' 's' 's' 's' 's' 's' 's' 's')"
+    report "$(printf '%7s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' N start private worst_ans at ring_ans heard box add delete edit save)"
+    report "$(printf '%7s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' '' 's' 'MB' 's' 's' 's' 's' 's' 's' 's' 's' 's')"
     for r in "${rows[@]}"; do report "$r"; done
-    report "  start: process start to the window shown and answering; worst_ans: the longest answer to a ping every 20 ms from 10 s before the first alarm's minute to 10 s after (at: when it ended, from the minute; it holds the ring, the box and marking 已响); heard, box: from the minute; add (添加), delete (the Delete key on a selected row), edit (the list menu's 修改), save (保存 after it): from the probe's send until the window answers again"
+    report "  start: process start to the window shown and answering; worst_ans: the longest answer to a ping every 20 ms from 10 s before the first alarm's minute to 10 s after (at: when it ended, from the minute); ring_ans: the longest before the alarm's box showed (the ring and marking 已响); heard, box: from the minute; add (添加), delete (the Delete key on a selected row), edit (the list menu's 修改), save (保存 after it): from the probe's send until the window answers again"
 fi
 
 echo

@@ -1410,6 +1410,7 @@ int CmdPing(int ms, int boxes, int everyMs) {
     const DWORD pid = PidOf(main);
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     double worst = 0;
+    double worstBeforeBox = 0;  // what the program did before its first box showed
     int closed = 0;
     std::string worstAt;
     std::vector<HWND> pressed;
@@ -1440,10 +1441,13 @@ int CmdPing(int ms, int boxes, int everyMs) {
             worst = took;
             worstAt = UnixNow();
         }
+        if (closed == 0 && Boxes(pid).empty()) worstBeforeBox = std::max(worstBeforeBox, took);
         std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
     }
     char buf[96];
     std::snprintf(buf, sizeof buf, "worst_answer_s=%.3f", worst);
+    Out(buf);
+    std::snprintf(buf, sizeof buf, "worst_before_box_s=%.3f", worstBeforeBox);
     Out(buf);
     Out("boxes_closed=" + std::to_string(closed));
     if (!worstAt.empty()) Out("worst_end_unix=" + worstAt);
