@@ -1425,6 +1425,9 @@ int CmdPing(int ms, int boxes, int everyMs) {
             Out("box_unix=" + UnixNow());
         }
         if (boxes && closed >= boxes && Boxes(pid).empty()) break;
+        // An answer asked for before any box showed: the one the ring holds
+        // up ends only when the box's own loop begins.
+        const bool beforeBox = closed == 0;
         const auto t0 = Clock::now();
         DWORD_PTR res = 0;
         if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &res)) {
@@ -1441,7 +1444,7 @@ int CmdPing(int ms, int boxes, int everyMs) {
             worst = took;
             worstAt = UnixNow();
         }
-        if (closed == 0 && Boxes(pid).empty()) worstBeforeBox = std::max(worstBeforeBox, took);
+        if (beforeBox) worstBeforeBox = std::max(worstBeforeBox, took);
         std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
     }
     char buf[96];
