@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints its figures (they never fail on timing):
 # the alarm check on the sim host, then the real program under Wine. Takes
-# about 25 minutes: alarms ringing on a faked clock, and a 10-minute MP3
-# played to its end for the memory it takes.
+# about 35 minutes: alarms ringing on a faked clock, a 10-minute MP3 played
+# to its end for the memory it takes, and stores of up to 100,000 alarms.
+# NY_BENCH_PARTS (and NY_BENCH_SCALE for the sizes of `scale`) pick parts of
+# the Wine benchmark; see wine_bench.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh test

@@ -6,7 +6,7 @@
 #   wine_bench.sh PROGRAM.exe PROBE.exe ALARM.mp3
 #
 # NY_BENCH_PARTS picks parts (default: all): size startup ring preview
-# memory mci answer longplay hostile
+# memory mci answer longplay hostile scale
 #
 #   - executable size
 #   - start-up to the window shown and answering: empty store, 10,000 alarms
@@ -22,6 +22,10 @@
 #   - the same while 试听 is given a tone that is no tone (COM1, a pipe whose
 #     server never writes, 5 MB of empty ID3v2 headers, 500 MB of zeros,
 #     NUL), pinged every 15 ms (goal: 0.1 s)
+#   - scale: stores of many alarms (NY_BENCH_SCALE, default "1000 10000
+#     100000"): start-up, private memory, the answer around an alarm's minute
+#     and when it is heard, and the time 添加, 删除, 修改 and 保存 keep the
+#     window from answering
 set -euo pipefail
 
 NY_EXE=$(realpath "${1:?program}")
@@ -60,7 +64,7 @@ finish() {
     exit $status
 }
 
-want() { [[ " ${NY_BENCH_PARTS:-size startup ring preview memory mci answer longplay hostile} " == *" $1 "* ]]; }
+want() { [[ " ${NY_BENCH_PARTS:-size startup ring preview memory mci answer longplay hostile scale} " == *" $1 "* ]]; }
 
 results=()
 report() { results+=("$1"); echo "  $1"; }
@@ -342,6 +346,126 @@ if want hostile; then
     kill "$pipe_pid" 2>/dev/null || true
     verdict=$(below "$worst_all" 0.1000001 && echo met || echo "NOT met")
     report "longest wait for the main window to answer over the hostile tones: $(printf '%.3f' "$worst_all") s (goal 0.1 s: $verdict)"
+fi
+
+# ---- many alarms ----------------------------------------------------------------
+# For each size N: a store of N alarms one minute apart, all in the future,
+# each with a tone path of about 60 characters and a short Chinese prompt.
+# One run on the real clock: (a) start-up to the window answering, (b) its
+# private memory, (d) 添加, 删除 (the Delete key on a selected row), 修改 (the
+# list menu's item) and 保存, each timed by the probe from its send until the
+# window answers a WM_NULL sent after it. A second run on a faked clock whose
+# minute begins after the start: (c) the window pinged every 20 ms from 10 s
+# before the first alarm's minute until 10 s after (its ring, box and
+# marking 已响 fall inside), and when it is heard.
+if want scale; then
+    # Private_Clean + Private_Dirty of the program's own Wine process: the
+    # pages only it holds. Its RSS counts Wine's shared libraries too.
+    private_of() { awk '/^Private_(Clean|Dirty):/ { p += $2 } END { printf "%.1f", p / 1024 }' "/proc/$1/smaps_rollup"; }
+    export WINEPREFIX=$base_prefix
+    new_dir scale-tones
+    # The folder's name pads the tone's path, as Wine sees it, to 60 characters.
+    pad=$(( 60 - ${#dir} - 2 - 1 - 10 - 6 ))
+    (( pad > 0 )) || pad=1
+    tone_dir=$dir/tones-$(printf '%*s' "$pad" '' | tr ' ' x)
+    mkdir -p "$tone_dir"
+    cp "$NY_TONE" "$tone_dir/alarm.mp3"
+    scale_tone=$(winpath "$tone_dir/alarm.mp3")
+    log "scale: tone path ${#scale_tone} characters: $scale_tone"
+    rows=()
+    for n in ${NY_BENCH_SCALE:-1000 10000 100000}; do
+        echo "$n alarms: start-up, memory, 添加 删除 修改 保存 ..."
+        export WINEPREFIX=$base_prefix
+        new_dir "scale-$n"
+        t0=$(now)
+        probe make-store "$(winpath "$dir/ny.edb")" "$n" "$(date -d '+1 year' '+%Y-%m-%d 08:00')" "$scale_tone" >/dev/null
+        store_s=$(calc "$(now) - $t0")
+        log "scale $n: the store made in $store_s s, $(stat -c %s "$dir/ny.edb") bytes"
+        wine "$NY_PROBE" wait-main 900000 >"$dir/seen.txt" 2>/dev/null &
+        waiter=$!
+        for ((i = 0; i < 100; i++)); do grep -q waiting "$dir/seen.txt" && break; sleep 0.05; done
+        t0=$(now)
+        start_program
+        wait "$waiter" || fail "the program with $n alarms did not answer within 900 s"
+        start_s=$(calc "$(sed -n 's/^seen_unix=//p' "$dir/seen.txt") - $t0")
+        sleep 3
+        log "scale $n: process $prog_pid is $(tr '\0' ' ' <"/proc/$prog_pid/cmdline")"
+        mem=$(private_of "$prog_pid")
+        probe list-row $((n - 1))
+        [ "$(val rows)" = "$n" ] || fail "the list shows $(val rows) rows, not $n"
+        set_alarm_fields "$(date -d '+2 years' '+%Y-%m-%d 09:30:00')" "新的提醒"
+        probe answer-after click 添加
+        add_s=$(val answer_s)
+        probe list-row 0
+        [ "$(val rows)" = $((n + 1)) ] || fail "添加 left $(val rows) rows"
+        probe list-select $((n / 2))
+        probe answer-after key delete
+        delete_s=$(val answer_s)
+        probe list-row 0
+        [ "$(val rows)" = "$n" ] || fail "Delete left $(val rows) rows"
+        probe list-select $((n / 3))
+        probe answer-after menu 修改
+        edit_s=$(val answer_s)
+        probe text 添加
+        [ "$(val text)" = 保存 ] || fail "修改 left the button reading $(val text)"
+        probe settext 编辑框1 "$(date -d '+3 years' '+%Y-%m-%d 10:45:00')"
+        probe answer-after click 添加
+        save_s=$(val answer_s)
+        probe text 添加
+        [ "$(val text)" = 添加 ] || fail "保存 left the button reading $(val text)"
+        stop_program
+
+        echo "$n alarms: the minute of the first, on a faked clock ..."
+        new_dir "scale-$n-minute"
+        ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
+        # Room for making the store and a slow start before the minute's
+        # ten seconds of pinging begin.
+        fake_clock "$(awk -v a="$store_s" -v b="$start_s" 'BEGIN { printf "%d", a + 2 * b + 30 }')"
+        # In a Wine desktop: without a window manager, Wine holds the thread
+        # that hides a box for 2 s, which would be counted as the program's.
+        use_desktop
+        probe make-store "$(winpath "$dir/ny.edb")" "$n" "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M')" "$scale_tone" >/dev/null
+        start_program
+        probe wait-main 900000
+        late=
+        if above "$(now)" "$(calc "$minute_real - 10")"; then
+            late="  (started too late: $(calc "$minute_real - $(now)") s before the minute; this row's minute figures are not the check's)"
+            log "scale $n:$late"
+        fi
+        sleep_until "$(calc "$minute_real - 10")"
+        wine "$NY_PROBE" ping 20000 0 20 >"$dir/ping.txt" 2>/dev/null &
+        pinger=$!
+        # The recording tied to real time just before the minute: the tie
+        # drifts over seconds.
+        sleep_until "$(calc "$minute_real - 1")"
+        capture_mark
+        wait "$pinger" || fail "the ping around the minute failed"
+        out=$(cat "$dir/ping.txt")
+        log "ping around the minute:"$'\n'"$out"
+        worst=$(val worst_answer_s)
+        ring_ans=$(val worst_before_box_s)
+        worst_end=$(val worst_end_unix)
+        box=$(sed -n 's/^box_unix=//p' <<<"$out" | head -n 1)
+        # Measured in a still copy: the recording grows while sox reads it,
+        # which would put the onset early.
+        head -c "$(stat -L -c %s "$dir/cap.raw")" "$dir/cap.raw" >"$dir/cap.still"
+        mv "$dir/cap.still" "$dir/cap.raw"
+        heard=$(capture_onset_after "$minute_real")
+        stop_program
+        wineserver -k 2>/dev/null || true
+        fake_server= fake=() fake_offset=0
+        export WINEPREFIX=$base_prefix
+        rel() { [ -n "$1" ] && printf '%+.2f' "$(calc "$1 - $minute_real")" || printf 'none'; }
+        rows+=("$(printf '%7s %9.2f %9s %10.3f %8s %9.3f %8s %8s %7.3f %7.3f %7.3f %7.3f' "$n" "$start_s" "$mem" \
+            "${worst:-99}" "$(rel "$worst_end")" "${ring_ans:-99}" "$(printf '%+.3f' "${heard:-99}")" "$(rel "$box")" \
+            "$add_s" "$delete_s" "$edit_s" "$save_s")$late")
+        echo "  ${rows[-1]}"
+    done
+    report "many alarms (seconds; memory: Private_Clean + Private_Dirty of /proc/PID/smaps_rollup of the program's Wine process, 3 s after it answered):"
+    report "$(printf '%7s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' N start private worst_ans at ring_ans heard box add delete edit save)"
+    report "$(printf '%7s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' '' 's' 'MB' 's' 's' 's' 's' 's' 's' 's' 's' 's')"
+    for r in "${rows[@]}"; do report "$r"; done
+    report "  start: process start to the window shown and answering; worst_ans: the longest answer to a ping every 20 ms from 10 s before the first alarm's minute to 10 s after (at: when it ended, from the minute); ring_ans: the longest before the alarm's box showed (the ring and marking 已响); heard, box: from the minute; add (添加), delete (the Delete key on a selected row), edit (the list menu's 修改), save (保存 after it): from the probe's send until the window answers again"
 fi
 
 echo

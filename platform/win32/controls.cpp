@@ -1,5 +1,5 @@
-// Windows and controls: building them from their designs, their properties,
-// timers and the list view. The time grid is in grid.cpp.
+// Windows and controls: building them from their designs, their properties
+// and timers. The time grid is in grid.cpp, the list view in listview.cpp.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -234,19 +234,7 @@ void Win32Host::loadWindow(Ctl window) {
     if (window == Ctl::MainWindow) showPage(0);
 
     slot(window).ready = true;
-    // The creation handler may fill the alarm list with thousands of rows:
-    // no list view repaints until it is done.
-    std::vector<HWND> lists;
-    for (const ControlDesign& d : ControlDesigns())
-        if (d.window == window && d.kind == Kind::ListView && hwndOf(d.id))
-            lists.push_back(hwndOf(d.id));
-    for (HWND l : lists) SendMessageW(l, WM_SETREDRAW, FALSE, 0);
     raise(Ev::Created, window);  // before the user can reach the window
-    for (HWND l : lists)
-        if (IsWindow(l)) {
-            SendMessageW(l, WM_SETREDRAW, TRUE, 0);
-            InvalidateRect(l, nullptr, TRUE);
-        }
     // The creation handler may have kept it hidden (a start into the tray).
     if (wd.visibleAtLoad && slot(window).hwnd == hwnd && slot(window).ownVisible) {
         ShowWindow(hwnd, SW_SHOW);
@@ -286,7 +274,8 @@ ControlClass ClassFor(const ControlDesign& d) {
         case Kind::GroupBox: return {L"BUTTON", BS_GROUPBOX, 0, true};
         case Kind::Tab: return {WC_TABCONTROLW, WS_TABSTOP, 0, false};
         case Kind::ListView:
-            return {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
+            return {WC_LISTVIEWW,
+                    LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
                     WS_EX_CLIENTEDGE, false};
         case Kind::MonthCal: return {MONTHCAL_CLASSW, WS_TABSTOP, 0, false};
         case Kind::Grid: return {kGridClass, WS_TABSTOP, 0, false};
@@ -381,11 +370,7 @@ void Win32Host::setUpControl(HWND h, const ControlDesign& d, int dpi) {
             PadTabs(h, dpi);
             AddTabPages(h, d.caption);
             break;
-        case Kind::ListView:
-            SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                         LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
-            SetWindowSubclass(h, ListKeysProc, 0, reinterpret_cast<DWORD_PTR>(this));
-            break;
+        case Kind::ListView: setUpList(h); break;
         default:
             break;
     }
@@ -447,15 +432,7 @@ void Win32Host::relayout(Ctl window, int dpi) {
             case Kind::Edit:
                 if (d.showsEnd) placePathTip(d);
                 break;
-            case Kind::ListView: {
-                HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
-                const LRESULT n = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
-                for (int c = 0; c < n; ++c) {
-                    const int w = static_cast<int>(SendMessageW(h, LVM_GETCOLUMNWIDTH, c, 0));
-                    SendMessageW(h, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(MulDiv(w, dpi, old), 0));
-                }
-                break;
-            }
+            case Kind::ListView: rescaleList(h, old, dpi); break;
             case Kind::Grid:
                 rescaleGrid(h, dpi);
                 break;
@@ -848,86 +825,6 @@ void Win32Host::setTimer(Ctl timer, int64_t periodMs) {
 }
 
 int64_t Win32Host::timerPeriod(Ctl timer) { return exists(timer) ? slot(timer).period : 0; }
-
-// ---- list view ------------------------------------------------------------------
-
-void Win32Host::listInsertColumn(Ctl list, std::string_view caption, int width) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h) return;
-    HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
-    const LRESULT n = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
-    std::wstring w = ToWstr(caption);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.cx = Scale(width, slot(WindowOf(list)).dpi);  // a design width
-    col.pszText = w.data();
-    SendMessageW(h, LVM_INSERTCOLUMNW, static_cast<WPARAM>(n < 0 ? 0 : n),
-                 reinterpret_cast<LPARAM>(&col));
-}
-
-int Win32Host::listAppendRow(Ctl list) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h) return -1;
-    wchar_t empty[1] = {L'\0'};
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageW(h, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = empty;
-    return static_cast<int>(SendMessageW(h, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-std::string Win32Host::listCell(Ctl list, int row, int col) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h || row < 0 || col < 0 || row >= listRowCount(list)) return {};
-    HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
-    if (col >= (header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0)) return {};
-    std::wstring buf(256, L'\0');
-    for (;;) {
-        LVITEMW item{};
-        item.iSubItem = col;
-        item.pszText = buf.data();
-        item.cchTextMax = static_cast<int>(buf.size());
-        const LRESULT n = SendMessageW(h, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                                       reinterpret_cast<LPARAM>(&item));
-        if (n < static_cast<LRESULT>(buf.size()) - 1) {
-            buf.resize(static_cast<size_t>(n));
-            return ToUtf8(buf);
-        }
-        buf.assign(buf.size() * 2, L'\0');  // it may have been cut short
-    }
-}
-
-void Win32Host::listSetCell(Ctl list, int row, int col, std::string_view s) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h || row < 0 || col < 0 || row >= listRowCount(list)) return;
-    std::wstring w = ToWstr(s);
-    LVITEMW item{};
-    item.iSubItem = col;
-    item.pszText = w.data();
-    SendMessageW(h, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-int Win32Host::listRowCount(Ctl list) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    return h ? static_cast<int>(SendMessageW(h, LVM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-void Win32Host::listDeleteRow(Ctl list, int row) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (h && row >= 0 && row < listRowCount(list))
-        SendMessageW(h, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-}
-
-void Win32Host::listDeleteAll(Ctl list) {
-    if (HWND h = exists(list) ? hwndOf(list) : nullptr) SendMessageW(h, LVM_DELETEALLITEMS, 0, 0);
-}
-
-int Win32Host::listSelectedRow(Ctl list) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h) return -1;
-    return static_cast<int>(
-        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
-}
 
 // ---- month calendar and screen for the date and time popups ---------------------
 

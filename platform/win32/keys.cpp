@@ -53,25 +53,6 @@ bool Win32Host::navigate(MSG& msg) {
     return IsDialogMessageW(main, &msg) != FALSE;
 }
 
-// The list's own keys: Delete, and the context-menu key or Shift+F10 (a
-// system key), raised before the list view or the system acts on them.
-LRESULT CALLBACK Win32Host::ListKeysProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR ref) {
-    if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
-        const Key k = KeyOf(wp);
-        if (k == Key::Delete || k == Key::ContextMenu) {
-            reinterpret_cast<Win32Host*>(ref)->raise(Ev::KeyDown, static_cast<Ctl>(GetDlgCtrlID(hwnd)),
-                                                     static_cast<int>(k));
-            return 0;
-        }
-    }
-    // The menu is opened on the key's press: the system's own WM_CONTEXTMENU
-    // for the keyboard (at -1, -1) would open it a second time.
-    if (msg == WM_CONTEXTMENU && lp == -1) return 0;
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListKeysProc, id);
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
 // A multi-line edit box takes every key, Tab included; Tab leaves it as it
 // leaves every other control (a prompt needs no tab characters).
 LRESULT CALLBACK Win32Host::TabLeavesProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,

@@ -191,13 +191,37 @@ std::optional<LRESULT> Win32Host::onCommand(WPARAM wp) {
     return 0;
 }
 
+bool InOwnMemory(const void* p, size_t bytes, bool writable) {
+    if (!p || bytes == 0) return false;
+    const auto start = reinterpret_cast<uintptr_t>(p);
+    if (start + bytes < start) return false;
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE |
+                                PAGE_EXECUTE_WRITECOPY;
+    // The span may cross regions of different protection: each is asked.
+    for (uintptr_t at = start; at < start + bytes;) {
+        MEMORY_BASIC_INFORMATION mbi{};
+        if (!VirtualQuery(reinterpret_cast<const void*>(at), &mbi, sizeof mbi)) return false;
+        if (mbi.State != MEM_COMMIT || (mbi.Protect & (PAGE_GUARD | PAGE_NOACCESS)) ||
+            !(mbi.Protect & (writable ? kWritable : kReadable)))
+            return false;
+        const uintptr_t end = reinterpret_cast<uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
+        if (end <= at) return false;
+        at = end;
+    }
+    return true;
+}
+
 std::optional<LRESULT> Win32Host::onNotify(LPARAM lp) {
-    // Our controls send it from this thread; one sent from another thread
-    // carries a pointer into another address space. (Posted ones never get
-    // here: see NeutralisePosted.)
-    if (InSendMessageEx(nullptr) & ISMEX_SEND) return 0;
+    // A notification may come inside another thread's send: a screen reader
+    // reading a cell with LVM_GETITEMTEXTW makes the list ask us for it. So
+    // the thread says nothing; what counts is that the pointer lies in our own
+    // memory (one sent by another program points into its own address space)
+    // and names one of our controls. (Posted ones never get here: see
+    // NeutralisePosted.)
     const auto* h = reinterpret_cast<const NMHDR*>(lp);
-    if (!h) return 0;
+    if (!InOwnMemory(h, sizeof *h, false)) return 0;
     const Ctl c = static_cast<Ctl>(h->idFrom);
     const ControlDesign* d = FindDesign(c);
     if (!d || hwndOf(c) != h->hwndFrom) return 0;
@@ -205,6 +229,11 @@ std::optional<LRESULT> Win32Host::onNotify(LPARAM lp) {
         showPage(static_cast<int>(SendMessageW(h->hwndFrom, TCM_GETCURSEL, 0, 0)));
     else if (d->kind == Kind::ListView && h->code == NM_RCLICK)
         raise(Ev::RightClick, c);
+    else if (d->kind == Kind::ListView && h->code == LVN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lp);
+        if (InOwnMemory(info, sizeof *info, true)) fillListCell(c, *info);
+    } else if (d->kind == Kind::ListView && h->code == LVN_ODFINDITEMW)
+        return -1;  // typing in the list finds no row (it would find row 0)
     else if (d->kind == Kind::MonthCal && h->code == MCN_SELCHANGE)
         raise(Ev::SelChange, c);
     return 0;

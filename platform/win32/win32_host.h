@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <array>
@@ -35,6 +36,11 @@ Key KeyOf(WPARAM vk);
 // The design item a system menu command stands for, or None.
 Ctl SystemMenuCtl(WPARAM command);
 UINT SystemMenuId(Ctl c);
+
+// True when all `bytes` from `p` are this process's committed memory that
+// can be read (and written, with `writable`): a pointer that came from
+// another program is followed only then.
+bool InOwnMemory(const void* p, size_t bytes, bool writable);
 
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
@@ -90,13 +96,10 @@ public:
     void setTimer(Ctl timer, int64_t periodMs) override;
     int64_t timerPeriod(Ctl timer) override;
     void listInsertColumn(Ctl list, std::string_view caption, int width) override;
-    int listAppendRow(Ctl list) override;
-    std::string listCell(Ctl list, int row, int col) override;
-    void listSetCell(Ctl list, int row, int col, std::string_view s) override;
+    void listShowRows(Ctl list, const ListSource* source, int count) override;
     int listRowCount(Ctl list) override;
-    void listDeleteRow(Ctl list, int row) override;
-    void listDeleteAll(Ctl list) override;
     int listSelectedRow(Ctl list) override;
+    void listSelectRow(Ctl list, int row) override;
     int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
                    bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter) override;
@@ -165,6 +168,9 @@ private:
         bool ready = false;     // Created raised: events may flow
         bool dying = false;     // DestroyWindow under way
         int dpi = 96;           // the DPI its controls are laid out for
+        // list views only: what they show (listview.cpp)
+        const ListSource* rows = nullptr;
+        int rowCount = 0;
     };
     Slot& slot(Ctl c) { return slots_[static_cast<size_t>(c)]; }
     HWND hwndOf(Ctl c) { return c > Ctl::None && c < Ctl::Count_ ? slot(c).hwnd : nullptr; }
@@ -213,6 +219,10 @@ private:
     void placePathTip(const ControlDesign& d);
     void setPathTip(Ctl c, const std::wstring& text);
     void trackMenu(Ctl menu, POINT at);
+    // ---- the list view (listview.cpp) -------------------------------------
+    void setUpList(HWND h);
+    void rescaleList(HWND h, int oldDpi, int dpi);
+    void fillListCell(Ctl list, NMLVDISPINFOW& info);
     // ---- the time grid (grid.cpp) -------------------------------------------
     void registerGridClass();
     void rescaleGrid(HWND h, int dpi);

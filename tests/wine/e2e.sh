@@ -498,6 +498,26 @@ test_hostile_messages() {
     kill -0 "$prog_pid" 2>/dev/null || fail "the program ended"
 }
 
+# A screen reader's tab proxy makes a page current by sending TCM_SETCURFOCUS
+# from its own process: the tab control tells the window inside that send,
+# and the page's controls show while the other page's hide, as on a click.
+test_tab_from_outside() {
+    start_program
+    probe wait-main 20000
+    local page shown hidden
+    for page in 1 0; do
+        probe tab-focus "$page"
+        [ "$(val tab)" = "$page" ] || fail "TCM_SETCURFOCUS $page left page $(val tab) current"
+        if [ "$page" = 1 ]; then shown=按钮_倒计时开始 hidden=超级列表框1
+        else shown=超级列表框1 hidden=按钮_倒计时开始
+        fi
+        probe state "$shown"
+        [ "$(val visible)" = 1 ] || fail "$shown is hidden on page $page"
+        probe state "$hidden"
+        [ "$(val visible)" = 0 ] || fail "$hidden is shown on page $page"
+    done
+}
+
 # An alarm due at the next minute is heard within a second of that minute,
 # shows its prompt, is marked 已响 in the list and the store; 停止 silences it.
 test_alarm_rings() {

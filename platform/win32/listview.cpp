@@ -1,0 +1,135 @@
+// The list view: a report list that keeps no texts of its own (owner data).
+// It holds only a row count; each cell it paints, and each one another
+// program reads, is asked of the handlers' source when needed.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/dpi.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/wstr.h"
+#include "host/layout.h"
+
+namespace ny {
+
+void Win32Host::setUpList(HWND h) {
+    SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    SetWindowSubclass(h, ListKeysProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void Win32Host::rescaleList(HWND h, int oldDpi, int dpi) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
+    const LRESULT n = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    for (int c = 0; c < n; ++c) {
+        const int w = static_cast<int>(SendMessageW(h, LVM_GETCOLUMNWIDTH, c, 0));
+        SendMessageW(h, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(MulDiv(w, dpi, oldDpi), 0));
+    }
+}
+
+void Win32Host::listInsertColumn(Ctl list, std::string_view caption, int width) {
+    HWND h = exists(list) ? hwndOf(list) : nullptr;
+    if (!h) return;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
+    const LRESULT n = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+    std::wstring w = ToWstr(caption);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.cx = Scale(width, slot(WindowOf(list)).dpi);  // a design width
+    col.pszText = w.data();
+    SendMessageW(h, LVM_INSERTCOLUMNW, static_cast<WPARAM>(n < 0 ? 0 : n),
+                 reinterpret_cast<LPARAM>(&col));
+}
+
+void Win32Host::listShowRows(Ctl list, const ListSource* source, int count) {
+    HWND h = exists(list) ? hwndOf(list) : nullptr;
+    if (!h) return;
+    count = std::max(count, 0);
+    Slot& s = slot(list);
+    s.rows = source;
+    s.rowCount = count;
+    // A selection or focus on a row that is gone would be kept as a bare
+    // number by the list view and name another alarm later.
+    for (UINT which : {LVNI_SELECTED, LVNI_FOCUSED}) {
+        const int r = static_cast<int>(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                    MAKELPARAM(which, 0)));
+        if (r >= count) {
+            LVITEMW off{};
+            off.stateMask = which == LVNI_SELECTED ? LVIS_SELECTED : LVIS_FOCUSED;
+            SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&off));
+        }
+    }
+    // NOSCROLL: a list scrolled down to a row stays there when one is added
+    // or deleted elsewhere.
+    SendMessageW(h, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+    // Rows in view may have new texts even when the count is the same.
+    InvalidateRect(h, nullptr, FALSE);
+}
+
+int Win32Host::listRowCount(Ctl list) {
+    HWND h = exists(list) ? hwndOf(list) : nullptr;
+    return h ? static_cast<int>(SendMessageW(h, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+int Win32Host::listSelectedRow(Ctl list) {
+    HWND h = exists(list) ? hwndOf(list) : nullptr;
+    if (!h) return -1;
+    return static_cast<int>(
+        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+void Win32Host::listSelectRow(Ctl list, int row) {
+    HWND h = exists(list) ? hwndOf(list) : nullptr;
+    if (!h) return;
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    if (row < 0 || row >= listRowCount(list)) return;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    // Shift+arrow keys extend from the mark, which would otherwise stay behind.
+    SendMessageW(h, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
+    SendMessageW(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+// LVN_GETDISPINFOW: the list view (painting, or answering another program's
+// LVM_GETITEMTEXTW) wants a cell's text in its buffer. The caller has checked
+// that `info` is ours; the buffer it names is checked here.
+void Win32Host::fillListCell(Ctl list, NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    const size_t room = static_cast<size_t>(item.cchTextMax);
+    if (!InOwnMemory(item.pszText, room * sizeof(wchar_t), true)) return;
+    const Slot& s = slot(list);
+    std::wstring w;
+    if (s.rows && item.iItem >= 0 && item.iItem < s.rowCount && item.iSubItem >= 0)
+        w = ToWstr(s.rows->cellText(item.iItem, item.iSubItem));
+    size_t n = std::min(w.size(), room - 1);
+    // Never half a surrogate pair at the cut.
+    if (n < w.size() && n > 0 && IS_HIGH_SURROGATE(w[n - 1])) --n;
+    std::copy_n(w.data(), n, item.pszText);
+    item.pszText[n] = L'\0';
+}
+
+// The list's own keys: Delete, and the context-menu key or Shift+F10 (a
+// system key), raised before the list view or the system acts on them.
+LRESULT CALLBACK Win32Host::ListKeysProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR ref) {
+    if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
+        const Key k = KeyOf(wp);
+        if (k == Key::Delete || k == Key::ContextMenu) {
+            reinterpret_cast<Win32Host*>(ref)->raise(Ev::KeyDown, static_cast<Ctl>(GetDlgCtrlID(hwnd)),
+                                                     static_cast<int>(k));
+            return 0;
+        }
+    }
+    // The menu is opened on the key's press: the system's own WM_CONTEXTMENU
+    // for the keyboard (at -1, -1) would open it a second time.
+    if (msg == WM_CONTEXTMENU && lp == -1) return 0;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListKeysProc, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace ny
