@@ -12,6 +12,9 @@ namespace {
 constexpr Ctl kList = Ctl::超级列表框1;
 // The entry field holds a full time; an alarm keeps only its minute.
 constexpr std::string_view kWholeMinute = ":00";
+// The on/off item's captions.
+constexpr std::string_view kSwitchOff = "停用";
+constexpr std::string_view kSwitchOn = "启用";
 
 struct RepeatItem {
     Ctl item;
@@ -52,9 +55,11 @@ void PrepareListMenu(App& app) {
     const Alarm* a = SelectedAlarm(app);
     for (const RepeatItem& i : kRepeatItems) host.setMenuChecked(i.item, a && i.rule == a->repeat);
     host.setVisible(Ctl::取消修改, app.editingId != 0);
-    host.setVisible(Ctl::启用, a && !a->on());
-    host.setVisible(Ctl::停用, !a || a->on());
-    host.setVisible(Ctl::跳过下一次, a && a->on() && a->repeat != Repeat::Once);
+    // Items keep their places (the keyboard counts on them): they change
+    // their caption or grey out instead of coming and going.
+    host.setText(Ctl::停用, a && !a->on() ? kSwitchOn : kSwitchOff);
+    host.setEnabled(Ctl::停用, a != nullptr);
+    host.setEnabled(Ctl::跳过下一次, a && a->on() && a->repeat != Repeat::Once);
 }
 
 void OnRepeatChosen(App& app, Repeat rule) {
@@ -108,8 +113,8 @@ void SwitchAlarm(App& app, AlarmId id, bool on) {
     Change(app, std::move(c));
 }
 
-void OnSwitchChosen(App& app, bool on) {
-    if (const Alarm* a = SelectedAlarm(app)) SwitchAlarm(app, a->id, on);
+void OnSwitchChosen(App& app) {
+    if (const Alarm* a = SelectedAlarm(app)) SwitchAlarm(app, a->id, !a->on());
 }
 
 void OnRowCheckClicked(App& app, int row) {

@@ -19,11 +19,12 @@ void PrepareListMenu(App& app);
 // An item of 重复. A rule set on an alarm that has rung moves it to its next
 // occurrence after the current minute, "未响"; 自定义… asks for the weekdays.
 void OnRepeatChosen(App& app, Repeat r);
-// 启用 / 停用 of the selected alarm, and its row's check box. Off: "停用",
-// never rings. On: a repeating alarm comes at its next occurrence from now;
-// a one-time alarm still ahead is "未响" again; one whose time has passed
-// is opened for editing instead, with a word why.
-void OnSwitchChosen(App& app, bool on);
+// 停用 (captioned 启用 for an alarm that is off) of the selected alarm, and
+// its row's check box. Off: "停用", never rings. On: a repeating alarm comes
+// at its next occurrence from now; a one-time alarm still ahead is "未响"
+// again; one whose time has passed is opened for editing instead, with a
+// word why.
+void OnSwitchChosen(App& app);
 void OnRowCheckClicked(App& app, int row);
 // 跳过下一次: a repeating alarm moves to the occurrence after its next one.
 void OnSkipNextChosen(App& app);

@@ -20,6 +20,8 @@ constexpr int kPrompt = 2;
 constexpr int kState = 3;
 constexpr int kRepeat = 4;  // the rule, after the four of the record's fields
 constexpr int kCount = 5;
+// Design widths at 96 DPI; together the list's inner width.
+constexpr int kDesignWidths[kCount] = {124, 110, 140, 72, 94};
 }  // namespace col
 
 constexpr int kMinuteChars = 16;

@@ -86,8 +86,7 @@ enum class Ctl : int {
     // beyond the basics: alarms switched off, any weekdays, skipping once,
     // removing the rung ones (list menu), the next alarm at a glance
     重复_自定义,
-    启用,
-    停用,
+    停用,  // captioned 启用 while the selected alarm is off
     跳过下一次,
     删除已响的闹钟,
     下一个闹钟,

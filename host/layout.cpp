@@ -153,8 +153,7 @@ const std::array kControls = {
     Radio(Item(Ctl::重复_自定义, "自定义…", Ctl::重复)),
     Item(Ctl::修改, "修改", Ctl::指定时间列表框右键菜单),
     Hidden(Item(Ctl::取消修改, "取消修改", Ctl::指定时间列表框右键菜单)),
-    // One of the two, as the alarm is on or off.
-    Item(Ctl::启用, "启用", Ctl::指定时间列表框右键菜单),
+    // Switches the alarm off, or (captioned 启用) on again.
     Item(Ctl::停用, "停用", Ctl::指定时间列表框右键菜单),
     Item(Ctl::跳过下一次, "跳过下一次", Ctl::指定时间列表框右键菜单),
     Below(Item(Ctl::删除已响的闹钟, "删除已响的闹钟", Ctl::指定时间列表框右键菜单)),

@@ -50,8 +50,7 @@ int OnClick(App& app, Ctl c) {
         case Ctl::重复_工作日: OnRepeatChosen(app, Repeat::Weekdays); break;
         case Ctl::重复_每周: OnRepeatChosen(app, Repeat::Weekly); break;
         case Ctl::重复_自定义: OnRepeatChosen(app, Repeat::Custom); break;
-        case Ctl::启用: OnSwitchChosen(app, true); break;
-        case Ctl::停用: OnSwitchChosen(app, false); break;
+        case Ctl::停用: OnSwitchChosen(app); break;
         case Ctl::跳过下一次: OnSkipNextChosen(app); break;
         case Ctl::删除已响的闹钟: OnDeleteRungChosen(app); break;
         case Ctl::右年按钮: OnCalendarYear(app, +1); break;
@@ -82,7 +81,6 @@ bool ChangesAnAlarm(Ctl c) {
         case Ctl::重复_工作日:
         case Ctl::重复_每周:
         case Ctl::重复_自定义:
-        case Ctl::启用:
         case Ctl::停用:
         case Ctl::跳过下一次:
         case Ctl::删除已响的闹钟: return true;

@@ -11,8 +11,6 @@ namespace {
 
 constexpr Ctl kList = Ctl::超级列表框1;
 constexpr std::string_view kRepeatCaption = "重复";
-// Design widths; together the list's inner width.
-constexpr int kDesignWidths[col::kCount] = {126, 120, 150, 48, 96};
 // A kept width outside this is not taken (a damaged or foreign value).
 constexpr uint32_t kMinWidth = 8;
 constexpr uint32_t kMaxWidth = 2000;
@@ -29,7 +27,7 @@ std::string_view CaptionOf(int c) {
 void CreateListColumns(App& app) {
     for (int c = 0; c < col::kCount; ++c) {
         const std::optional<uint32_t> kept = app.host.settingValue(WidthValueName(c));
-        const int width = kept && *kept >= kMinWidth && *kept <= kMaxWidth ? int(*kept) : kDesignWidths[c];
+        const int width = kept && *kept >= kMinWidth && *kept <= kMaxWidth ? int(*kept) : col::kDesignWidths[c];
         app.host.listInsertColumn(kList, CaptionOf(c), width);
     }
 }

@@ -14,10 +14,73 @@
 
 namespace ny {
 
+namespace {
+
+// State images of LVS_EX_CHECKBOXES: 1 unchecked, 2 checked.
+UINT CheckStateImage(bool checked) { return INDEXTOSTATEIMAGEMASK(checked ? 2 : 1); }
+
+}  // namespace
+
 void Win32Host::setUpList(HWND h) {
     SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_CHECKBOXES);
+    // The check boxes' state is asked of the source like the texts.
+    SendMessageW(h, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     SetWindowSubclass(h, ListKeysProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+int Win32Host::listColumnWidth(Ctl list, int col) {
+    HWND h = exists(list) ? hwndOf(list) : nullptr;
+    if (!h) return 0;
+    const int w = static_cast<int>(SendMessageW(h, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0));
+    return MulDiv(w, kDesignDpi, slot(WindowOf(list)).dpi);
+}
+
+// The list's notifications. A click on a row's check box, or Space on the
+// selected row: the handlers switch the alarm (the list keeps no state of its
+// own to toggle).
+std::optional<LRESULT> Win32Host::onListNotify(Ctl list, const NMHDR& h, LPARAM lp) {
+    switch (h.code) {
+        case NM_RCLICK: raise(Ev::RightClick, list); return 0;
+        case LVN_GETDISPINFOW: {
+            auto* info = reinterpret_cast<NMLVDISPINFOW*>(lp);
+            if (InOwnMemory(info, sizeof *info, true)) fillListCell(list, *info);
+            return 0;
+        }
+        case LVN_ODFINDITEMW: return -1;  // typing in the list finds no row (it would find row 0)
+        case NM_CLICK:
+        case NM_DBLCLK: {
+            auto* act = reinterpret_cast<NMITEMACTIVATE*>(lp);
+            if (!InOwnMemory(act, sizeof *act, false)) return 0;
+            LVHITTESTINFO hit{};
+            hit.pt = act->ptAction;
+            SendMessageW(h.hwndFrom, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+            if (hit.iItem >= 0 && hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMSTATEICON))
+                raise(Ev::RowCheckClicked, list, hit.iItem);
+            return 0;
+        }
+        case LVN_KEYDOWN: {
+            auto* key = reinterpret_cast<NMLVKEYDOWN*>(lp);
+            if (!InOwnMemory(key, sizeof *key, false) || key->wVKey != VK_SPACE) return 0;
+            const int r = listSelectedRow(list);
+            if (r >= 0) raise(Ev::RowCheckClicked, list, r);
+            return 0;
+        }
+        case NM_CUSTOMDRAW: {
+            // A switched-off alarm's row is drawn grey.
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
+            if (!InOwnMemory(draw, sizeof *draw, true)) return CDRF_DODEFAULT;
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+            if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+                const Slot& s = slot(list);
+                const int r = static_cast<int>(draw->nmcd.dwItemSpec);
+                if (s.rows && r >= 0 && r < s.rowCount && s.rows->rowLook(r).dimmed)
+                    draw->clrText = GetSysColor(COLOR_GRAYTEXT);
+            }
+            return CDRF_DODEFAULT;
+        }
+        default: return std::nullopt;
+    }
 }
 
 void Win32Host::rescaleList(HWND h, int oldDpi, int dpi) {
@@ -99,13 +162,18 @@ void Win32Host::listSelectRow(Ctl list, int row) {
 // that `info` is ours; the buffer it names is checked here.
 void Win32Host::fillListCell(Ctl list, NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
+    const Slot& s = slot(list);
+    const bool isRow = s.rows && item.iItem >= 0 && item.iItem < s.rowCount;
+    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK) && item.iSubItem == 0) {
+        const RowLook look = isRow ? s.rows->rowLook(item.iItem) : RowLook{};
+        item.state &= ~LVIS_STATEIMAGEMASK;
+        if (look.checkBox) item.state |= CheckStateImage(look.checked);
+    }
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
     const size_t room = static_cast<size_t>(item.cchTextMax);
     if (!InOwnMemory(item.pszText, room * sizeof(wchar_t), true)) return;
-    const Slot& s = slot(list);
     std::wstring w;
-    if (s.rows && item.iItem >= 0 && item.iItem < s.rowCount && item.iSubItem >= 0)
-        w = ToWstr(s.rows->cellText(item.iItem, item.iSubItem));
+    if (isRow && item.iSubItem >= 0) w = ToWstr(s.rows->cellText(item.iItem, item.iSubItem));
     size_t n = std::min(w.size(), room - 1);
     // Never half a surrogate pair at the cut.
     if (n < w.size() && n > 0 && IS_HIGH_SURROGATE(w[n - 1])) --n;
@@ -128,6 +196,22 @@ LRESULT CALLBACK Win32Host::ListKeysProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     // The menu is opened on the key's press: the system's own WM_CONTEXTMENU
     // for the keyboard (at -1, -1) would open it a second time.
     if (msg == WM_CONTEXTMENU && lp == -1) return 0;
+    // The header tells its list (not our window) that the user resized a
+    // column; the new width is in place once the header says it changed.
+    if (msg == WM_NOTIFY) {
+        auto* self = reinterpret_cast<Win32Host*>(ref);
+        const auto* n = reinterpret_cast<const NMHDR*>(lp);
+        if (InOwnMemory(n, sizeof *n, false)) {
+            if (n->code == HDN_ENDTRACKW || n->code == HDN_DIVIDERDBLCLICKW) {
+                self->columnResizing_ = true;
+            } else if (n->code == HDN_ITEMCHANGEDW && self->columnResizing_) {
+                const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+                self->columnResizing_ = false;
+                self->raise(Ev::ColumnResized, static_cast<Ctl>(GetDlgCtrlID(hwnd)));
+                return r;
+            }
+        }
+    }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ListKeysProc, id);
     return DefSubclassProc(hwnd, msg, wp, lp);
 }

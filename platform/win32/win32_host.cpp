@@ -227,13 +227,8 @@ std::optional<LRESULT> Win32Host::onNotify(LPARAM lp) {
     if (!d || hwndOf(c) != h->hwndFrom) return 0;
     if (d->kind == Kind::Tab && h->code == TCN_SELCHANGE)
         showPage(static_cast<int>(SendMessageW(h->hwndFrom, TCM_GETCURSEL, 0, 0)));
-    else if (d->kind == Kind::ListView && h->code == NM_RCLICK)
-        raise(Ev::RightClick, c);
-    else if (d->kind == Kind::ListView && h->code == LVN_GETDISPINFOW) {
-        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lp);
-        if (InOwnMemory(info, sizeof *info, true)) fillListCell(c, *info);
-    } else if (d->kind == Kind::ListView && h->code == LVN_ODFINDITEMW)
-        return -1;  // typing in the list finds no row (it would find row 0)
+    else if (d->kind == Kind::ListView)
+        return onListNotify(c, *h, lp).value_or(0);
     else if (d->kind == Kind::MonthCal && h->code == MCN_SELCHANGE)
         raise(Ev::SelChange, c);
     return 0;

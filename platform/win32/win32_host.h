@@ -96,6 +96,8 @@ public:
     void setTimer(Ctl timer, int64_t periodMs) override;
     int64_t timerPeriod(Ctl timer) override;
     void listInsertColumn(Ctl list, std::string_view caption, int width) override;
+    int listColumnWidth(Ctl list, int col) override;
+    std::optional<uint8_t> weekdayDialog(uint8_t checked) override;
     void listShowRows(Ctl list, const ListSource* source, int count) override;
     int listRowCount(Ctl list) override;
     int listSelectedRow(Ctl list) override;
@@ -223,6 +225,10 @@ private:
     void setUpList(HWND h);
     void rescaleList(HWND h, int oldDpi, int dpi);
     void fillListCell(Ctl list, NMLVDISPINFOW& info);
+    // The list's other notifications (check boxes, grey rows); nullopt for
+    // those it leaves alone.
+    std::optional<LRESULT> onListNotify(Ctl list, const NMHDR& h, LPARAM lp);
+    bool columnResizing_ = false;
     // ---- the time grid (grid.cpp) -------------------------------------------
     void registerGridClass();
     void rescaleGrid(HWND h, int dpi);

@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/alarmlist.h"
 #include "host/host.h"
 #include "host/layout.h"
 #include "host/uitexts.h"
@@ -654,12 +655,11 @@ int CmdLayout(bool popups, bool anywhere) {
     // blurred. What only the program itself sets shows which it is: its
     // list's column widths and the line height of its fonts.
     if (HWND list = FindControl(main, ny::Ctl::超级列表框1)) {
-        const int widths[] = {130, 130, 200, 80};
-        for (int c = 0; c < 4; ++c) {
+        for (int c = 0; c < ny::col::kCount; ++c) {
             const int w = int(SendMessageW(list, LVM_GETCOLUMNWIDTH, WPARAM(c), 0));
-            if (!Near(w, widths[c])) {
+            if (!Near(w, ny::col::kDesignWidths[c])) {
                 Out("BAD list column " + std::to_string(c) + " is " + std::to_string(w) +
-                    " wide, not " + std::to_string(Scaled(widths[c])));
+                    " wide, not " + std::to_string(Scaled(ny::col::kDesignWidths[c])));
                 ++bad;
             }
         }
@@ -840,13 +840,24 @@ int CmdNoBox(int ms) {
     return 0;
 }
 
+// A row as the user reads it: the minute (and its repeat rule after two
+// blanks, from the rule's own column), tone, prompt, state.
+std::string RowText(HWND list, int row) {
+    std::string minute = OneLine(U8(ListCell(list, row, ny::col::kMinute)));
+    const std::string rule = OneLine(U8(ListCell(list, row, ny::col::kRepeat)));
+    if (!rule.empty()) minute += "  " + rule;
+    return minute + "|" + OneLine(U8(ListCell(list, row, ny::col::kTone))) + "|" +
+           OneLine(U8(ListCell(list, row, ny::col::kPrompt))) + "|" +
+           OneLine(U8(ListCell(list, row, ny::col::kState)));
+}
+
 int CmdList() {
     HWND list = ControlOrDie("超级列表框1");
     const int n = ListRows(list);
     Out("rows=" + std::to_string(n));
     for (int r = 0; r < n; ++r) {
         std::string line = "row " + std::to_string(r) + ":";
-        for (int c = 0; c < 4; ++c) line += (c ? "|" : " ") + OneLine(U8(ListCell(list, r, c)));
+        line += " " + RowText(list, r);
         Out(line);
     }
     return 0;
@@ -1076,13 +1087,37 @@ int ChooseFromPopup(const std::string& item) {
     return 0;
 }
 
+// A point on row `row` of the alarm list, in screen coordinates, on the
+// time's text: past the row's check box at its start (a click there would
+// switch the alarm).
+POINT ListRowPoint(HWND list, int row) {
+    RECT rc = ListRowRect(list, row);
+    const int firstColumn = int(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    POINT p{rc.left + firstColumn * 2 / 3, (rc.top + rc.bottom) / 2};
+    ClientToScreen(list, &p);
+    return p;
+}
+
+// Where row `row`'s check box is, in screen coordinates.
+POINT ListCheckBoxPoint(HWND list, int row) {
+    Remote r(list, sizeof(RECT));
+    RECT box{LVIR_ICON, 0, 0, 0};
+    r.put(&box, sizeof box);
+    SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(r.at()));
+    r.get(&box, sizeof box);
+    RECT rc = ListRowRect(list, row);
+    // The state image lies left of the (empty) icon, at the row's start.
+    POINT p{rc.left + (box.left - rc.left) / 2, (rc.top + rc.bottom) / 2};
+    if (box.left - rc.left < 4) p.x = rc.left + 8;
+    ClientToScreen(list, &p);
+    return p;
+}
+
 // Right-clicks row `row` of the alarm list (selecting it first with a left
 // click, as a user does), then chooses `item` in the menu that pops up.
 int CmdListMenu(int row, const std::string& item) {
     HWND list = ControlOrDie("超级列表框1");
-    RECT rc = ListRowRect(list, row);
-    POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
-    ClientToScreen(list, &p);
+    POINT p = ListRowPoint(list, row);
     MouseClick(p.x, p.y);
     MouseClick(p.x, p.y, true);
     return ChooseFromPopup(item);
@@ -1136,14 +1171,22 @@ int CmdPathTip() {
     return bad ? 1 : 0;
 }
 
+// Clicks row `row`'s check box with the mouse.
+int CmdListCheck(int row) {
+    HWND list = ControlOrDie("超级列表框1");
+    SendMessageW(list, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+    POINT p = ListCheckBoxPoint(list, row);
+    MouseClick(p.x, p.y);
+    Out("clicked check box of row " + std::to_string(row));
+    return 0;
+}
+
 // Selects row `row` of the alarm list with a real click.
 int CmdListSelect(int row) {
     HWND list = ControlOrDie("超级列表框1");
     // A row of a long list may be scrolled out of view: bring it in first.
     SendMessageW(list, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
-    RECT rc = ListRowRect(list, row);
-    POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
-    ClientToScreen(list, &p);
+    POINT p = ListRowPoint(list, row);
     MouseClick(p.x, p.y);
     const bool ok = WaitFor(2000, [&] {
         return SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), MAKELPARAM(LVNI_SELECTED, 0)) == row;
@@ -1159,7 +1202,7 @@ int CmdListRow(int row) {
     HWND list = ControlOrDie("超级列表框1");
     Out("rows=" + std::to_string(ListRows(list)));
     std::string line = "row " + std::to_string(row) + ":";
-    for (int c = 0; c < 4; ++c) line += (c ? "|" : " ") + OneLine(U8(ListCell(list, row, c)));
+    line += " " + RowText(list, row);
     Out(line);
     return 0;
 }
@@ -1229,9 +1272,7 @@ int CmdTrayClick(const std::string& button);
 int CmdOpenMenu(const std::string& which, int row, const std::string& submenu) {
     if (which == "list") {
         HWND list = ControlOrDie("超级列表框1");
-        RECT rc = ListRowRect(list, row);
-        POINT p{rc.left + 20, (rc.top + rc.bottom) / 2};
-        ClientToScreen(list, &p);
+        POINT p = ListRowPoint(list, row);
         MouseClick(p.x, p.y);
         MouseClick(p.x, p.y, true);
     } else if (which == "tray") {
@@ -2012,6 +2053,7 @@ int Usage() {
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
         "  no-box MS | click NAME | pick COMBO INDEX | settext NAME TEXT | text NAME | paste NAME N\n"
         "  state NAME | tab INDEX | tab-focus INDEX | focus | entry-whole | list-select ROW | list-row ROW\n"
+        "  list-check ROW\n"
         "  menu-choose ITEM | answer-after click NAME|menu ITEM|key delete\n"
         "  path-tip\n"
         "  list | list-menu ROW ITEM | tray-icons | tray-click left|right\n"
@@ -2073,6 +2115,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "list") return CmdList();
     if (c == "list-menu") return CmdListMenu(num(1), arg(2));
     if (c == "list-select") return CmdListSelect(num(1));
+    if (c == "list-check") return CmdListCheck(num(1));
     if (c == "list-row") return CmdListRow(num(1));
     if (c == "tab-focus") return CmdTabFocus(num(1));
     if (c == "answer-after") return CmdAnswerAfter(arg(1), arg(2));
