@@ -83,6 +83,15 @@ enum class Ctl : int {
     重复_每周,
     持续响铃直到停止,
     响铃时限时钟,
+    // the snooze length (a submenu of the tray and system menus), the button
+    // that gives up editing a row, beside 添加
+    再响间隔,
+    再响间隔_5,
+    再响间隔_10,
+    再响间隔_15,
+    再响间隔_20,
+    再响间隔_30,
+    取消,
     Count_
 };
 

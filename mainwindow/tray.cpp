@@ -9,6 +9,7 @@
 #include "host/alarmlist.h"
 #include "host/uitexts.h"
 #include "mainwindow/autostart.h"
+#include "mainwindow/trayhint.h"
 
 namespace ny {
 
@@ -80,11 +81,14 @@ void HideToTray(App& app) {
 
 bool OnCloseRequest(App& app) {
     HideToTray(app);
+    TellHiddenInTrayOnce(app);
     return false;
 }
 
 void OnSizeChanged(App& app) {
-    if (app.host.windowState(Ctl::MainWindow) == kStateMinimised) HideToTray(app);
+    if (app.host.windowState(Ctl::MainWindow) != kStateMinimised) return;
+    HideToTray(app);
+    TellHiddenInTrayOnce(app);
 }
 
 void OnTrayEvent(App& app, int code) {

@@ -44,6 +44,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     postedHook_ = SetWindowsHookExW(WH_GETMESSAGE, NeutralisePosted, nullptr, GetCurrentThreadId());
     quitMessage_ = RegisterWindowMessageW(kQuitMessageName);
+    showMessage_ = RegisterWindowMessageW(kShowMessageName);
     registerClasses();
 }
 
@@ -178,6 +179,12 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 raise(Ev::Click, Ctl::关闭);  // the quit switch (an installer)
                 r = 0;
             }
+            if (msg == showMessage_ && showMessage_ != 0 && w == Ctl::MainWindow) {
+                raise(Ev::Click, Ctl::打开);  // a second start: the window as the tray's 打开 shows it
+                // In front now, this copy lets the asking one put its box over the window.
+                if (wp) AllowSetForegroundWindow(static_cast<DWORD>(wp));
+                r = 0;
+            }
             break;
     }
     return r ? *r : DefWindowProcW(hwnd, msg, wp, lp);
@@ -188,6 +195,10 @@ std::optional<LRESULT> Win32Host::onCommand(WPARAM wp) {
     const ControlDesign* d = FindDesign(c);
     if (d && HIWORD(wp) == BN_CLICKED && (d->kind == Kind::Button || d->kind == Kind::MenuItem))
         raise(Ev::Click, c);
+    // An item of a submenu of the system menu: Wine sends it as WM_COMMAND,
+    // Windows as WM_SYSCOMMAND (see route).
+    else if (!d && HIWORD(wp) == 0)
+        if (const Ctl s = SystemMenuCtl(LOWORD(wp)); s != Ctl::None) raise(Ev::Click, s);
     return 0;
 }
 
