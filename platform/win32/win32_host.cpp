@@ -117,7 +117,8 @@ void Win32Host::deliver(MSG& msg) {
 }
 
 // Esc anywhere in one of our windows is that window's close request, unless
-// an open drop-down list wants it for itself.
+// an open drop-down list wants it for itself or the alarm entry's handler
+// takes it (an edit given up).
 bool Win32Host::escapeCloses(HWND target) {
     HWND root = GetAncestor(target, GA_ROOT);
     if (windowCtl(root) == Ctl::None) return false;
@@ -125,6 +126,9 @@ bool Win32Host::escapeCloses(HWND target) {
     if (d && d->kind == Kind::Combo && hwndOf(d->id) == target &&
         SendMessageW(target, CB_GETDROPPEDSTATE, 0, 0))
         return false;
+    if (d && d->id == Ctl::编辑框1 && hwndOf(d->id) == target &&
+        raise(Ev::KeyDown, d->id, static_cast<int>(Key::Escape)) == 1)
+        return true;
     SendMessageW(root, WM_CLOSE, 0, 0);
     return true;
 }
