@@ -1393,7 +1393,6 @@ test_system_menu_settings() {
     wine reg delete "$run_key" /v Ny闹钟 /f >/dev/null 2>&1 || true
     # 再响间隔: → opens it on its first length; 15 分钟 is two further down,
     # 30 分钟 the last (↑ from the first wraps round).
-    [ -z "$(setting_value SnoozeMinutes)" ] || fail "SnoozeMinutes is there before it was chosen"
     probe open-menu system
     probe keys up right down down enter
     sleep 0.5
@@ -1404,6 +1403,14 @@ test_system_menu_settings() {
     [ "$(setting_value SnoozeMinutes)" = 0x1e ] || fail "SnoozeMinutes is '$(setting_value SnoozeMinutes)', not 30"
     probe main
     [ "$(val visible)" = 1 ] || fail "the window is gone after the system menu"
+    # The tray menu's last entry is the same submenu: 10 分钟 is the second.
+    probe close
+    sleep 0.7
+    probe open-menu tray
+    probe keys up right down enter
+    sleep 0.5
+    [ "$(setting_value SnoozeMinutes)" = 0xa ] || fail "SnoozeMinutes is '$(setting_value SnoozeMinutes)' after the tray menu"
+    "${fake[@]}" wine reg delete 'HKCU\Software\Ny闹钟' /v SnoozeMinutes /f >/dev/null 2>&1 || true
 }
 
 # 修改 through the real list menu, a new time, 保存: the row keeps its place
