@@ -46,7 +46,7 @@ shot "$outdir/screenshot-listmenu$suffix.png" $((150 * k / 100)) $((120 * k / 10
 probe keys esc esc
 probe open-menu system
 probe keys up right  # 再响间隔 open beside the menu
-shot "$outdir/screenshot-systemmenu$suffix.png" $((100 * k / 100)) $((150 * k / 100))
+shot "$outdir/screenshot-systemmenu$suffix.png" 0 0  # the submenu opens inside the window
 probe keys esc esc
 probe list-menu 1 修改
 sleep 0.5
