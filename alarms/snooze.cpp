@@ -1,6 +1,5 @@
 #include "alarms/snooze.h"
 
-#include <algorithm>
 #include <iterator>
 
 #include "host/alarmlist.h"
@@ -14,8 +13,9 @@ constexpr Ctl kItems[] = {Ctl::再响间隔_5, Ctl::再响间隔_10, Ctl::再响
 static_assert(std::size(kItems) == std::size(kSnoozeChoices));
 
 bool Offered(uint32_t minutes) {
-    return std::find(std::begin(kSnoozeChoices), std::end(kSnoozeChoices),
-                     static_cast<int64_t>(minutes)) != std::end(kSnoozeChoices);
+    for (int m : kSnoozeChoices)
+        if (static_cast<uint32_t>(m) == minutes) return true;
+    return false;
 }
 
 }  // namespace
@@ -29,10 +29,11 @@ int SnoozeMinutes(Host& host) {
 
 std::string SnoozeButtonText(int minutes) { return std::to_string(minutes) + " 分钟后再响"; }
 
-std::string RingBoxTitle(std::string_view minute) {
+std::string RingBoxTitle(std::string_view alarmTime) {
     std::string title(kProgramName);
-    // "YYYY-MM-DD HH:MM": the time of day is what the user set the alarm for.
-    if (MinuteStart(minute)) title += " - " + std::string(minute.substr(11, 5));
+    // The time of day is what the user set the alarm for.
+    const std::string minute = MinuteOf(alarmTime);
+    if (MinuteStart(minute)) title += " - " + minute.substr(11, 5);
     return title;
 }
 

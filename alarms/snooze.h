@@ -23,9 +23,9 @@ int SnoozeMinutes(Host& host);
 // The ring box's second button: "10 分钟后再响".
 std::string SnoozeButtonText(int minutes);
 // The ring box's title, naming the alarm's time of day: "Ny闹钟 - 07:30"
-// for the minute "2026-12-11 07:30"; the program's name alone for a text
-// that is no minute.
-std::string RingBoxTitle(std::string_view minute);
+// for an alarm time that starts with the minute "2026-12-11 07:30" (a list
+// cell with its repeat, a full time); the program's name alone otherwise.
+std::string RingBoxTitle(std::string_view alarmTime);
 
 // The submenu's item of a length, and the length of an item (nullopt when
 // the item is not one of them).

@@ -107,6 +107,8 @@ TEST(SnoozeWords, TheButtonSaysTheLengthTheTitleTheTime) {
     EXPECT_EQ(SnoozeButtonText(30), "30 分钟后再响");
     EXPECT_EQ(RingBoxTitle("2026-12-11 07:30"), "Ny闹钟 - 07:30");
     EXPECT_EQ(RingBoxTitle("2027-01-01 00:00"), "Ny闹钟 - 00:00");
+    EXPECT_EQ(RingBoxTitle("2026-12-11 07:30  每天"), "Ny闹钟 - 07:30");
+    EXPECT_EQ(RingBoxTitle("2026-12-11 07:30:45"), "Ny闹钟 - 07:30");
     EXPECT_EQ(RingBoxTitle(""), "Ny闹钟");
     EXPECT_EQ(RingBoxTitle("2026-12-11 25:30"), "Ny闹钟");
     EXPECT_EQ(RingBoxTitle("起床"), "Ny闹钟");
