@@ -4,6 +4,7 @@
 
 #include "host/alarmlist.h"
 #include "host/textops.h"
+#include "alarms/entrytime.h"
 #include "alarms/rowmenu.h"
 #include "alarms/storeui.h"
 
@@ -27,6 +28,10 @@ void OnAddClicked(App& app) {
         host.messageBox("请选择铃声！", kMbOk);
         return;
     }
+    // A time typed alone ("7:30") stands for the next such minute; the entry
+    // then shows it whole.
+    if (auto whole = EntryTimeText(host.text(Ctl::编辑框1), host.now()))
+        host.setText(Ctl::编辑框1, *whole);
     host.setText(Ctl::已设置闹钟时间, host.text(Ctl::编辑框1));
     const std::string entered = host.text(Ctl::已设置闹钟时间);
     if (!IsFullTimeText(entered)) {

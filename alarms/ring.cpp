@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "alarms/repeat.h"
+#include "alarms/snooze.h"
 #include "alarms/storeui.h"
 #include "host/uitexts.h"
 #include "ringtone/ringtone.h"
@@ -22,12 +23,12 @@ Alarm RungChange(const Alarm& a, Minute after) {
 
 namespace {
 
-void Snooze(App& app, const Alarm& rang) {
+void Snooze(App& app, const Alarm& rang, int minutes) {
     Host& host = app.host;
     ForgetLoopingRing(app);
     host.stopAudio();
     host.setEnabled(Ctl::停止, false);
-    const Minute then = MinuteAt(host.now()) + kSnoozeMinutes;
+    const Minute then = MinuteAt(host.now()) + minutes;
     AlarmChange change;
     // A one-time alarm comes again itself rather than as a second row; a
     // repeating one keeps its rule and gets a one-time companion.
@@ -63,8 +64,11 @@ void StartAlarmSound(App& app, std::string_view tone) {
 
 void ShowAlarmBox(App& app, const Alarm& rang) {
     Host& host = app.host;
-    const int pressed = host.ringBox(rang.prompt.empty() ? txt::kTimeUp : rang.prompt, kSnoozeButton);
-    if (pressed == 1) Snooze(app, rang);
+    // Read once: the button says the length the snooze then takes.
+    const int minutes = SnoozeMinutes(host);
+    const int pressed = host.ringBox(rang.prompt.empty() ? txt::kTimeUp : rang.prompt,
+                                     SnoozeButtonText(minutes), RingBoxTitle(MinuteText(rang.minute)));
+    if (pressed == 1) Snooze(app, rang, minutes);
     else EndLoopingRing(app);
 }
 

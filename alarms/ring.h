@@ -16,9 +16,6 @@ namespace ny {
 constexpr std::string_view kRingUntilStoppedValue = "RingUntilStopped";
 // A ring that repeats its tone ends by itself after this long.
 constexpr int64_t kRingLimitMs = 10LL * 60 * 1000;
-// How far a snooze puts the alarm off, and its button.
-constexpr int kSnoozeMinutes = 10;
-constexpr std::string_view kSnoozeButton = "10 分钟后再响";
 
 // The alarm once it has rung: "已响", or for a repeating alarm its next
 // occurrence after the minute `after`, still "未响".
@@ -28,9 +25,9 @@ Alarm RungChange(const Alarm& a, Minute after);
 void StartAlarmSound(App& app, std::string_view tone);
 
 // The alarm's box with OK and the snooze button. Closing it ends a ring that
-// repeats its tone; the snooze stops the sound and sets the alarm again
-// kSnoozeMinutes after the current minute: a one-time alarm itself, a
-// repeating one as a one-time alarm with the same tone and prompt.
+// repeats its tone; the snooze stops the sound and sets the alarm again the
+// snooze length (alarms/snooze.h) after the current minute: a one-time alarm
+// itself, a repeating one as a one-time alarm with the same tone and prompt.
 void ShowAlarmBox(App& app, const Alarm& rang);
 
 // A ring that repeats its tone is over (停止 stopped the sound): the tone

@@ -90,6 +90,15 @@ enum class Ctl : int {
     跳过下一次,
     删除已响的闹钟,
     下一个闹钟,
+    // the snooze length (a submenu of the tray and system menus), the button
+    // that gives up editing a row, beside 添加
+    再响间隔,
+    再响间隔_5,
+    再响间隔_10,
+    再响间隔_15,
+    再响间隔_20,
+    再响间隔_30,
+    取消,
     Count_
 };
 

@@ -175,8 +175,10 @@ public:
     // --- beyond the basics: snooze, ringing until stopped -----------------
     // The ringing alarm's box: `text`, OK (index 0, the default) and a second
     // button captioned `second` (index 1); modal, on top and in front, like
-    // an urgent messageBox. Closing it otherwise counts as OK.
-    virtual int ringBox(std::string_view text, std::string_view second) = 0;
+    // an urgent messageBox. Closing it otherwise counts as OK. Titled
+    // `title`, or with the program's name when none is given.
+    virtual int ringBox(std::string_view text, std::string_view second,
+                        std::string_view title = {}) = 0;
     // While on, a sound that reaches its end starts again at once, with no
     // gap, until stopAudio or a new play; turned off, the sound playing ends
     // after its current pass. Holds for the sound playing and later plays.
@@ -191,6 +193,15 @@ public:
     // bit 6 Sunday), `checked` ticked at first; 确定 gives the days ticked,
     // 取消 (or closing it) nullopt.
     virtual std::optional<uint8_t> weekdayDialog(uint8_t checked) = 0;
+
+    // --- beyond the basics: the second start, the hint about the tray -----
+    // Asks the copy of the program already running to show its window,
+    // restored and in front (as its tray menu's 打开 does); a message box
+    // that follows comes in front of that window.
+    virtual void showRunningCopy() = 0;
+    // A balloon from the tray icon saying `text`, titled with the program's
+    // name. Nothing while the icon is not shown.
+    virtual void showTrayBalloon(std::string_view text) = 0;
 
     // --- the date and time pickers ---------------------------------------
     // Grid of text cells, 0-based rows and columns; "" outside or empty.

@@ -89,7 +89,10 @@ const std::array kControls = {
     C(Ctl::铃声选择, "铃声选择", Kind::Button, M, TAB, 0, 18, 110, 52, 24, "选择"),
     C(Ctl::试听, "试听", Kind::Button, M, TAB, 0, 75, 110, 52, 24, "试听"),
     C(Ctl::默认铃声, "默认铃声", Kind::Button, M, TAB, 0, 133, 110, 49, 24, "默认"),
-    Top(C(Ctl::添加, "添加", Kind::Button, M, TAB, 0, 186, 36, 74, 100, "添加")),
+    // 添加 ends above the row of small buttons, where 取消 shows while a row
+    // is being edited (保存 then replaces that row).
+    Top(C(Ctl::添加, "添加", Kind::Button, M, TAB, 0, 186, 36, 74, 70, "添加")),
+    Hidden(C(Ctl::取消, "取消", Kind::Button, M, TAB, 0, 186, 110, 74, 24, "取消")),
     C(Ctl::分组框1, "分组框1", Kind::GroupBox, M, TAB, 0, 12, 148, 248, 72, "闹钟提示信息"),
     C(Ctl::闹钟提示信息输入, "闹钟提示信息输入", Kind::MultiEdit, M, Ctl::分组框1, 0, 8, 16, 232, 48),
     C(Ctl::超级列表框1, "超级列表框1", Kind::ListView, M, TAB, 0, 272, 32, 544, 168),
@@ -159,6 +162,17 @@ const std::array kControls = {
     Below(Item(Ctl::删除已响的闹钟, "删除已响的闹钟", Ctl::指定时间列表框右键菜单)),
     // Ends a ring that repeats the tone once it has gone on long enough.
     Timer(Ctl::响铃时限时钟, "响铃时限时钟", M, 0),
+    // The snooze length, in the tray menu and the system menu.
+    [] {
+        ControlDesign d = C(Ctl::再响间隔, "再响间隔", Kind::Menu, M, M, -1, 0, 0, 0, 0, "再响间隔");
+        d.parentMenu = Ctl::托盘菜单;
+        return AlsoInSystemMenu(d);
+    }(),
+    AlsoInSystemMenu(Radio(Item(Ctl::再响间隔_5, "5 分钟", Ctl::再响间隔))),
+    AlsoInSystemMenu(Radio(Item(Ctl::再响间隔_10, "10 分钟", Ctl::再响间隔))),
+    AlsoInSystemMenu(Radio(Item(Ctl::再响间隔_15, "15 分钟", Ctl::再响间隔))),
+    AlsoInSystemMenu(Radio(Item(Ctl::再响间隔_20, "20 分钟", Ctl::再响间隔))),
+    AlsoInSystemMenu(Radio(Item(Ctl::再响间隔_30, "30 分钟", Ctl::再响间隔))),
 };
 
 const WindowDesign kWindows[] = {

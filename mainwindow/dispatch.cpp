@@ -2,10 +2,12 @@
 #include "alarms/add.h"
 #include "alarms/check.h"
 #include "alarms/clock.h"
+#include "alarms/editing.h"
 #include "alarms/listedit.h"
 #include "alarms/nextalarm.h"
 #include "alarms/ring.h"
 #include "alarms/rowmenu.h"
+#include "alarms/snooze.h"
 #include "alarms/wake.h"
 #include "countdown/countdown.h"
 #include "mainwindow/dispatch.h"
@@ -54,6 +56,12 @@ int OnClick(App& app, Ctl c) {
         case Ctl::跳过下一次: OnSkipNextChosen(app); break;
         case Ctl::删除已响的闹钟: OnDeleteRungChosen(app); break;
         case Ctl::右年按钮: OnCalendarYear(app, +1); break;
+        case Ctl::取消: OnCancelEditClicked(app); break;
+        case Ctl::再响间隔_5:
+        case Ctl::再响间隔_10:
+        case Ctl::再响间隔_15:
+        case Ctl::再响间隔_20:
+        case Ctl::再响间隔_30: OnSnoozeMinutesChosen(app, c); break;
         default: break;
     }
     return 0;
@@ -139,7 +147,10 @@ int Route(App& app, const Event& e) {
         case Ev::SizeChanged:
             if (e.source == Ctl::MainWindow) OnSizeChanged(app);
             return 0;
-        case Ev::Tray: OnTrayEvent(app, e.code); return 0;
+        case Ev::Tray:
+            if (e.code == 3) RefreshSnoozeMenu(app);  // the value may have been changed elsewhere
+            OnTrayEvent(app, e.code);
+            return 0;
         case Ev::Click: return OnClick(app, e.source);
         case Ev::Tick: return OnTick(app, e.source);
         case Ev::RightClick:
@@ -166,6 +177,9 @@ int Route(App& app, const Event& e) {
         case Ev::KeyDown:
             if (IsPicker(e.source)) OnPickerKey(app, static_cast<Key>(e.code));
             if (e.source == Ctl::超级列表框1) OnListKey(app, static_cast<Key>(e.code));
+            // 1: Esc was taken (an edit given up); 0 leaves it to the window.
+            if (e.source == Ctl::编辑框1 && static_cast<Key>(e.code) == Key::Escape)
+                return OnEntryEscape(app) ? 1 : 0;
             return 0;
         case Ev::Char:
             if (IsPicker(e.source)) OnPickerChar(app, e.code);

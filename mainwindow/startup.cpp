@@ -4,6 +4,7 @@
 #include "alarms/missed.h"
 #include "alarms/nextalarm.h"
 #include "alarms/ring.h"
+#include "alarms/snooze.h"
 #include "mainwindow/autostart.h"
 #include "mainwindow/listcolumns.h"
 #include "alarms/storeui.h"
@@ -81,6 +82,9 @@ bool TakeInstanceLock(Host& host) {
 void OnMainWindowCreated(App& app) {
     Host& host = app.host;
     if (!TakeInstanceLock(host)) {
+        // The user started it to see the window: the running copy shows its
+        // own, and the message comes in front of it.
+        host.showRunningCopy();
         host.messageBox("Ny闹钟已经在运行", kMbOk);
         host.exitProcess(0);
         return;
@@ -112,6 +116,7 @@ void OnMainWindowLoaded(App& app) {
     // The settings' marks in the tray and system menus.
     RefreshStartupCheck(app);
     RefreshRingUntilStoppedCheck(app);
+    RefreshSnoozeMenu(app);
     NotifyMissedAlarms(app);
     RearmWakeTimer(app);
     RefreshTrayTip(app);

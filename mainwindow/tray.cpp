@@ -8,6 +8,7 @@
 #include "alarms/ring.h"
 #include "host/uitexts.h"
 #include "mainwindow/autostart.h"
+#include "mainwindow/trayhint.h"
 
 namespace ny {
 
@@ -71,11 +72,14 @@ void HideToTray(App& app) {
 
 bool OnCloseRequest(App& app) {
     HideToTray(app);
+    TellHiddenInTrayOnce(app);
     return false;
 }
 
 void OnSizeChanged(App& app) {
-    if (app.host.windowState(Ctl::MainWindow) == kStateMinimised) HideToTray(app);
+    if (app.host.windowState(Ctl::MainWindow) != kStateMinimised) return;
+    HideToTray(app);
+    TellHiddenInTrayOnce(app);
 }
 
 void OnTrayEvent(App& app, int code) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/layout.h"
 #include "program_fixture.h"
 
 namespace ny::testing {
@@ -173,13 +174,82 @@ TEST_F(EditRow, TheRowGoneMeanwhile) {
         menu(1, Ctl::修改);
         c.meanwhile();
         EXPECT_EQ(host().text(Ctl::添加), c.caption) << c.what;
+        EXPECT_EQ(host().visible(Ctl::取消), std::string(c.caption) == "保存") << c.what;
         host().setText(Ctl::编辑框1, "2026-12-12 12:00:00");
         click(Ctl::添加);
         EXPECT_EQ(host().text(Ctl::添加), "添加") << c.what;
+        EXPECT_FALSE(host().visible(Ctl::取消)) << c.what;
         ASSERT_EQ(rows(), c.rowsAfterPress) << c.what;
         std::vector<std::string> first;
         for (int r = 0; r < rows(); ++r) first.push_back(row(r)[0]);
         EXPECT_EQ(first, c.firstColumn) << c.what;
+    }
+}
+
+// 取消 shows beside 保存 only while a row is edited; it, Esc in the entry
+// and 取消修改 give the edit up alike, leaving list, file and fields as they are.
+TEST_F(EditRow, CancelButtonEscAndTheMenuGiveUpAlike) {
+    EXPECT_FALSE(host().visible(Ctl::取消)) << "not editing";
+    const std::string before = readFile("ny.edb");
+    const auto rowsBefore = all();
+    struct Case {
+        const char* what;
+        std::function<void()> giveUp;
+    } cases[] = {
+        {"取消", [this] { click(Ctl::取消); }},
+        {"Esc in the entry",
+         [this] {
+             EXPECT_EQ(host().raise(Ev::KeyDown, Ctl::编辑框1, static_cast<int>(Key::Escape)), 1)
+                 << "taken: the window must not close";
+         }},
+        {"取消修改", [this] { menu(1, Ctl::取消修改); }},
+    };
+    for (const Case& c : cases) {
+        menu(1, Ctl::修改);
+        EXPECT_TRUE(host().visible(Ctl::取消)) << c.what;
+        EXPECT_EQ(host().text(Ctl::取消), "取消") << c.what;
+        host().setText(Ctl::编辑框1, "2026-12-13 10:00:00");
+        c.giveUp();
+        EXPECT_EQ(host().text(Ctl::添加), "添加") << c.what;
+        EXPECT_FALSE(host().visible(Ctl::取消)) << c.what;
+        EXPECT_EQ(app().editingId, 0u) << c.what;
+        EXPECT_EQ(host().text(Ctl::编辑框1), "2026-12-13 10:00:00") << c.what << ": the fields are kept";
+        EXPECT_EQ(all(), rowsBefore) << c.what;
+        EXPECT_EQ(readFile("ny.edb"), before) << c.what;
+        EXPECT_TRUE(host().visible(Ctl::MainWindow)) << c.what;
+    }
+    // 取消 had the focus and is hidden: the entry has it.
+    menu(1, Ctl::修改);
+    host().setFocus(Ctl::取消);
+    click(Ctl::取消);
+    EXPECT_EQ(host().focused(), Ctl::编辑框1);
+    // Not editing, Esc in the entry is the window's (it hides to the tray).
+    EXPECT_EQ(host().raise(Ev::KeyDown, Ctl::编辑框1, static_cast<int>(Key::Escape)), 0);
+    // 添加 adds again.
+    click(Ctl::添加);
+    EXPECT_EQ(rows(), 4);
+}
+
+// 取消 lies in the page's free space: on the alarm page, beside no other
+// control, its caption never covered, and below 添加 within 添加's column.
+TEST(EditRowDesign, CancelSitsUnder添加WithoutCoveringAnything) {
+    const ControlDesign* cancel = FindDesign(Ctl::取消);
+    const ControlDesign* add = FindDesign(Ctl::添加);
+    ASSERT_TRUE(cancel && add);
+    EXPECT_TRUE(cancel->hidden);
+    EXPECT_EQ(cancel->kind, Kind::Button);
+    EXPECT_EQ(cancel->origin, Ctl::选择夹1);
+    EXPECT_EQ(cancel->page, 0);
+    EXPECT_EQ(cancel->x, add->x);
+    EXPECT_EQ(cancel->w, add->w);
+    EXPECT_GT(cancel->y, add->y + add->h);
+    for (const ControlDesign& d : ControlDesigns()) {
+        if (d.id == Ctl::取消 || d.window != Ctl::MainWindow || d.origin != Ctl::选择夹1 || d.page != 0 ||
+            d.hidden || d.kind == Kind::Timer || d.kind == Kind::FileDialog)
+            continue;
+        const bool apart = cancel->x + cancel->w <= d.x || d.x + d.w <= cancel->x ||
+                           cancel->y + cancel->h <= d.y || d.y + d.h <= cancel->y;
+        EXPECT_TRUE(apart) << d.name;
     }
 }
 

@@ -222,6 +222,27 @@ TEST_F(Keep, TheLabelFollowsAddingAndTheClock) {
     EXPECT_EQ(host().text(Ctl::下一个闹钟), "下一个闹钟：12-10 08:02 早一点（不到 1 分钟）");
 }
 
+TEST_F(Keep, ATimeTypedAloneIsAddedAsTheNextSuchMinute) {
+    start(At(2026, 12, 10, 8, 0, 0));
+    add("7:30", "明早");
+    add("08:30", "今天");
+    EXPECT_EQ(row(0)[0], "2026-12-11 07:30");
+    EXPECT_EQ(row(1)[0], "2026-12-10 08:30");
+    EXPECT_EQ(host().text(Ctl::编辑框1), "2026-12-10 08:30:00") << "the entry shows it whole";
+}
+
+TEST_F(Keep, TheRingBoxSaysTheSnoozeLengthAndTheAlarmsTime) {
+    beforeStart = [&] { host().settings["SnoozeMinutes"] = 5; };
+    start(At(2026, 12, 10, 7, 29, 30));
+    add("2026-12-10 07:30:00", "起床");
+    host().boxAnswers.push_back({1, 2000});  // the snooze
+    host().advanceTo(At(2026, 12, 10, 7, 30, 30));
+    ASSERT_EQ(host().boxes.size(), 1u);
+    EXPECT_EQ(host().boxes[0].second, "5 分钟后再响");
+    EXPECT_EQ(host().boxes[0].caption, std::optional<std::string>("Ny闹钟 - 07:30"));
+    EXPECT_EQ(row(0)[0], "2026-12-10 07:35");
+}
+
 TEST_F(Keep, ColumnWidthsAreKeptAcrossRestarts) {
     start(At(2026, 12, 10, 8, 0, 0));
     const std::vector<int> design = host().listColumnWidths(kList);

@@ -124,10 +124,16 @@ TEST_F(Startup, SecondCopyGivesWayWithoutTouchingAnything) {
     const std::string lock = readFile("ny.yz");
 
     SimHost second(dir(), host().now());
+    // The running copy is asked to show its window before the message.
+    int shownWhileBoxOpen = -1;
+    second.boxAnswers.push_back({0, 0, [&] { shownWhileBoxOpen = second.runningCopyShown; }});
     const std::optional<int> code = startSecondCopy(second);
     ASSERT_TRUE(code.has_value()) << "the second copy kept running";
     EXPECT_EQ(*code, 0);
     EXPECT_TRUE(second.ended());
+    EXPECT_EQ(shownWhileBoxOpen, 1);
+    EXPECT_EQ(second.runningCopyShown, 1);
+    EXPECT_EQ(host().runningCopyShown, 0) << "the first copy asks no one";
 
     ASSERT_EQ(second.boxes.size(), 1u);
     EXPECT_EQ(second.boxes[0].text, "Ny闹钟已经在运行");

@@ -1,9 +1,11 @@
 // Hiding to the tray and coming back, the tray menu, and ending the program.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "mainwindow/trayhint.h"
 #include "program_fixture.h"
 
 namespace ny::testing {
@@ -169,6 +171,52 @@ TEST_F(Tray, CountdownEndsWhileHiddenWithoutShowingTheWindow) {
         expectHidden(Name(h));
         EXPECT_EQ(host().frontCount, 0) << Name(h);
     }
+}
+
+// The first time the user hides the window, a balloon says the program runs
+// on; once per user, over restarts; a start into the tray says nothing.
+TEST_F(Tray, TheHintIsGivenOnceWhenTheUserFirstHidesTheWindow) {
+    for (Hide how : {Hide::Close, Hide::Minimise}) {
+        std::map<std::string, uint32_t> registry;  // the user's key outlives the program
+        beforeStart = [&] { host().settings = registry; };
+        start(At(2026, 3, 7, 9, 0, 0));
+        EXPECT_TRUE(host().balloons.empty()) << Name(how);
+        hide(how);
+        expectHidden(Name(how));
+        EXPECT_EQ(host().balloons, std::vector<std::string>{std::string(kTrayHintText)}) << Name(how);
+        EXPECT_EQ(host().settings[std::string(kTrayHintShownValue)], 1u) << Name(how);
+        show(Show::TrayClick);
+        hide(how);
+        hide(Hide::Close);
+        EXPECT_EQ(host().balloons.size(), 1u) << Name(how) << ": once";
+        registry = host().settings;
+        restart();
+        hide(how);
+        expectHidden(Name(how));
+        EXPECT_TRUE(host().balloons.empty()) << Name(how) << ": not after a restart";
+    }
+}
+
+TEST_F(Tray, NoHintForAStartIntoTheTrayNorWhereItCannotBeRemembered) {
+    beforeStart = [&] { host().inTray = true; };
+    start(At(2026, 3, 7, 9, 0, 0));
+    expectHidden("started with /tray");
+    EXPECT_TRUE(host().balloons.empty());
+    EXPECT_FALSE(host().settings.count(std::string(kTrayHintShownValue)));
+    // Shown, then closed by the user: the first time the user hides it.
+    show(Show::TrayClick);
+    hide(Hide::Close);
+    EXPECT_EQ(host().balloons.size(), 1u);
+
+    // A key that cannot be written: no hint at all rather than one at every
+    // close, and no message about it.
+    beforeStart = [&] { host().failSettingWrites = "拒绝访问。"; };
+    start(At(2026, 3, 7, 9, 0, 0));
+    hide(Hide::Close);
+    show(Show::TrayClick);
+    hide(Hide::Close);
+    EXPECT_TRUE(host().balloons.empty());
+    EXPECT_TRUE(host().boxes.empty());
 }
 
 }  // namespace

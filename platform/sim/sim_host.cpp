@@ -360,6 +360,9 @@ void SimHost::popupMenuAtRow(Ctl menu, Ctl list, int row) {
 }
 void SimHost::setTrayIcon(std::string_view tip) { trayTip = std::string(tip); }
 void SimHost::removeTrayIcon() { trayTip.reset(); }
+void SimHost::showTrayBalloon(std::string_view text) {
+    if (trayTip) balloons.emplace_back(text);
+}
 
 int SimHost::requestMp3(std::string_view path, int64_t giveUpMs) {
     // Playable: an existing file, not a device, that starts like an MP3 (ID3
@@ -697,8 +700,10 @@ void SimHost::armWakeTimer(std::optional<LocalTime> at) {
 
 // ---- snooze, ringing until stopped -----------------------------------------------
 
-int SimHost::ringBox(std::string_view text, std::string_view second) {
-    boxes.push_back({std::string(text), kMbOk, std::nullopt, true, now(), std::string(second)});
+int SimHost::ringBox(std::string_view text, std::string_view second, std::string_view title) {
+    boxes.push_back({std::string(text), kMbOk,
+                     title.empty() ? std::nullopt : std::optional<std::string>(title), true, now(),
+                     std::string(second)});
     return answerBox();
 }
 

@@ -233,7 +233,9 @@ public:
     IoResult deleteStartupValue(std::string_view name) override;
     void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
-    int ringBox(std::string_view text, std::string_view second) override;
+    int ringBox(std::string_view text, std::string_view second, std::string_view title = {}) override;
+    void showRunningCopy() override { ++runningCopyShown; }
+    void showTrayBalloon(std::string_view text) override;
     void setLooping(bool on) override;
     std::optional<uint32_t> settingValue(std::string_view name) override;
     IoResult setSettingValue(std::string_view name, uint32_t value) override;
@@ -253,6 +255,8 @@ public:
     std::map<std::string, std::string> startupValues;  // the per-user Run key
     std::optional<std::string> failStartupWrites;      // its writes fail with this reason
     std::map<Ctl, bool> menuChecks;
+    int runningCopyShown = 0;            // showRunningCopy calls
+    std::vector<std::string> balloons;   // tray balloons shown (with the icon there)
     std::optional<LocalTime> wakeAt;                   // the armed time, if any
     int wakeArmCalls = 0;
 

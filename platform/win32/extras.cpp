@@ -175,18 +175,40 @@ void Win32Host::addSystemMenuItems() {
     if (!sys) return;
     bool first = true;
     for (const ControlDesign& d : ControlDesigns()) {
-        if (!d.inSystemMenu) continue;
+        const ControlDesign* parent = FindDesign(d.parentMenu);
+        // A submenu's items go into its own copy below.
+        if (!d.inSystemMenu || (parent && parent->parentMenu != Ctl::None)) continue;
         if (first) AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
         first = false;
-        AppendMenuW(sys, MF_STRING, SystemMenuId(d.id), ToWstr(d.caption).c_str());
+        const std::wstring caption = ToWstr(d.caption);
+        if (d.kind != Kind::Menu) {
+            AppendMenuW(sys, MF_STRING, SystemMenuId(d.id), caption.c_str());
+            continue;
+        }
+        // The system menu gets a submenu of its own (a menu destroys its
+        // submenus with it: one cannot serve two), with system command ids.
+        HMENU sub = CreatePopupMenu();
+        for (const ControlDesign& item : ControlDesigns()) {
+            if (item.parentMenu != d.id || item.kind != Kind::MenuItem) continue;
+            std::wstring text = ToWstr(item.caption);
+            MENUITEMINFOW mi{};
+            mi.cbSize = sizeof mi;
+            mi.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID;
+            mi.fType = MFT_STRING | (item.radio ? MFT_RADIOCHECK : 0);
+            mi.wID = SystemMenuId(item.id);
+            mi.dwTypeData = text.data();
+            InsertMenuItemW(sub, GetMenuItemCount(sub), TRUE, &mi);
+        }
+        AppendMenuW(sys, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
     }
 }
 
-int Win32Host::ringBox(std::string_view text, std::string_view second) {
+int Win32Host::ringBox(std::string_view text, std::string_view second, std::string_view title) {
     g_ringBox.second = ToWstr(second);
     g_ringBox.hook = SetWindowsHookExW(WH_CBT, RingBoxHook, nullptr, GetCurrentThreadId());
     // An OK/Cancel box whose Cancel becomes the second button (see above).
-    const int pressed = messageBoxRaw(text, MB_OKCANCEL | MB_DEFBUTTON1, std::nullopt, true);
+    const int pressed = messageBoxRaw(text, MB_OKCANCEL | MB_DEFBUTTON1,
+                                      title.empty() ? std::nullopt : std::optional(title), true);
     if (g_ringBox.hook) {  // the box never came
         UnhookWindowsHookEx(g_ringBox.hook);
         g_ringBox.hook = nullptr;

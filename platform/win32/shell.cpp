@@ -1,10 +1,12 @@
-// Message boxes, the open-file dialog, popup menus and the tray icon.
+// Message boxes, the open-file dialog, popup menus, the tray icon and its
+// balloon, and the second start's call on the running copy.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "platform/win32/quit.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 
@@ -52,6 +54,9 @@ int Win32Host::messageBoxRaw(std::string_view text, int style,
         // and leave the screen dark: a ringing alarm counts as use.
         SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
     }
+    // No window of its own on screen, the box of a second start must not
+    // open behind the running copy's window that was just brought up.
+    if (!owner && runningCopyShown_) type |= MB_TOPMOST | MB_SETFOREGROUND;
     const std::wstring body = ToWstr(text);
     const std::wstring title = ToWstr(caption ? *caption : kProgramName);
     // Timers keep ticking inside the box's own message loop.
@@ -145,5 +150,22 @@ void Win32Host::removeTrayIcon() {
     Shell_NotifyIconW(NIM_DELETE, &nid);
     trayShown_ = false;
 }
+
+void Win32Host::showTrayBalloon(std::string_view text) {
+    HWND main = hwndOf(Ctl::MainWindow);
+    if (!trayShown_ || !main) return;
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = main;
+    nid.uID = kTrayIconId;
+    nid.uFlags = NIF_INFO;
+    nid.dwInfoFlags = NIIF_INFO;
+    lstrcpynW(nid.szInfo, ToWstr(text).c_str(), static_cast<int>(sizeof nid.szInfo / sizeof nid.szInfo[0]));
+    lstrcpynW(nid.szInfoTitle, ToWstr(kProgramName).c_str(),
+              static_cast<int>(sizeof nid.szInfoTitle / sizeof nid.szInfoTitle[0]));
+    Shell_NotifyIconW(NIM_MODIFY, &nid);
+}
+
+void Win32Host::showRunningCopy() { runningCopyShown_ = ShowRunningCopies(); }
 
 }  // namespace ny

@@ -44,6 +44,7 @@ Win32Host::Win32Host(HINSTANCE instance) : instance_(instance) {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     postedHook_ = SetWindowsHookExW(WH_GETMESSAGE, NeutralisePosted, nullptr, GetCurrentThreadId());
     quitMessage_ = RegisterWindowMessageW(kQuitMessageName);
+    showMessage_ = RegisterWindowMessageW(kShowMessageName);
     registerClasses();
 }
 
@@ -116,7 +117,8 @@ void Win32Host::deliver(MSG& msg) {
 }
 
 // Esc anywhere in one of our windows is that window's close request, unless
-// an open drop-down list wants it for itself.
+// an open drop-down list wants it for itself or the alarm entry's handler
+// takes it (an edit given up).
 bool Win32Host::escapeCloses(HWND target) {
     HWND root = GetAncestor(target, GA_ROOT);
     if (windowCtl(root) == Ctl::None) return false;
@@ -124,6 +126,9 @@ bool Win32Host::escapeCloses(HWND target) {
     if (d && d->kind == Kind::Combo && hwndOf(d->id) == target &&
         SendMessageW(target, CB_GETDROPPEDSTATE, 0, 0))
         return false;
+    if (d && d->id == Ctl::编辑框1 && hwndOf(d->id) == target &&
+        raise(Ev::KeyDown, d->id, static_cast<int>(Key::Escape)) == 1)
+        return true;
     SendMessageW(root, WM_CLOSE, 0, 0);
     return true;
 }
@@ -178,6 +183,12 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 raise(Ev::Click, Ctl::关闭);  // the quit switch (an installer)
                 r = 0;
             }
+            if (msg == showMessage_ && showMessage_ != 0 && w == Ctl::MainWindow) {
+                raise(Ev::Click, Ctl::打开);  // a second start: the window as the tray's 打开 shows it
+                // In front now, this copy lets the asking one put its box over the window.
+                if (wp) AllowSetForegroundWindow(static_cast<DWORD>(wp));
+                r = 0;
+            }
             break;
     }
     return r ? *r : DefWindowProcW(hwnd, msg, wp, lp);
@@ -188,6 +199,10 @@ std::optional<LRESULT> Win32Host::onCommand(WPARAM wp) {
     const ControlDesign* d = FindDesign(c);
     if (d && HIWORD(wp) == BN_CLICKED && (d->kind == Kind::Button || d->kind == Kind::MenuItem))
         raise(Ev::Click, c);
+    // An item of a submenu of the system menu: Wine sends it as WM_COMMAND,
+    // Windows as WM_SYSCOMMAND (see route).
+    else if (!d && HIWORD(wp) == 0)
+        if (const Ctl s = SystemMenuCtl(LOWORD(wp)); s != Ctl::None) raise(Ev::Click, s);
     return 0;
 }
 

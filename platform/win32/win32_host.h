@@ -143,7 +143,10 @@ public:
     void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
     // snooze, ringing until stopped, settings (extras.cpp)
-    int ringBox(std::string_view text, std::string_view second) override;
+    int ringBox(std::string_view text, std::string_view second, std::string_view title = {}) override;
+    // the second start, the tray hint (shell.cpp)
+    void showRunningCopy() override;
+    void showTrayBalloon(std::string_view text) override;
     void setLooping(bool on) override;
     std::optional<uint32_t> settingValue(std::string_view name) override;
     IoResult setSettingValue(std::string_view name, uint32_t value) override;
@@ -293,6 +296,10 @@ private:
     std::wstring trayTip_;
     UINT taskbarCreated_ = 0;
     UINT quitMessage_ = 0;  // kQuitMessageName: ends the program as 关闭 does
+    UINT showMessage_ = 0;  // kShowMessageName: shows the window as 打开 does
+    // A running copy was asked to show its window: this copy's message box
+    // (it has no window of its own on screen) comes in front of it.
+    bool runningCopyShown_ = false;
 
     // PCM output (audio.cpp): what plays, what was opened ahead by
     // prepareMp3, and the hidden window waveOut reports finished buffers to.

@@ -1316,15 +1316,17 @@ test_repeat_and_snooze() {
     [ "$(val enabled)" = 0 ] || fail "停止 stays enabled after the snooze stopped the sound"
 }
 
-setting_value() {
-    "${fake[@]}" wine reg query 'HKCU\Software\Ny闹钟' /v RingUntilStopped 2>/dev/null |
-        tr -d '\r' | awk '/RingUntilStopped/ { print $3 }'
+setting_value() {  # [name], RingUntilStopped when none
+    local v=${1:-RingUntilStopped}
+    "${fake[@]}" wine reg query 'HKCU\Software\Ny闹钟' /v "$v" 2>/dev/null |
+        tr -d '\r' | awk -v v="$v" '$1 == v { print $3 }'
 }
 
-# Chooses 持续响铃直到停止, the last item of the system menu (Alt+Space).
+# Chooses 持续响铃直到停止 in the system menu (Alt+Space): above its last
+# entry, the submenu 再响间隔.
 toggle_ring_until_stopped() {
     probe open-menu system
-    probe keys up enter
+    probe keys up up enter
     sleep 0.5
 }
 
@@ -1390,24 +1392,45 @@ test_ring_until_stopped() {
     probe box-ok 2000
 }
 
-# Both settings in the window's system menu, opened with Alt+Space: the last
-# item (one ↑ from the first) is 持续响铃直到停止, the one above it 开机启动.
+# The settings in the window's system menu, opened with Alt+Space: the last
+# entry is the submenu 再响间隔 (5, 10, 15, 20, 30 分钟), above it
+# 持续响铃直到停止, above that 开机启动.
 test_system_menu_settings() {
     start_program
     probe wait-main 20000
     probe open-menu system
-    probe keys up enter
+    probe keys up up enter
     sleep 0.5
     [ "$(setting_value)" = 0x1 ] || fail "RingUntilStopped is '$(setting_value)' after the system menu"
     probe open-menu system
-    probe keys up up enter
+    probe keys up up up enter
     sleep 0.5
     [ "$(run_value)" = "\"$(winpath "$dir/$exe")\" /tray" ] || fail "the Run value is '$(run_value)'"
     probe open-menu system
-    probe keys up enter
+    probe keys up up enter
     sleep 0.5
     [ "$(setting_value)" = 0x0 ] || fail "RingUntilStopped is '$(setting_value)' after choosing it again"
     wine reg delete "$run_key" /v Ny闹钟 /f >/dev/null 2>&1 || true
+    # 再响间隔: → opens it on its first length; 15 分钟 is two further down,
+    # 30 分钟 the last (↑ from the first wraps round).
+    probe open-menu system
+    probe keys up right down down enter
+    sleep 0.5
+    [ "$(setting_value SnoozeMinutes)" = 0xf ] || fail "SnoozeMinutes is '$(setting_value SnoozeMinutes)', not 15"
+    probe open-menu system
+    probe keys up right up enter
+    sleep 0.5
+    [ "$(setting_value SnoozeMinutes)" = 0x1e ] || fail "SnoozeMinutes is '$(setting_value SnoozeMinutes)', not 30"
+    probe main
+    [ "$(val visible)" = 1 ] || fail "the window is gone after the system menu"
+    # The tray menu's last entry is the same submenu: 10 分钟 is the second.
+    probe close
+    sleep 0.7
+    probe open-menu tray
+    probe keys up right down enter
+    sleep 0.5
+    [ "$(setting_value SnoozeMinutes)" = 0xa ] || fail "SnoozeMinutes is '$(setting_value SnoozeMinutes)' after the tray menu"
+    "${fake[@]}" wine reg delete 'HKCU\Software\Ny闹钟' /v SnoozeMinutes /f >/dev/null 2>&1 || true
 }
 
 # 修改 through the real list menu, a new time, 保存: the row keeps its place
@@ -1444,6 +1467,128 @@ test_edit_row() {
     probe store "$(winpath "$dir/ny.edb")"
     [ "$(val records)" = 3 ] || fail "ny.edb holds $(val records) records"
     expect_line "record 2: \|\|${new:0:16}\|.*\|二\|未响" "the edited record in its place"
+    probe state 取消
+    [ "$(val visible)" = 0 ] || fail "取消 is shown after 保存"
+
+    # 取消 beside 保存, clicked with the mouse: nothing changes but the button.
+    local rows_before
+    probe list
+    rows_before=$out
+    probe list-menu 0 修改
+    sleep 0.3
+    probe state 取消
+    [ "$(val visible)$(val enabled)" = 11 ] || fail "取消 is not shown while editing"
+    probe settext 编辑框1 "$(future 120)"
+    probe press 取消
+    sleep 0.3
+    probe text 添加
+    [ "$(val text)" = 添加 ] || fail "the button reads '$(val text)' after 取消"
+    probe state 取消
+    [ "$(val visible)" = 0 ] || fail "取消 is still shown after it was clicked"
+    probe focus
+    [ "$(val focus)" = 编辑框1 ] || fail "after 取消 the focus is on $(val focus)"
+    probe list
+    [ "$out" = "$rows_before" ] || fail "取消 changed the list"
+
+    # Esc in the entry: first it closes the time grid (the edit goes on),
+    # then it gives the edit up; the window stays.
+    probe list-menu 2 修改
+    sleep 0.3
+    probe entry-click 15
+    [ "$(val popup)" = timepicker ] || fail "no time grid from the entry (popup $(val popup))"
+    probe keys esc
+    [ "$(val popup)" = none ] || fail "Esc left the popup open"
+    probe text 添加
+    [ "$(val text)" = 保存 ] || fail "Esc in the time grid ended the edit"
+    probe keys esc
+    probe text 添加
+    [ "$(val text)" = 添加 ] || fail "Esc in the entry left the button at '$(val text)'"
+    probe state 取消
+    [ "$(val visible)" = 0 ] || fail "取消 is still shown after Esc"
+    probe main
+    [ "$(val visible)" = 1 ] || fail "Esc in the entry while editing hid the window"
+    probe list
+    [ "$out" = "$rows_before" ] || fail "Esc changed the list"
+    # Not editing, Esc is the window's close as before.
+    probe keys esc
+    sleep 0.5
+    probe main
+    [ "$(val visible)" = 0 ] || fail "Esc in the entry no longer hides the window"
+}
+
+# Started again while the first copy is hidden in the tray: the first shows
+# its window, not minimised, the second's message comes in front of it and
+# the second ends with 0.
+test_second_start_shows_window() {
+    start_program
+    probe wait-main 20000
+    local pid1 hwnd1
+    pid1=$(val pid) hwnd1=$(val hwnd)
+    probe tray-icons
+    local icons0
+    icons0=$(val tray_icons)
+    for hide in close minimise; do
+        probe "$hide"
+        sleep 0.7
+        probe --pid "$pid1" main
+        [ "$(val visible)" = 0 ] || fail "$hide left the window shown"
+        (cd "$dir" && exec wine "./$exe" >>"$dir/second.log" 2>&1) &
+        local second=$!
+        probe box 20000
+        expect_line "box pid=[0-9]+ caption=Ny闹钟 text=Ny闹钟已经在运行" "the second copy's message"
+        local box_pid
+        box_pid=$(sed -n 's/^box pid=\([0-9]*\).*/\1/p' <<<"$out")
+        [ "$box_pid" != "$pid1" ] || fail "the message came from the first copy"
+        probe --pid "$pid1" main
+        [ "$(val hwnd)" = "$hwnd1" ] || fail "the first copy's window is another"
+        [ "$(val visible)$(val minimised)" = 10 ] ||
+            fail "after $hide, a second start left the window visible=$(val visible) minimised=$(val minimised)"
+        # Top-level windows come in z-order: the box above the window.
+        probe windows
+        local box_line main_line
+        box_line=$(grep -n "^window pid=$box_pid class=#32770 visible=1" <<<"$out" | head -1 | cut -d: -f1)
+        main_line=$(grep -n "^window pid=$pid1 class=NyMainWindow visible=1" <<<"$out" | head -1 | cut -d: -f1)
+        [ -n "$box_line" ] && [ -n "$main_line" ] && [ "$box_line" -lt "$main_line" ] ||
+            fail "the message is not in front of the window (lines $box_line, $main_line)"
+        probe tray-icons
+        [ "$(val tray_icons)" = "$icons0" ] || fail "the tray icon stayed after the window came up"
+        probe box-ok 2000
+        local rc=0
+        wait_pid "$second" 20 || rc=$?
+        [ "$rc" = 0 ] || fail "the second copy ended with exit code $rc"
+    done
+    probe --pid "$pid1" main
+    [ "$(val visible)" = 1 ] || fail "the first copy's window went away with the second"
+}
+
+# The first time the window is hidden (here: closed), a balloon from the
+# tray icon says that the program runs on; TrayHintShown = 1 keeps it from
+# coming again, also after a restart.
+test_tray_hint() {
+    "${fake[@]}" wine reg delete 'HKCU\Software\Ny闹钟' /v TrayHintShown /f >/dev/null 2>&1 || true
+    start_program
+    probe wait-main 20000
+    probe close
+    probe balloon 5000
+    [ "$(val balloon)" = "Ny闹钟 仍在运行，闹钟会照常响铃。右键点击图标可以退出，或选择“持续响铃直到停止”。" ] ||
+        fail "the balloon says '$(val balloon)'"
+    # Remembered (the prefix's user has seen it from now on, as in every other test).
+    [ "$(setting_value TrayHintShown)" = 0x1 ] || fail "TrayHintShown is '$(setting_value TrayHintShown)'"
+    probe tray-click left
+    sleep 0.7
+    probe minimise
+    sleep 0.7
+    probe_may_fail balloon 2000
+    [[ $out == *"balloon=none"* ]] || fail "a second balloon: $out"
+    probe tray-menu 关闭
+    wait_pid "$prog_pid" 20 || fail "the program did not end"
+    prog_pid=
+    start_program
+    probe wait-main 20000
+    probe close
+    probe_may_fail balloon 2000
+    [[ $out == *"balloon=none"* ]] || fail "a balloon after a restart: $out"
+    probe tray-click left
 }
 
 # The tray icon's tip, read from the tooltip the icon shows under the pointer.

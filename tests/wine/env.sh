@@ -74,6 +74,9 @@ EOF
     wineboot --init >"$run/wineboot.log" 2>&1
     # Chinese text needs the UI fonts mapped to an installed CJK font.
     wine regedit /S "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/wine-fonts.reg" >>"$run/wineboot.log" 2>&1
+    # The tests' user has seen the tray hint: a balloon would stand in for
+    # the icon's tooltip. The test of the hint takes the value away.
+    wine reg add 'HKCU\Software\Ny闹钟' /v TrayHintShown /t REG_DWORD /d 1 /f >>"$run/wineboot.log" 2>&1
     wineserver -w
     ny_marlett "$WINEPREFIX"
     # Tests may fake other dates; a prefix must not update itself then.

@@ -1393,6 +1393,27 @@ int CmdTrayClick(const std::string& button) {
 
 // The tip of the (newest) tray icon, as the user sees it: the pointer rests
 // on the icon until the tooltip shows, whose text is then read.
+// A balloon from a tray icon (the notification area's own tooltip, shown
+// without the pointer on the icon) within `ms`: its text.
+int CmdBalloon(int ms) {
+    std::string text;
+    const bool shown = WaitFor(ms, [&] {
+        for (HWND h : TopLevelWindows())
+            if (ClassOf(h) == L"tooltips_class32" && IsWindowVisible(h) &&
+                (GetWindowLongW(h, GWL_STYLE) & TTS_BALLOON)) {
+                text = U8(WindowText(h));
+                if (!text.empty()) return true;
+            }
+        return false;
+    });
+    if (!shown) {
+        Out("balloon=none");
+        return 1;
+    }
+    Out("balloon=" + OneLine(text));
+    return 0;
+}
+
 int CmdTrayTip() {
     std::vector<HWND> icons;
     if (!WaitFor(3000, [&] { return !(icons = TrayIcons()).empty(); })) {
@@ -2064,7 +2085,7 @@ int Usage() {
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
-        "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system");
+        "  box-buttons MS [PRESS] | tray-tip | balloon MS | open-menu list ROW [SUBMENU] | open-menu tray|system");
     return 2;
 }
 
@@ -2103,6 +2124,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "no-box") return CmdNoBox(num(1));
     if (c == "box-buttons") return CmdBoxButtons(num(1), a.size() > 2 ? a[2] : std::string());
     if (c == "tray-tip") return CmdTrayTip();
+    if (c == "balloon") return CmdBalloon(num(1));
     if (c == "open-menu")
         return CmdOpenMenu(arg(1), a.size() > 2 ? num(2) : 0, a.size() > 3 ? a[3] : std::string());
     if (c == "click") return CmdClick(arg(1));

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Screenshots of what lies beyond the basics, for the README: the list menu
-# with its 重复 submenu, the window's system menu with the two settings (the
-# tray menu has the same item; a Wine desktop shows no tray), and a ringing alarm's box with its snooze button. Taken of the
-# real program under Wine, inside a Wine desktop window.
+# with its 重复 submenu, the window's system menu with the settings and its
+# 再响间隔 submenu open (the tray menu has the same items; a Wine desktop shows
+# no tray), an alarm being edited (保存 and 取消), and a ringing alarm's box
+# with its snooze button. Taken of the real program under Wine, inside a
+# Wine desktop window.
 #
 #   screenshots_extras.sh PROGRAM.exe PROBE.exe ALARM.mp3 OUT_DIR [DPI]
 #
-# Writes OUT_DIR/screenshot-listmenu.png, screenshot-systemmenu.png and screenshot-ringbox.png (-DPIdpi in the names
+# Writes OUT_DIR/screenshot-listmenu.png, screenshot-systemmenu.png,
+# screenshot-editing.png and screenshot-ringbox.png (-DPIdpi in the names
 # at another DPI). The ring box waits for the next minute (up to a minute).
 set -euo pipefail
 
@@ -42,8 +45,13 @@ probe open-menu list 0 重复
 shot "$outdir/screenshot-listmenu$suffix.png" $((150 * k / 100)) $((120 * k / 100))
 probe keys esc esc
 probe open-menu system
-shot "$outdir/screenshot-systemmenu$suffix.png" 0 $((120 * k / 100))
-probe keys esc
+probe keys up right  # 再响间隔 open beside the menu
+shot "$outdir/screenshot-systemmenu$suffix.png" 0 0  # the submenu opens inside the window
+probe keys esc esc
+probe list-menu 1 修改
+sleep 0.5
+shot "$outdir/screenshot-editing$suffix.png" 0 0
+probe press 取消
 sleep_until "$next"
 probe box 20000
 sleep 1
