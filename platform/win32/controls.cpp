@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/win32/access.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -343,6 +344,7 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
     s.hwnd = h;
     setControlFont(h, d, dpi, false);
     setUpControl(h, d, dpi);
+    GiveAccessibleName(h, d.kind);
 }
 
 // What each kind needs once created: pictures, limits, items, subclasses.
@@ -377,7 +379,7 @@ void Win32Host::setUpControl(HWND h, const ControlDesign& d, int dpi) {
             break;
         case Kind::Tab:
             // The classic look keeps the page the same colour as the labels on it.
-            SetWindowTheme(h, L" ", L" ");
+            UxTheme().SetWindowTheme(h, L" ", L" ");
             PadTabs(h, dpi);
             AddTabPages(h, d.caption);
             break;

@@ -3,6 +3,7 @@
 // operations on it.
 #include <windows.h>
 
+#include "platform/win32/access.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
@@ -33,6 +34,19 @@ namespace {
 
 GridData* GridOf(HWND h) {
     return h ? reinterpret_cast<GridData*>(GetWindowLongPtrW(h, GWLP_USERDATA)) : nullptr;
+}
+
+// What a screen reader is told about (access.cpp).
+bool ReadGrid(HWND h, GridView* v) {
+    const GridData* g = GridOf(h);
+    if (!g) return false;
+    v->rows = g->rows;
+    v->cols = g->cols;
+    v->cell = g->cell;
+    v->row = g->row;
+    v->col = g->col;
+    v->cells = g->cells;
+    return true;
 }
 
 void PaintGrid(HWND hwnd, GridData* g) {
@@ -121,9 +135,15 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
         case WM_SETFOCUS:
+            InvalidateRect(hwnd, nullptr, FALSE);
+            AnnounceGridCell(hwnd, ReadGrid);
+            return 0;
         case WM_KILLFOCUS:
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
+        case WM_GETOBJECT:
+            if (LRESULT r = AnswerGridObject(hwnd, wp, lp, ReadGrid)) return r;
+            break;
         case WM_PAINT:
             PaintGrid(hwnd, g);
             return 0;
@@ -136,6 +156,7 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
             g->row = r;
             g->col = c;
             InvalidateRect(hwnd, nullptr, FALSE);
+            AnnounceGridCell(hwnd, ReadGrid);
             // Last: the handler may close the window and with it this grid.
             g->host->raise(Ev::CellChosen, g->id);
             return 0;
@@ -202,6 +223,7 @@ void Win32Host::gridSelect(Ctl grid, int row, int col) {
     g->row = row;
     g->col = col;
     InvalidateRect(hwndOf(grid), nullptr, FALSE);
+    AnnounceGridCell(hwndOf(grid), ReadGrid);
 }
 
 }  // namespace ny

@@ -1439,6 +1439,63 @@ test_tray_tip() {
     expect_line "tip=闹钟 - Verunda\\\\n下一个：${t:5:11} 起床" "the tip with the next alarm"
 }
 
+# The libraries the program may name in its import table: the system's known
+# DLLs, and comctl32, which the manifest takes from the system's side-by-side store.
+known_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comdlg32.dll msvcrt.dll
+ole32.dll oleaut32.dll comctl32.dll"
+
+# Nothing the program loads comes from its own folder: its import table names
+# only known DLLs, and with a winmm.dll, uxtheme.dll, msacm32.dll and
+# oleacc.dll planted beside it, searched first as Windows does for any
+# library not on the known list, none of them is loaded while it starts,
+# plays a preview, rings an alarm and answers a screen reader.
+test_system_dlls_only() {
+    local imports d
+    imports=$(x86_64-w64-mingw32-objdump -p "$NY_EXE" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+    [ -n "$imports" ] || fail "objdump found no import table"
+    log "imports: $(tr '\n' ' ' <<<"$imports")"
+    for d in $imports; do
+        grep -qw -- "$d" <<<"$known_dlls" || fail "the .exe imports $d, which is not a known DLL"
+    done
+    local planted="winmm uxtheme msacm32 oleacc"
+    for d in $planted; do
+        x86_64-w64-mingw32-gcc -shared -O1 -o "$dir/$d.dll" "$src/tests/wine/planted.c" ||
+            fail "cannot build the planted $d.dll"
+    done
+    fake_clock 25
+    # Native first, then Wine's own: the program's folder is searched for them.
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winmm,uxtheme,msacm32,oleacc=n,b"
+    start_program
+    probe wait-main 20000
+    wait_clock_label
+    add_alarm "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M:%S')" "种下的库"
+    capture_start
+    sleep 0.3
+    capture_mark
+    probe click 试听
+    local clicked heard
+    clicked=$(val click_unix)
+    sleep 1.5
+    heard=$(capture_onset_after "$clicked")
+    [ -n "$heard" ] || fail "the preview was not heard"
+    stop_and_expect_silence
+    probe access-name 编辑框1
+    sleep_until "$(calc "$minute_real + 1.5")"
+    probe box 8000
+    heard=$(capture_onset_after "$minute_real")
+    [ -n "$heard" ] || fail "the alarm was not heard"
+    probe box-ok 2000
+    stop_and_expect_silence
+    for d in $planted; do
+        [ ! -e "$dir/$d.dll.loaded" ] || fail "the planted $d.dll beside the program was loaded"
+    done
+    # The test itself would see nothing if the override did not plant at all:
+    # a program of the same folder that imports winmm by name loads it.
+    cp "$NY_PROBE" "$dir/planted_probe.exe"
+    (cd "$dir" && wine ./planted_probe.exe >/dev/null 2>&1) || true
+    [ -e "$dir/winmm.dll.loaded" ] || fail "the planted winmm.dll is not loaded even by a program that imports it"
+}
+
 # ---------------------------------------------------------------------------
 
 fn=test_$name

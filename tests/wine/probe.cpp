@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <mmsystem.h>
 #include <fcntl.h>
@@ -1933,6 +1934,138 @@ int CmdReg(const std::string& key, const std::string& name) {
     return 0;
 }
 
+// ---- what a screen reader hears -------------------------------------------------
+
+std::string VariantNumber(const VARIANT& v) {
+    return v.vt == VT_I4 ? std::to_string(v.lVal) : v.vt == VT_EMPTY ? "none" : "vt" + std::to_string(v.vt);
+}
+
+std::string TakeBstr(BSTR b) {
+    std::string s = b ? U8(std::wstring(b, SysStringLen(b))) : std::string();
+    SysFreeString(b);
+    return s;
+}
+
+VARIANT ChildVar(long id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+// The object another process gets for a window's client area, as a screen
+// reader asks for it (the program answers WM_GETOBJECT through COM).
+IAccessible* AccessibleOf(HWND h) {
+    IAccessible* acc = nullptr;
+    // Looked up: its import library and libuuid both define IID_IAccessible.
+    static const auto fromWindow = reinterpret_cast<decltype(&AccessibleObjectFromWindow)>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+    const HRESULT hr = fromWindow ? fromWindow(h, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                               reinterpret_cast<void**>(&acc))
+                                  : E_NOTIMPL;
+    if (FAILED(hr) || !acc) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%08lx", static_cast<unsigned long>(hr));
+        Out(std::string("BAD AccessibleObjectFromWindow failed: ") + buf);
+        return nullptr;
+    }
+    return acc;
+}
+
+std::string AccName(IAccessible* acc, long child) {
+    BSTR b = nullptr;
+    if (FAILED(acc->get_accName(ChildVar(child), &b))) return "?";
+    return TakeBstr(b);
+}
+
+long AccRole(IAccessible* acc, long child) {
+    VARIANT r;
+    VariantInit(&r);
+    acc->get_accRole(ChildVar(child), &r);
+    return r.vt == VT_I4 ? r.lVal : -1;
+}
+
+// A control's name and role ("name=闹钟设置", "role=42"), of the main window
+// or of an open popup.
+int CmdAccessName(const std::string& name) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name);
+        return 2;
+    }
+    HWND main = MainOrDie();
+    HWND window = d->window == ny::Ctl::MainWindow ? main : PopupOrDie(d->window);
+    HWND h = FindControl(window, d->id);
+    if (!h) {
+        Out("BAD control " + name + " not found");
+        return 1;
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* acc = AccessibleOf(h);
+    if (!acc) return 1;
+    Out("name=" + OneLine(AccName(acc, CHILDID_SELF)));
+    Out("role=" + std::to_string(AccRole(acc, CHILDID_SELF)));
+    acc->Release();
+    CoUninitialize();
+    return 0;
+}
+
+// The open time grid as a screen reader sees it: its items, their names,
+// which is selected; then, with keys given, the selection events the
+// program sends while they are pressed, each with the name of its item.
+std::vector<std::string> g_events;
+IAccessible* g_grid = nullptr;
+void CALLBACK OnAccEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object != LONG(OBJID_CLIENT) || !g_grid) return;
+    const char* kind = event == EVENT_OBJECT_SELECTION ? "selection" : "focus";
+    g_events.push_back(std::string("event ") + kind + " item=" + std::to_string(child) + " name=" +
+                       AccName(g_grid, child));
+}
+
+int CmdAccessGrid(const std::vector<std::string>& keys) {
+    HWND p = PopupOrDie(ny::Ctl::TimePickerWindow);
+    HWND grid = FindControl(p, ny::Ctl::时间高级表格);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* acc = AccessibleOf(grid);
+    if (!acc) return 1;
+    long n = 0;
+    acc->get_accChildCount(&n);
+    Out("name=" + AccName(acc, CHILDID_SELF));
+    Out("role=" + std::to_string(AccRole(acc, CHILDID_SELF)));
+    Out("items=" + std::to_string(n));
+    for (long i = 1; i <= n; ++i) {
+        VARIANT st;
+        VariantInit(&st);
+        acc->get_accState(ChildVar(i), &st);
+        const bool selected = st.vt == VT_I4 && (st.lVal & STATE_SYSTEM_SELECTED);
+        Out("item " + std::to_string(i) + ": " + AccName(acc, i) + " role=" +
+            std::to_string(AccRole(acc, i)) + (selected ? " selected" : ""));
+    }
+    VARIANT sel;
+    VariantInit(&sel);
+    acc->get_accSelection(&sel);
+    Out("selection=" + VariantNumber(sel));
+    if (!keys.empty()) {
+        g_grid = acc;
+        HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
+                                             OnAccEvent, PidOf(grid), 0, WINEVENT_OUTOFCONTEXT);
+        for (const std::string& k : keys) Key(WORD(k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "right" ? VK_RIGHT : VK_LEFT));
+        const auto end = Clock::now() + 1500ms;
+        while (Clock::now() < end) {
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+            std::this_thread::sleep_for(20ms);
+        }
+        UnhookWinEvent(hook);
+        g_grid = nullptr;
+        for (const std::string& e : g_events) Out(e);
+    }
+    acc->Release();
+    CoUninitialize();
+    return 0;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
@@ -1947,7 +2080,8 @@ int Usage() {
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
-        "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system");
+        "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system\n"
+        "  access-name NAME | access-grid [up|down|left|right...]");
     return 2;
 }
 
@@ -2035,6 +2169,8 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "lnk") return CmdLnk(arg(1));
     if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
+    if (c == "access-name") return CmdAccessName(arg(1));
+    if (c == "access-grid") return CmdAccessGrid(std::vector<std::string>(a.begin() + 1, a.end()));
     if (c == "make-store")
         return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1,
                             a.size() > 6 ? a[6] : std::string());
