@@ -40,15 +40,21 @@ void RestrictDllSearch() {
         if (auto set = reinterpret_cast<Fn>(
                 reinterpret_cast<void*>(GetProcAddress(k, "SetDefaultDllDirectories"))))
             set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // The common controls ask for the theme library by name when the first
+    // window is made: it is in memory from the system folder before that,
+    // also where the default directories above are not honoured.
+    LoadSystemDll(L"uxtheme.dll");
 }
 
 HMODULE LoadSystemDll(const wchar_t* name) {
-    if (HMODULE h = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return h;
-    // Where the flag is not understood: the full path of the system folder's copy.
+    // By its full path in the system folder, so that no search takes place;
+    // the flag keeps its own dependencies there too.
     wchar_t dir[MAX_PATH];
     const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return nullptr;
     const std::wstring path = std::wstring(dir, n) + L"\\" + name;
+    if (HMODULE h = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return h;
+    // A system whose loader does not know the flag.
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
@@ -88,5 +94,65 @@ const OleaccApi& Oleacc() {
     }();
     return api;
 }
+
+// ---- the common controls and the file dialog, bound after the search is restricted ----
+//
+// Wine's comctl32 loads the theme library by name as soon as it is mapped,
+// and its comdlg32 imports comctl32: imported by name, either would come in
+// before wWinMain could restrict the search, from the program's folder. The
+// MinGW build therefore imports neither: the import slots the compiler calls
+// through are filled here with functions that load the library (comctl32 by
+// name, so that the manifest still picks version 6) on first use.
+#if defined(__MINGW32__)
+namespace {
+
+struct ComctlApi {
+    BOOL(WINAPI* InitCommonControlsEx)(const void*);
+    BOOL(WINAPI* SetWindowSubclass)(HWND, void*, UINT_PTR, DWORD_PTR);
+    BOOL(WINAPI* RemoveWindowSubclass)(HWND, void*, UINT_PTR);
+    LRESULT(WINAPI* DefSubclassProc)(HWND, UINT, WPARAM, LPARAM);
+    BOOL(WINAPI* GetOpenFileNameW)(void*);
+};
+
+const ComctlApi& Comctl() {
+    static const ComctlApi api = [] {
+        ComctlApi a{};
+        HMODULE cc = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!cc) cc = LoadSystemDll(L"comctl32.dll");
+        Bind<FALSE>(cc, a.InitCommonControlsEx, "InitCommonControlsEx");
+        Bind<FALSE>(cc, a.SetWindowSubclass, "SetWindowSubclass");
+        Bind<FALSE>(cc, a.RemoveWindowSubclass, "RemoveWindowSubclass");
+        Bind<0>(cc, a.DefSubclassProc, "DefSubclassProc");
+        Bind<FALSE>(LoadSystemDll(L"comdlg32.dll"), a.GetOpenFileNameW, "GetOpenFileNameW");
+        return a;
+    }();
+    return api;
+}
+
+BOOL WINAPI CallInitCommonControlsEx(const void* icc) { return Comctl().InitCommonControlsEx(icc); }
+BOOL WINAPI CallSetWindowSubclass(HWND h, void* proc, UINT_PTR id, DWORD_PTR ref) {
+    return Comctl().SetWindowSubclass(h, proc, id, ref);
+}
+BOOL WINAPI CallRemoveWindowSubclass(HWND h, void* proc, UINT_PTR id) {
+    return Comctl().RemoveWindowSubclass(h, proc, id);
+}
+LRESULT WINAPI CallDefSubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return Comctl().DefSubclassProc(h, msg, wp, lp);
+}
+BOOL WINAPI CallGetOpenFileNameW(void* ofn) { return Comctl().GetOpenFileNameW(ofn); }
+
+}  // namespace
+}  // namespace ny
+
+extern "C" {
+void* __imp_InitCommonControlsEx = reinterpret_cast<void*>(&ny::CallInitCommonControlsEx);
+void* __imp_SetWindowSubclass = reinterpret_cast<void*>(&ny::CallSetWindowSubclass);
+void* __imp_RemoveWindowSubclass = reinterpret_cast<void*>(&ny::CallRemoveWindowSubclass);
+void* __imp_DefSubclassProc = reinterpret_cast<void*>(&ny::CallDefSubclassProc);
+void* __imp_GetOpenFileNameW = reinterpret_cast<void*>(&ny::CallGetOpenFileNameW);
+}
+
+namespace ny {
+#endif
 
 }  // namespace ny

@@ -1439,6 +1439,66 @@ test_tray_tip() {
     expect_line "tip=闹钟 - Verunda\\\\n下一个：${t:5:11} 起床" "the tip with the next alarm"
 }
 
+# A screen reader, asking from another process, hears a name for every entry
+# and combo box (the label before it), every button (its caption; the year
+# buttons, which show pictures, what they do) and the list (its column
+# headers); the time grid's cells are items "07 时" ... with the current one
+# selected, and moving to another field's grid announces the new selection.
+test_accessible_names() {
+    start_program
+    probe wait-main 30000
+    local pair ctl want
+    for pair in 编辑框1=闹钟设置 铃声路径=铃声 闹钟提示信息输入=闹钟提示信息 \
+        组合框_时=时 组合框_分=分 组合框_秒=秒 编辑框_倒计时闹钟提示信息=闹钟提示信息 \
+        铃声选择=选择 试听=试听 默认铃声=默认 添加=添加 清空列表=清空列表 停止=停止闹钟 \
+        按钮_倒计时开始=倒计时开始 超级列表框1="闹钟时间 铃声文件 闹钟提示信息 是否已响铃"; do
+        ctl=${pair%%=*} want=${pair#*=}
+        probe access-name "$ctl"
+        [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
+    done
+    local day i
+    day=$(date -d '+1 day' +%Y-%m-%d)
+    probe settext 编辑框1 "$day 07:30:15"
+    probe entry-click 12
+    expect_popup timepicker "$day 07:30:15" 小时
+    for pair in 按钮1=最小时间 按钮2=最大时间; do
+        ctl=${pair%%=*} want=${pair#*=}
+        probe access-name "$ctl"
+        [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
+    done
+    probe access-grid
+    [ "$(val items)" = 24 ] || fail "the hour grid has $(val items) items, not 24"
+    expect_line "item 1: 00 时 role=34" "the first hour cell"
+    expect_line "item 8: 07 时 role=34 selected" "the selected hour cell"
+    expect_line "item 24: 23 时 role=34" "the last hour cell"
+    [ "$(grep -c ' selected$' <<<"$out")" = 1 ] || fail "not exactly one cell selected"
+    [ "$(val selection)" = 8 ] || fail "the selection is item $(val selection), not 8"
+    # ↓ takes the keyboard into the grid: the cell it lands on is announced,
+    # by the name the grid then gives its selected item.
+    wine "$NY_PROBE" access-events 3000 >"$dir/events.txt" 2>>"$dir/probe.err" &
+    local watcher=$!
+    for ((i = 0; i < 50; i++)); do grep -q watching "$dir/events.txt" && break; sleep 0.1; done
+    probe keys down
+    wait "$watcher" || fail "probe access-events failed"
+    local events
+    events=$(cat "$dir/events.txt")
+    log "events"$'\n'"$events"
+    probe access-grid
+    local sel=$(val selection) cell
+    cell=$(sed -n "s/^item $sel: \(.. 时\) .*/\1/p" <<<"$out")
+    [ -n "$cell" ] || fail "no selected hour cell after ↓"
+    grep -qx "event selection item=$sel name=$cell" <<<"$events" || fail "the selection of $cell was not announced"
+    grep -qx "event focus item=$sel name=$cell" <<<"$events" || fail "the focus on $cell was not announced"
+    probe keys esc
+    probe entry-click 5
+    expect_popup calendar "$day 07:30:15"
+    for pair in 左年按钮=上一年 右年按钮=下一年; do
+        ctl=${pair%%=*} want=${pair#*=}
+        probe access-name "$ctl"
+        [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
+    done
+}
+
 # The libraries the program may name in its import table: the system's known
 # DLLs, and comctl32, which the manifest takes from the system's side-by-side store.
 known_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comdlg32.dll msvcrt.dll
@@ -1489,11 +1549,12 @@ test_system_dlls_only() {
     for d in $planted; do
         [ ! -e "$dir/$d.dll.loaded" ] || fail "the planted $d.dll beside the program was loaded"
     done
-    # The test itself would see nothing if the override did not plant at all:
-    # a program of the same folder that imports winmm by name loads it.
-    cp "$NY_PROBE" "$dir/planted_probe.exe"
-    (cd "$dir" && wine ./planted_probe.exe >/dev/null 2>&1) || true
-    [ -e "$dir/winmm.dll.loaded" ] || fail "the planted winmm.dll is not loaded even by a program that imports it"
+    # The test would see nothing if the planting did not work at all: a
+    # program of the same folder that loads winmm by name gets the planted one.
+    x86_64-w64-mingw32-gcc -O1 -DNY_LOADER -o "$dir/loader.exe" "$src/tests/wine/planted.c" ||
+        fail "cannot build the loader"
+    (cd "$dir" && wine ./loader.exe >/dev/null 2>&1) || true
+    [ -e "$dir/winmm.dll.loaded" ] || fail "the planted winmm.dll is not loaded even by a program asking for it by name"
 }
 
 # ---------------------------------------------------------------------------

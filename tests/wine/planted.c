@@ -1,7 +1,13 @@
 /* A library planted beside the program under the name of a system library
    (the test `system_dlls_only` builds it as winmm.dll, uxtheme.dll, ...).
-   Loaded by anyone, it leaves "<its own path>.loaded" behind. */
+   Loaded by anyone, it leaves "<its own path>.loaded" behind. Built with
+   NY_LOADER, a program that loads winmm.dll by name: the test's proof that
+   a planted library is found at all. */
 #include <windows.h>
+
+#ifdef NY_LOADER
+int main(void) { return LoadLibraryW(L"winmm.dll") ? 0 : 1; }
+#else
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
     (void)reserved;
@@ -16,3 +22,4 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
     }
     return TRUE;
 }
+#endif

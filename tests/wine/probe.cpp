@@ -2011,19 +2011,37 @@ int CmdAccessName(const std::string& name) {
     return 0;
 }
 
-// The open time grid as a screen reader sees it: its items, their names,
-// which is selected; then, with keys given, the selection events the
-// program sends while they are pressed, each with the name of its item.
-std::vector<std::string> g_events;
-IAccessible* g_grid = nullptr;
-void CALLBACK OnAccEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
-    if (object != LONG(OBJID_CLIENT) || !g_grid) return;
+// Selection and focus events of the program's client objects for `ms`
+// milliseconds, each with the name of its item, as a screen reader hears them.
+void CALLBACK OnAccEvent(HWINEVENTHOOK, DWORD event, HWND h, LONG object, LONG child, DWORD, DWORD) {
+    if (object != LONG(OBJID_CLIENT)) return;
+    IAccessible* acc = AccessibleOf(h);
+    if (!acc) return;
     const char* kind = event == EVENT_OBJECT_SELECTION ? "selection" : "focus";
-    g_events.push_back(std::string("event ") + kind + " item=" + std::to_string(child) + " name=" +
-                       AccName(g_grid, child));
+    Out(std::string("event ") + kind + " item=" + std::to_string(child) + " name=" + AccName(acc, child));
+    acc->Release();
 }
 
-int CmdAccessGrid(const std::vector<std::string>& keys) {
+int CmdAccessEvents(int ms) {
+    HWND main = MainOrDie();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
+                                         OnAccEvent, PidOf(main), 0, WINEVENT_OUTOFCONTEXT);
+    Out("watching");
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        std::this_thread::sleep_for(10ms);
+    }
+    UnhookWinEvent(hook);
+    CoUninitialize();
+    return 0;
+}
+
+// The open time grid as a screen reader sees it: its items, their names,
+// which is selected.
+int CmdAccessGrid() {
     HWND p = PopupOrDie(ny::Ctl::TimePickerWindow);
     HWND grid = FindControl(p, ny::Ctl::时间高级表格);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -2046,21 +2064,6 @@ int CmdAccessGrid(const std::vector<std::string>& keys) {
     VariantInit(&sel);
     acc->get_accSelection(&sel);
     Out("selection=" + VariantNumber(sel));
-    if (!keys.empty()) {
-        g_grid = acc;
-        HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
-                                             OnAccEvent, PidOf(grid), 0, WINEVENT_OUTOFCONTEXT);
-        for (const std::string& k : keys) Key(WORD(k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "right" ? VK_RIGHT : VK_LEFT));
-        const auto end = Clock::now() + 1500ms;
-        while (Clock::now() < end) {
-            MSG m;
-            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-            std::this_thread::sleep_for(20ms);
-        }
-        UnhookWinEvent(hook);
-        g_grid = nullptr;
-        for (const std::string& e : g_events) Out(e);
-    }
     acc->Release();
     CoUninitialize();
     return 0;
@@ -2081,7 +2084,7 @@ int Usage() {
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
         "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system\n"
-        "  access-name NAME | access-grid [up|down|left|right...]");
+        "  access-name NAME | access-grid | access-events MS");
     return 2;
 }
 
@@ -2170,7 +2173,8 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "access-name") return CmdAccessName(arg(1));
-    if (c == "access-grid") return CmdAccessGrid(std::vector<std::string>(a.begin() + 1, a.end()));
+    if (c == "access-grid") return CmdAccessGrid();
+    if (c == "access-events") return CmdAccessEvents(num(1));
     if (c == "make-store")
         return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1,
                             a.size() > 6 ? a[6] : std::string());
