@@ -1042,7 +1042,8 @@ package_files() {
 }
 
 # tools/package.sh makes both downloads; the zip holds exactly the program
-# (this very build), the tone and the notes, under names Chinese Windows reads.
+# (this very build), the tone and the notes, under UTF-8 names with the
+# zip's language-encoding flag, as every unzipping tool reads them.
 test_package() {
     package_files
     rm -f "$setup" "$portable"
@@ -1054,14 +1055,19 @@ test_package() {
 import sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
 names = {}
+raw = open(sys.argv[1], "rb").read()
 for i in z.infolist():
-    # GBK names, the UTF-8 flag clear: what Explorer on Chinese Windows reads
-    assert not i.flag_bits & 0x800, i.filename
-    names[i.orig_filename.encode("cp437").decode("gbk")] = i
+    # UTF-8 names with bit 11 set: the central directory holds the UTF-8 bytes
+    assert i.flag_bits & 0x800 or i.filename.isascii(), i.filename
+    assert i.filename.encode("utf-8") in raw, i.filename
+    names[i.filename] = i
 assert sorted(names) == sorted(["Ny闹钟.exe", "alarm.mp3", "说明.txt"]), sorted(names)
 assert z.read(names["Ny闹钟.exe"]) == open(sys.argv[2], "rb").read()
 assert "ny.edb" in z.read(names["说明.txt"]).decode("utf-8-sig")
 PY
+    LC_ALL=C.UTF-8 unzip -l "$portable" >"$dir/unzip.txt" || fail "unzip cannot list the zip"
+    grep -q ' Ny闹钟\.exe$' "$dir/unzip.txt" || fail "unzip -l does not show Ny闹钟.exe: $(cat "$dir/unzip.txt")"
+    grep -q ' 说明\.txt$' "$dir/unzip.txt" || fail "unzip -l does not show 说明.txt"
     log "setup $(stat -c %s "$setup") bytes, portable zip $(stat -c %s "$portable") bytes"
 }
 
@@ -1190,7 +1196,7 @@ test_portable() {
 import os, sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
 for i in z.infolist():
-    with open(os.path.join(sys.argv[2], i.orig_filename.encode("cp437").decode("gbk")), "wb") as f:
+    with open(os.path.join(sys.argv[2], i.filename), "wb") as f:
         f.write(z.read(i))
 PY
     (cd "$to" && exec wine ./Ny闹钟.exe >>"$dir/program.log" 2>&1) &
