@@ -4,16 +4,17 @@
 #include <windows.h>
 
 #include "platform/win32/access.h"
+#include "platform/win32/colours.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
+#include "host/layout.h"
 
 namespace ny {
 
 namespace {
 
 constexpr int kGridCell = 24;  // pixels per grid cell at 96 DPI, grid line included
-constexpr COLORREF kGridLine = RGB(192, 192, 192);
 
 }  // namespace
 
@@ -54,8 +55,12 @@ void PaintGrid(HWND hwnd, GridData* g) {
     HDC dc = BeginPaint(hwnd, &ps);
     RECT all;
     GetClientRect(hwnd, &all);
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    HPEN pen = CreatePen(PS_SOLID, 1, kGridLine);
+    const GridPaints paints = GridColours(g && g->host->highContrast());
+    HBRUSH ground = BrushOf(paints.ground);
+    FillRect(dc, &all, ground);
+    DeleteObject(ground);  // a system brush ignores this
+    HBRUSH chosen = BrushOf(paints.chosenGround);
+    HPEN pen = CreatePen(PS_SOLID, 1, ColourOf(paints.line));
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldFont = SelectObject(dc, g && g->font ? g->font : GetStockObject(DEFAULT_GUI_FONT));
     const int rows = g ? g->rows : 0, cols = g ? g->cols : 0;
@@ -74,8 +79,8 @@ void PaintGrid(HWND hwnd, GridData* g) {
             const std::wstring& t = g->at(r, c);
             RECT box{c * cell + 1, r * cell + 1, (c + 1) * cell, (r + 1) * cell};
             const bool current = r == g->row && c == g->col;
-            if (current) FillRect(dc, &box, GetSysColorBrush(COLOR_HIGHLIGHT));
-            SetTextColor(dc, GetSysColor(current ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            if (current) FillRect(dc, &box, chosen);
+            SetTextColor(dc, ColourOf(current ? paints.chosenText : paints.text));
             if (!t.empty())
                 DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &box,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -85,6 +90,7 @@ void PaintGrid(HWND hwnd, GridData* g) {
     SelectObject(dc, oldFont);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
+    DeleteObject(chosen);
     EndPaint(hwnd, &ps);
 }
 
@@ -96,7 +102,7 @@ void Win32Host::registerGridClass() {
     grid.lpfnWndProc = GridProc;
     grid.hInstance = instance_;
     grid.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    grid.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    grid.hbrBackground = nullptr;  // the paint fills it, in the theme's colours when asked
     grid.lpszClassName = kGridClass;
     RegisterClassExW(&grid);
 }
