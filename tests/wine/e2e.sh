@@ -1084,14 +1084,15 @@ entry_value() {  # name
 test_install_upgrade_uninstall() {
     package_files
     [ -s "$setup" ] || fail "no $setup: wine.package makes it"
-    local appdata inst lnk t0 t1
+    local appdata inst lnk desk t0 t1
     appdata=$(local_appdata)
     inst="$appdata/Programs/Ny闹钟"
     lnk=$(dirname "$appdata")/Roaming/Microsoft/Windows/Start\ Menu/Programs/Ny闹钟.lnk
+    desk=$(dirname "$(dirname "$appdata")")/Desktop/Ny闹钟.lnk
     # A previous run that failed half-way must not decide this one.
     wine reg delete "HKCU\\$uninst_key" /f >/dev/null 2>&1 || true
-    rm -rf "$inst" "$lnk"
-    on_cleanup="rm -rf '$inst' '$lnk'; wine reg delete 'HKCU\\$uninst_key' /f >/dev/null 2>&1"
+    rm -rf "$inst" "$lnk" "$desk"
+    on_cleanup="rm -rf '$inst' '$lnk' '$desk'; wine reg delete 'HKCU\\$uninst_key' /f >/dev/null 2>&1"
     # 开机启动 as the program would have set it: the uninstall must take it out.
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Ny闹钟 /d x /f >/dev/null 2>&1
     probe reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
@@ -1113,6 +1114,7 @@ test_install_upgrade_uninstall() {
     local winst
     winst='C:\users\'"$(basename "$(dirname "$(dirname "$appdata")")")"'\AppData\Local\Programs\Ny闹钟'
     [ "$(val target)" = "$winst\\Ny闹钟.exe" ] || fail "the shortcut points to '$(val target)'"
+    [ ! -e "$desk" ] || fail "an install without /DESKTOP made a desktop shortcut"
     local want
     for want in "DisplayName=Ny闹钟" "DisplayVersion=$NY_VERSION" "Publisher=Verunda" \
         "DisplayIcon=$winst\\Ny闹钟.exe" "InstallLocation=$winst" \
@@ -1135,7 +1137,8 @@ test_install_upgrade_uninstall() {
     wait_tray_icons $((icons0 + 1)) || fail "no tray icon before the upgrade"
 
     # Installing again over the running copy: it is asked to end, and does.
-    wine "$setup" /S || fail "the upgrade failed"
+    # /DESKTOP ticks the desktop shortcut.
+    wine "$setup" /S /DESKTOP || fail "the upgrade failed"
     wait_pid "$prog_pid" 10 || fail "the running copy did not end for the upgrade"
     prog_pid=
     [ -f "$inst/ny.edb" ] || fail "the upgrade lost ny.edb"
@@ -1148,6 +1151,9 @@ test_install_upgrade_uninstall() {
     probe list
     [ "$(val rows)" = 1 ] || fail "after the upgrade the list has $(val rows) rows"
     expect_line "row 0: .*\|升级后还在\|.*" "the alarm after the upgrade"
+    [ -f "$desk" ] || fail "setup.exe /S /DESKTOP made no desktop shortcut at $desk"
+    probe lnk "$(winpath "$desk")"
+    [ "$(val target)" = "$winst\\Ny闹钟.exe" ] || fail "the desktop shortcut points to '$(val target)'"
 
     # Silent uninstall, synchronous with _?=, the program still running.
     t0=$(now)
@@ -1161,15 +1167,31 @@ test_install_upgrade_uninstall() {
     done
     [ -f "$inst/ny.edb" ] || fail "the silent uninstall deleted the alarms"
     [ ! -e "$lnk" ] || fail "the uninstall left the shortcut"
+    [ ! -e "$desk" ] || fail "the uninstall left the desktop shortcut"
     probe_may_fail reg "$uninst_key" DisplayName
     [ "$(val missing)" = 1 ] || fail "the uninstall left its entry"
     probe_may_fail reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
     [ "$(val missing)" = 1 ] || fail "the uninstall left the 开机启动 value"
 
-    # Installed again, then uninstalled through its pages with
-    # 同时删除我的闹钟数据 ticked: the alarms go too, and with them the folder.
-    wine "$setup" /S || fail "the install after the uninstall failed"
+    # Installed again through its pages with 创建桌面快捷方式 ticked (and
+    # 现在运行 not), then over it silently: the shortcut is kept.
+    wine "$setup" >>"$dir/program.log" 2>&1 &
+    local setup_pid=$!
+    probe dialog "安装" 20000 next   # the welcome page
+    sleep 0.5
+    probe dialog "安装" 5000 "click:创建桌面快捷方式"
+    [ "$(val checked)" = 1 ] || fail "创建桌面快捷方式 did not take the tick"
+    probe dialog "安装" 5000 next    # 安装
+    sleep 1.5
+    probe dialog "安装" 10000 "click:现在运行 Ny闹钟" next
+    wait_pid "$setup_pid" 20 || fail "the installer did not end"
     [ -f "$inst/ny.edb" ] || fail "reinstalling lost the kept ny.edb"
+    [ -f "$desk" ] || fail "ticked 创建桌面快捷方式, no desktop shortcut"
+    wine "$setup" /S || fail "the silent upgrade failed"
+    [ -f "$desk" ] || fail "a silent upgrade took away the desktop shortcut"
+
+    # Uninstalled through its pages with 同时删除我的闹钟数据 ticked: the
+    # alarms go too, and with them the folder.
     wine "$inst/uninstall.exe" "_?=$winst" >>"$dir/program.log" 2>&1 &
     local uninst_pid=$!
     probe dialog "卸载" 20000 "click:同时删除我的闹钟数据"
@@ -1183,6 +1205,7 @@ test_install_upgrade_uninstall() {
     wait_pid "$uninst_pid" 20 || fail "the uninstaller did not end"
     [ ! -e "$inst/ny.edb" ] || fail "ticked 同时删除我的闹钟数据, ny.edb is still there"
     [ ! -e "$inst/Ny闹钟.exe" ] || fail "the uninstall through its pages left the program"
+    [ ! -e "$desk" ] || fail "the uninstall through its pages left the desktop shortcut"
 }
 
 # The portable zip unpacked into a new folder runs there and keeps its
