@@ -1586,6 +1586,52 @@ test_system_dlls_only() {
     [ -e "$dir/winmm.dll.loaded" ] || fail "the planted winmm.dll is not loaded even by a program asking for it by name"
 }
 
+# The colours as designed, read off the screen: the copyright line in red,
+# the time picker's blue ground (around its transparent label) and the
+# grid's silver lines. With the system's high-contrast theme switched on
+# they give way to the theme's; Wine 8 refuses to switch it on, so there
+# only the design's colours are checked (the choice itself: Colours.*).
+test_colours() {
+    own_desktop
+    start_program
+    probe wait-main 30000
+    wait_clock_label
+    local day
+    day=$(date -d '+1 day' +%Y-%m-%d)
+    probe settext 编辑框1 "$day 07:30:15"
+    expect_colour 版权 255,0,0 "the copyright line is not red"
+    probe entry-click 12
+    expect_popup timepicker "$day 07:30:15" 小时
+    sleep 0.5
+    expect_colour 透明标签1 0,136,255 "the time picker's ground is not its blue"
+    expect_colour 时间高级表格 192,192,192 "the time grid has no silver lines"
+    probe keys esc
+    probe high-contrast on
+    if [ "$(val high_contrast)" != 1 ]; then
+        log "high contrast cannot be switched on here: the theme's colours are not checked"
+        return 0
+    fi
+    on_cleanup="wine '$NY_PROBE' high-contrast off >/dev/null 2>&1"
+    sleep 2
+    probe colours 版权 255,0,0
+    [ "$(val count)" = 0 ] || fail "in high contrast the copyright line is still red"
+    probe entry-click 12
+    sleep 0.5
+    probe colours 透明标签1 0,136,255
+    [ "$(val count)" = 0 ] || fail "in high contrast the time picker keeps its blue"
+    probe keys esc
+    probe high-contrast off
+    [ "$(val high_contrast)" = 0 ] || fail "high contrast did not go off"
+    sleep 2
+    expect_colour 版权 255,0,0 "after high contrast the copyright line is not red again"
+}
+
+expect_colour() {  # control r,g,b message
+    probe colours "$1" "$2"
+    [ "$(val count)" -gt 0 ] || fail "$3 (no pixel of $2 among $(val of))"
+    log "$1: $(val count) of $(val of) pixels are $2"
+}
+
 # ---------------------------------------------------------------------------
 
 fn=test_$name

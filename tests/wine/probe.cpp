@@ -1682,6 +1682,66 @@ HWND PopupOrDie(ny::Ctl window) {
     return p;
 }
 
+// How many pixels of a control's rectangle on the screen are exactly the
+// colour "R,G,B" (a control of a popup: the popup must be open).
+int CmdColours(const std::string& name, const std::string& rgb) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name + " in the design");
+        return 2;
+    }
+    HWND h = d->window == ny::Ctl::MainWindow ? ControlOrDie(name)
+                                              : FindControl(PopupOrDie(d->window), d->id);
+    int r = 0, g = 0, b = 0;
+    if (!h || std::sscanf(rgb.c_str(), "%d,%d,%d", &r, &g, &b) != 3) {
+        Out("BAD control or colour");
+        return 2;
+    }
+    RECT rc;
+    GetWindowRect(h, &rc);
+    const int w = rc.right - rc.left, ht = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -ht;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, ht, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    const DWORD want = DWORD(r) << 16 | DWORD(g) << 8 | DWORD(b);
+    long count = 0;
+    for (long i = 0; bits && i < long(w) * ht; ++i)
+        if ((static_cast<const DWORD*>(bits)[i] & 0xFFFFFF) == want) ++count;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    Out("count=" + std::to_string(count));
+    Out("of=" + std::to_string(long(w) * ht));
+    return 0;
+}
+
+// Asks the system to switch its high-contrast theme on or off, as the
+// accessibility settings do, and reports what it says afterwards. (Wine 8
+// refuses: SPI_SETHIGHCONTRAST is not implemented there.)
+int CmdHighContrast(const std::string& onOff) {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    hc.dwFlags = onOff == "on" ? HCF_HIGHCONTRASTON : 0;
+    SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof hc, &hc, SPIF_SENDCHANGE);
+    HIGHCONTRASTW now{};
+    now.cbSize = sizeof now;
+    const bool on = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0) &&
+                    (now.dwFlags & HCF_HIGHCONTRASTON);
+    Out(std::string("high_contrast=") + (on ? "1" : "0"));
+    return 0;
+}
+
 // Waits a little for the popup to close (or not), then reports.
 int AfterPopupClick(HWND popup) {
     WaitFor(600, [&] { return !IsWindow(popup) || !IsWindowVisible(popup); });
@@ -2084,7 +2144,8 @@ int Usage() {
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
         "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system\n"
-        "  access-name NAME | access-grid | access-events MS");
+        "  access-name NAME | access-grid | access-events MS | colours NAME R,G,B\n"
+        "  high-contrast on|off");
     return 2;
 }
 
@@ -2149,6 +2210,8 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "dpi-changed") return CmdDpiChanged(num(1));
     if (c == "entry-click") return CmdEntryClick(num(1));
     if (c == "popup") return CmdPopup();
+    if (c == "colours") return CmdColours(arg(1), arg(2));
+    if (c == "high-contrast") return CmdHighContrast(arg(1));
     if (c == "grid-click") return CmdGridClick(num(1));
     if (c == "press") return CmdPress(arg(1));
     if (c == "keys") return CmdKeys(std::vector<std::string>(a.begin() + 1, a.end()));
