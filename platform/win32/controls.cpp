@@ -642,7 +642,7 @@ LRESULT Win32Host::controlColour(Ctl window, HDC dc, HWND control, bool button) 
     // High contrast: every control in the theme's colours, as the system
     // gives them.
     if (highContrast_) return 0;
-    const std::optional<Paint> text = TextOf(*d, false);
+    const std::optional<Paint> text = TextOf(*d, highContrast_);
     if (text) SetTextColor(dc, ColourOf(*text));
     if (d->kind == Kind::TransparentLabel || wd.hasBackground) {
         SetBkMode(dc, TRANSPARENT);

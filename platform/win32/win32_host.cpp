@@ -310,10 +310,11 @@ std::optional<LRESULT> Win32Host::onColour(Ctl w, UINT msg, WPARAM wp, LPARAM lp
 
 std::optional<LRESULT> Win32Host::onTheme(Ctl w, HWND hwnd, UINT msg, WPARAM wp) {
     if (msg == WM_ERASEBKGND) {
+        // The class has no brush: the ground is the one of the current theme.
+        const size_t index = static_cast<size_t>(w) - static_cast<size_t>(Ctl::MainWindow);
         RECT all;
         GetClientRect(hwnd, &all);
-        FillRect(reinterpret_cast<HDC>(wp), &all, backgrounds_[static_cast<size_t>(w) -
-                                                                static_cast<size_t>(Ctl::MainWindow)]);
+        FillRect(reinterpret_cast<HDC>(wp), &all, backgrounds_[index]);
         return 1;
     }
     if (msg == WM_SYSCOLORCHANGE) {

@@ -1587,8 +1587,9 @@ test_system_dlls_only() {
 }
 
 # The colours as designed, read off the screen: the copyright line in red,
-# the time picker's blue ground (around its transparent label) and the
-# grid's silver lines. With the system's high-contrast theme switched on
+# the time picker's blue ground (around its transparent label), the grid's
+# silver lines, the year buttons' grey; the same after the program is told
+# that the theme changed. With the system's high-contrast theme switched on
 # they give way to the theme's; Wine 8 refuses to switch it on, so there
 # only the design's colours are checked (the choice itself: Colours.*).
 test_colours() {
@@ -1605,6 +1606,24 @@ test_colours() {
     sleep 0.5
     expect_colour 透明标签1 0,136,255 "the time picker's ground is not its blue"
     expect_colour 时间高级表格 192,192,192 "the time grid has no silver lines"
+    probe keys esc
+    # Told that the theme changed (high contrast still off), with the
+    # calendar open: the grounds and the year buttons' pictures, made anew,
+    # are still the design's, and the program runs on. (Off, old and new
+    # look the same: this shows no harm done, not that they were replaced.)
+    probe entry-click 3
+    expect_popup calendar "$day 07:30:15"
+    expect_colour 左年按钮 236,233,216 "the year button's arrows have not their grey ground"
+    probe theme-changed
+    [ "$(val told)" -ge 2 ] || fail "the program has $(val told) top-level windows"
+    sleep 0.5
+    expect_colour 左年按钮 236,233,216 "after the theme's change the year button lost its arrows' ground"
+    expect_colour 版权 255,0,0 "after the theme's change the copyright line is not red"
+    probe keys esc
+    probe entry-click 12
+    expect_popup timepicker "$day 07:30:15" 小时
+    sleep 0.5
+    expect_colour 透明标签1 0,136,255 "after the theme's change the time picker's ground is not its blue"
     probe keys esc
     probe high-contrast on
     if [ "$(val high_contrast)" != 1 ]; then

@@ -1742,6 +1742,22 @@ int CmdHighContrast(const std::string& onOff) {
     return 0;
 }
 
+// What the system sends every top-level window when the theme's colours
+// change or high contrast goes on or off, sent to the program's windows.
+int CmdThemeChanged() {
+    const DWORD pid = PidOf(MainOrDie());
+    int told = 0;
+    for (HWND h : TopLevelWindows()) {
+        if (PidOf(h) != pid) continue;
+        DWORD_PTR res = 0;
+        SendMessageTimeoutW(h, WM_SYSCOLORCHANGE, 0, 0, SMTO_NORMAL, 5000, &res);
+        SendMessageTimeoutW(h, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_NORMAL, 5000, &res);
+        ++told;
+    }
+    Out("told=" + std::to_string(told));
+    return 0;
+}
+
 // Waits a little for the popup to close (or not), then reports.
 int AfterPopupClick(HWND popup) {
     WaitFor(600, [&] { return !IsWindow(popup) || !IsWindowVisible(popup); });
@@ -2145,7 +2161,7 @@ int Usage() {
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
         "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system\n"
         "  access-name NAME | access-grid | access-events MS | colours NAME R,G,B\n"
-        "  high-contrast on|off");
+        "  high-contrast on|off | theme-changed");
     return 2;
 }
 
@@ -2212,6 +2228,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "popup") return CmdPopup();
     if (c == "colours") return CmdColours(arg(1), arg(2));
     if (c == "high-contrast") return CmdHighContrast(arg(1));
+    if (c == "theme-changed") return CmdThemeChanged();
     if (c == "grid-click") return CmdGridClick(num(1));
     if (c == "press") return CmdPress(arg(1));
     if (c == "keys") return CmdKeys(std::vector<std::string>(a.begin() + 1, a.end()));
