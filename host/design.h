@@ -125,6 +125,24 @@ struct Rgb {
     uint8_t r, g, b;
 };
 
+// Colours the user's theme decides; a high-contrast theme sets every one.
+enum class SysColour : uint8_t {
+    Window,
+    WindowText,
+    ButtonFace,
+    ButtonText,
+    Highlight,
+    HighlightText,
+    GrayText,
+};
+
+// A colour to draw with: one of the theme's, or the design's own.
+struct Paint {
+    bool system = false;
+    SysColour sys = SysColour::Window;  // when system
+    Rgb rgb = {0, 0, 0};                // otherwise
+};
+
 // One control as designed. Coordinates are relative to `origin`: the window's
 // client area, the tab control (tab strip included) or a group box.
 struct ControlDesign {

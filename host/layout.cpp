@@ -183,7 +183,38 @@ const WindowDesign kWindows[] = {
     {Ctl::TimePickerWindow, 50, 50, 247, 170, "", false, false, false, true, {0, 136, 255}},
 };
 
+Paint Sys(SysColour c) { return Paint{true, c, {0, 0, 0}}; }
+Paint Own(Rgb rgb) { return Paint{false, SysColour::Window, rgb}; }
+
 }  // namespace
+
+Paint GroundOf(const WindowDesign& w, bool highContrast) {
+    if (!w.hasBackground) return Sys(SysColour::ButtonFace);
+    if (!highContrast) return Own(w.background);
+    // The calendar fills its popup: the theme's window colour, as its days.
+    // The time picker holds buttons and a label: the buttons' face.
+    return Sys(w.id == Ctl::CalendarWindow ? SysColour::Window : SysColour::ButtonFace);
+}
+
+std::optional<Paint> TextOf(const ControlDesign& d, bool highContrast) {
+    if (highContrast || !d.hasTextColor) return std::nullopt;
+    return Own(d.textColor);
+}
+
+GridPaints GridColours(bool highContrast) {
+    GridPaints p{Own({255, 255, 255}), Own({192, 192, 192}), Sys(SysColour::WindowText),
+                 Sys(SysColour::Highlight), Sys(SysColour::HighlightText)};
+    if (highContrast) {
+        p.ground = Sys(SysColour::Window);
+        p.line = Sys(SysColour::GrayText);
+    }
+    return p;
+}
+
+ArrowPaints ArrowColours(bool highContrast) {
+    if (highContrast) return {Sys(SysColour::ButtonFace), Sys(SysColour::ButtonText)};
+    return {Own({236, 233, 216}), Own({0, 0, 0})};
+}
 
 std::span<const ControlDesign> ControlDesigns() { return kControls; }
 

@@ -21,7 +21,9 @@ pkgs=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64 wine wine64 xvfb
 if [ "$what" = package ] || [ "$what" = test ]; then
   pkgs+=(nsis)
 fi
+# unzip: the package test lists the portable zip's names as a user's tool shows them.
 if [ "$what" = test ]; then
+  pkgs+=(unzip)
   pkgs+=(libgtest-dev googletest sox lame imagemagick faketime x11-utils xdotool)
 fi
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program icon (a red alarm clock) and writes it as an ICO file.
+"""Draws the program icon (a red alarm clock) and writes it as an ICO file,
+or the same clock as the installer's side picture (a 24-bit BMP).
 
 Nine images: 48, 32 and 16 pixels square, each at 4 bpp (the 16 standard
 colours), 8 bpp (a fixed 256-colour palette) and 32 bpp (with alpha). The
@@ -7,6 +8,9 @@ output is byte-for-byte reproducible, so the committed platform/win32/res/ny.ico
 can always be regenerated and compared.
 
 Usage: tools/make_icon.py [output.ico]   (default: platform/win32/res/ny.ico)
+       tools/make_icon.py --wizard output.bmp
+The second is made at build time (tools/package.sh) for the installer's and
+the uninstaller's welcome and finish pages: 164 x 314, the size they show.
 """
 
 import math
@@ -89,10 +93,9 @@ def shapes(size):
     return out
 
 
-def render(size):
+def render(size, n=SUPERSAMPLE):
     """Returns size*size (r, g, b, a) tuples, row 0 at the top."""
     drawing = shapes(size)
-    n = SUPERSAMPLE
     pixels = []
     for py in range(size):
         for px in range(size):
@@ -212,11 +215,49 @@ def build_ico():
     return bytes(out)
 
 
+# --- the installer's side picture ---------------------------------------------
+
+WIZARD_W, WIZARD_H = 164, 314
+WIZARD_CLOCK = 120          # the clock's square, centred across, in the upper part
+WIZARD_TOP = (255, 247, 236)
+WIZARD_BOTTOM = (244, 205, 168)
+
+
+def build_wizard_bmp():
+    """The clock on a warm light ground, darker downwards: a 24-bit BMP."""
+    clock = render(WIZARD_CLOCK, 3)
+    left = (WIZARD_W - WIZARD_CLOCK) // 2
+    top = 70
+    rows = []
+    for y in range(WIZARD_H):
+        t = y / (WIZARD_H - 1)
+        ground = tuple(round(a + (b - a) * t) for a, b in zip(WIZARD_TOP, WIZARD_BOTTOM))
+        row = bytearray()
+        for x in range(WIZARD_W):
+            r, g, b = ground
+            cx, cy = x - left, y - top
+            if 0 <= cx < WIZARD_CLOCK and 0 <= cy < WIZARD_CLOCK:
+                cr, cg, cb, ca = clock[cy * WIZARD_CLOCK + cx]
+                k = ca / 255
+                r, g, b = (round(c * k + o * (1 - k)) for c, o in ((cr, r), (cg, g), (cb, b)))
+            row += bytes((b, g, r))
+        row += bytes(stride(WIZARD_W, 24) - len(row))
+        rows.append(bytes(row))
+    bits = b"".join(reversed(rows))  # bottom row first
+    info = struct.pack("<IiiHHIIiiII", 40, WIZARD_W, WIZARD_H, 1, 24, 0, len(bits), 2835, 2835,
+                       0, 0)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
+    return header + info + bits
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "host", "win32",
-                                                                "res", "ny.ico")
-    data = build_ico()
+    if len(sys.argv) == 3 and sys.argv[1] == "--wizard":
+        target, data = sys.argv[2], build_wizard_bmp()
+    else:
+        target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "platform",
+                                                                    "win32", "res", "ny.ico")
+        data = build_ico()
     with open(target, "wb") as f:
         f.write(data)
     print(f"{target}: {len(data)} bytes")

@@ -35,11 +35,15 @@ setup="$dist/Ny闹钟-$version-setup.exe"
 portable="$dist/Ny闹钟-$version-portable.zip"
 rm -f "$setup" "$portable"
 
+# The welcome and finish pages' picture: the program's clock, drawn anew.
+wizbmp="$build/installer-side.bmp"
+python3 tools/make_icon.py --wizard "$wizbmp" >&2
+
 # makensis wants Windows-style paths for File; Z: maps to / in Wine and the
 # backslashes only separate, so the Linux paths are given with / as they are.
 makensis -V2 -INPUTCHARSET UTF8 \
   -DVERSION="$version" -DSRCDIR="$build" \
-  -DICON="$root/platform/win32/res/ny.ico" -DOUTFILE="$setup" \
+  -DICON="$root/platform/win32/res/ny.ico" -DWIZBMP="$wizbmp" -DOUTFILE="$setup" \
   tools/package/installer.nsi >&2
 
 python3 tools/package/make_zip.py "$portable" \

@@ -21,6 +21,7 @@
 
 #include "host/devicepath.h"
 #include "host/mp3.h"
+#include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 
@@ -52,7 +53,7 @@ SRWLOCK g_mp3DriverLock = SRWLOCK_INIT;
 const AcmApi& Acm() {
     static const AcmApi api = [] {
         AcmApi a;
-        HMODULE dll = LoadLibraryW(L"msacm32.dll");
+        HMODULE dll = LoadSystemDll(L"msacm32.dll");
         if (!dll) return a;
         auto get = [dll](auto& fn, const char* name) {
             fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
@@ -390,24 +391,24 @@ struct Playback {
 
     ~Playback() {
         if (!out) return;
-        waveOutReset(out);  // silence now, every buffer returned
+        Winmm().waveOutReset(out);  // silence now, every buffer returned
         for (WAVEHDR& h : hdrs)
-            if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(out, &h, sizeof h);
-        waveOutClose(out);
+            if (h.dwFlags & WHDR_PREPARED) Winmm().waveOutUnprepareHeader(out, &h, sizeof h);
+        Winmm().waveOutClose(out);
     }
 
     // Fills buffer i from the source and hands it to the device; false at the end.
     bool feed(UINT i) {
         WAVEHDR& h = hdrs[i];
-        if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(out, &h, sizeof h);
+        if (h.dwFlags & WHDR_PREPARED) Winmm().waveOutUnprepareHeader(out, &h, sizeof h);
         const size_t n = source->read(data[i].data(), data[i].size());
         if (n == 0) return false;
         h = WAVEHDR{};
         h.lpData = data[i].data();
         h.dwBufferLength = static_cast<DWORD>(n);
-        if (waveOutPrepareHeader(out, &h, sizeof h) != MMSYSERR_NOERROR) return false;
-        if (waveOutWrite(out, &h, sizeof h) != MMSYSERR_NOERROR) {
-            waveOutUnprepareHeader(out, &h, sizeof h);
+        if (Winmm().waveOutPrepareHeader(out, &h, sizeof h) != MMSYSERR_NOERROR) return false;
+        if (Winmm().waveOutWrite(out, &h, sizeof h) != MMSYSERR_NOERROR) {
+            Winmm().waveOutUnprepareHeader(out, &h, sizeof h);
             return false;
         }
         ++queued;
@@ -457,7 +458,7 @@ PlaybackPtr OpenPlayback(HWND notify, std::unique_ptr<PcmSource> source, std::ws
         source = std::make_unique<ToOutputFormat>(std::move(source));
     p->source = std::move(source);
     const WAVEFORMATEX& f = p->source->format();
-    if (!notify || waveOutOpen(&p->out, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(notify), 0,
+    if (!notify || Winmm().waveOutOpen(&p->out, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(notify), 0,
                                CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
         p->out = nullptr;
         return nullptr;
@@ -474,16 +475,16 @@ UINT OpenMci(const std::wstring& file) {
     MCI_OPEN_PARMSW open{};
     open.lpstrDeviceType = L"mpegvideo";
     open.lpstrElementName = file.c_str();
-    if (mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT,
+    if (Winmm().mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT,
                         reinterpret_cast<DWORD_PTR>(&open)) != 0)
         return 0;
     MCI_STATUS_PARMS length{};
     length.dwItem = MCI_STATUS_LENGTH;
-    if (mciSendCommandW(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
+    if (Winmm().mciSendCommandW(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
                         reinterpret_cast<DWORD_PTR>(&length)) != 0 ||
         length.dwReturn == 0) {
         MCI_GENERIC_PARMS close{};
-        mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+        Winmm().mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
         return 0;
     }
     return open.wDeviceID;
@@ -491,7 +492,7 @@ UINT OpenMci(const std::wstring& file) {
 
 void CloseMci(UINT device) {
     MCI_GENERIC_PARMS close{};
-    mciSendCommandW(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    Winmm().mciSendCommandW(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
 }
 
 }  // namespace
@@ -612,7 +613,7 @@ bool ReplayMci(UINT device, HWND notify) {
     MCI_PLAY_PARMS play{};
     play.dwFrom = 0;
     play.dwCallback = reinterpret_cast<DWORD_PTR>(notify);
-    return notify && mciSendCommandW(device, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
+    return notify && Winmm().mciSendCommandW(device, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
                                      reinterpret_cast<DWORD_PTR>(&play)) == 0;
 }
 
@@ -801,7 +802,7 @@ bool Win32Host::playMci(UINT device) {
         play.dwCallback = reinterpret_cast<DWORD_PTR>(main);
         flags |= MCI_NOTIFY;
     }
-    if (mciSendCommandW(mciDevice_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play)) != 0) {
+    if (Winmm().mciSendCommandW(mciDevice_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play)) != 0) {
         silence();
         return false;
     }

@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/win32/access.h"
+#include "platform/win32/colours.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -19,7 +21,6 @@ namespace {
 constexpr int kComboDropHeight = 240;     // the open list of a drop-down combo
 constexpr int kComboVisibleItems = 12;    // items the open list shows at once
 constexpr int kWholeMargin = 1;           // left margin of an entry shown whole
-constexpr COLORREF kArrowGround = RGB(236, 233, 216);
 constexpr int kArrowSize = 15;
 
 const wchar_t* ClassName(Ctl window) {
@@ -92,12 +93,11 @@ std::wstring TwoDigits(int v) {
 // ---- classes, fonts, pictures -------------------------------------------------
 
 void Win32Host::registerClasses() {
+    highContrast_ = HighContrastOn();
     for (Ctl w : {Ctl::MainWindow, Ctl::CalendarWindow, Ctl::TimePickerWindow}) {
         const WindowDesign& wd = WindowDesignOf(w);
         HBRUSH& bg = backgrounds_[WindowIndex(w)];
-        bg = wd.hasBackground
-                 ? CreateSolidBrush(RGB(wd.background.r, wd.background.g, wd.background.b))
-                 : GetSysColorBrush(COLOR_BTNFACE);
+        bg = BrushOf(GroundOf(wd, highContrast_));
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = WindowProc;
@@ -105,7 +105,7 @@ void Win32Host::registerClasses() {
         wc.hIcon = wd.titleBar ? iconBig_ : nullptr;
         wc.hIconSm = wd.titleBar ? iconSmall_ : nullptr;
         wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        wc.hbrBackground = bg;
+        wc.hbrBackground = nullptr;  // WM_ERASEBKGND: the ground may change with the theme
         wc.lpszClassName = ClassName(w);
         RegisterClassExW(&wc);
     }
@@ -148,7 +148,7 @@ HFONT Win32Host::fontFor(const ControlDesign& d, int dpi) {
 }
 
 // 15 x 15 at 96 DPI, larger in step: two black arrowheads side by side on
-// the light grey ground.
+// the light grey ground (the theme's button colours in high contrast).
 HBITMAP Win32Host::arrowBitmap(bool pointsLeft, int dpi) {
     const int size = Scale(kArrowSize, dpi);
     for (const ScaledArrow& a : arrows_)
@@ -168,20 +168,23 @@ HBITMAP Win32Host::arrowBitmap(bool pointsLeft, int dpi) {
     ReleaseDC(nullptr, screen);
     if (!cached || !bits) return cached;
     auto* px = static_cast<DWORD*>(bits);
-    const DWORD ground = (GetRValue(kArrowGround) << 16) | (GetGValue(kArrowGround) << 8) |
-                         GetBValue(kArrowGround);
+    const ArrowPaints paints = ArrowColours(highContrast_);
+    const auto pixel = [](COLORREF c) -> DWORD {
+        return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    };
+    const DWORD ground = pixel(ColourOf(paints.ground)), ink = pixel(ColourOf(paints.ink));
     const int mid = kArrowSize / 2;
     for (int sy = 0; sy < size; ++sy) {
         for (int sx = 0; sx < size; ++sx) {
             // The design pixel this one shows.
             const int x = sx * kArrowSize / size, y = sy * kArrowSize / size;
             const int lx = pointsLeft ? x : kArrowSize - 1 - x;  // draw left, mirror for right
-            bool ink = false;
+            bool inked = false;
             for (int tip : {2, 7}) {
                 const int run = lx - tip;  // a tip column, widening by one row each side per column
-                if (run >= 0 && run <= 4 && std::abs(y - mid) <= run) ink = true;
+                if (run >= 0 && run <= 4 && std::abs(y - mid) <= run) inked = true;
             }
-            px[sy * size + sx] = ink ? 0 : ground;
+            px[sy * size + sx] = inked ? ink : ground;
         }
     }
     return cached;
@@ -332,6 +335,7 @@ void Win32Host::createControl(Ctl window, const ControlDesign& d) {
     s.hwnd = h;
     setControlFont(h, d, dpi, false);
     setUpControl(h, d, dpi);
+    GiveAccessibleName(h, d.kind);
 }
 
 // What each kind needs once created: pictures, limits, items, subclasses.
@@ -366,7 +370,7 @@ void Win32Host::setUpControl(HWND h, const ControlDesign& d, int dpi) {
             break;
         case Kind::Tab:
             // The classic look keeps the page the same colour as the labels on it.
-            SetWindowTheme(h, L" ", L" ");
+            UxTheme().SetWindowTheme(h, L" ", L" ");
             PadTabs(h, dpi);
             AddTabPages(h, d.caption);
             break;
@@ -612,16 +616,44 @@ LRESULT Win32Host::controlColour(Ctl window, HDC dc, HWND control, bool button) 
     if (!d || hwndOf(d->id) != control) return 0;
     const WindowDesign& wd = WindowDesignOf(window);
     HBRUSH ground = backgrounds_[WindowIndex(window)];
-    if (d->hasTextColor) SetTextColor(dc, RGB(d->textColor.r, d->textColor.g, d->textColor.b));
+    // High contrast: every control in the theme's colours, as the system
+    // gives them.
+    if (highContrast_) return 0;
+    const std::optional<Paint> text = TextOf(*d, highContrast_);
+    if (text) SetTextColor(dc, ColourOf(*text));
     if (d->kind == Kind::TransparentLabel || wd.hasBackground) {
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(ground);
     }
-    if (d->hasTextColor && !button) {
+    if (text && !button) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(ground);
     }
     return 0;
+}
+
+void Win32Host::followTheme() {
+    highContrast_ = HighContrastOn();
+    for (Ctl w : {Ctl::MainWindow, Ctl::CalendarWindow, Ctl::TimePickerWindow}) {
+        HBRUSH& bg = backgrounds_[WindowIndex(w)];
+        HBRUSH old = bg;
+        bg = BrushOf(GroundOf(WindowDesignOf(w), highContrast_));
+        DeleteObject(old);  // a system brush ignores this
+    }
+    // The year buttons take new pictures before the old ones go.
+    std::vector<ScaledArrow> old;
+    old.swap(arrows_);
+    for (Ctl b : {Ctl::左年按钮, Ctl::右年按钮})
+        if (int arrow = ArrowOf(b); arrow && exists(b))
+            SendMessageW(hwndOf(b), BM_SETIMAGE, IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(
+                             arrowBitmap(arrow == 1, slot(Ctl::CalendarWindow).dpi)));
+    for (const ScaledArrow& a : old)
+        if (a.bitmap) DeleteObject(a.bitmap);
+    for (Ctl w : {Ctl::MainWindow, Ctl::CalendarWindow, Ctl::TimePickerWindow})
+        if (HWND h = hwndOf(w))
+            RedrawWindow(h, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Win32Host::destroyWindow(Ctl window) {

@@ -3,16 +3,18 @@
 // operations on it.
 #include <windows.h>
 
+#include "platform/win32/access.h"
+#include "platform/win32/colours.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
+#include "host/layout.h"
 
 namespace ny {
 
 namespace {
 
 constexpr int kGridCell = 24;  // pixels per grid cell at 96 DPI, grid line included
-constexpr COLORREF kGridLine = RGB(192, 192, 192);
 
 }  // namespace
 
@@ -35,13 +37,30 @@ GridData* GridOf(HWND h) {
     return h ? reinterpret_cast<GridData*>(GetWindowLongPtrW(h, GWLP_USERDATA)) : nullptr;
 }
 
+// What a screen reader is told about (access.cpp).
+bool ReadGrid(HWND h, GridView* v) {
+    const GridData* g = GridOf(h);
+    if (!g) return false;
+    v->rows = g->rows;
+    v->cols = g->cols;
+    v->cell = g->cell;
+    v->row = g->row;
+    v->col = g->col;
+    v->cells = g->cells;
+    return true;
+}
+
 void PaintGrid(HWND hwnd, GridData* g) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     RECT all;
     GetClientRect(hwnd, &all);
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    HPEN pen = CreatePen(PS_SOLID, 1, kGridLine);
+    const GridPaints paints = GridColours(g && g->host->highContrast());
+    HBRUSH ground = BrushOf(paints.ground);
+    FillRect(dc, &all, ground);
+    DeleteObject(ground);  // a system brush ignores this
+    HBRUSH chosen = BrushOf(paints.chosenGround);
+    HPEN pen = CreatePen(PS_SOLID, 1, ColourOf(paints.line));
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldFont = SelectObject(dc, g && g->font ? g->font : GetStockObject(DEFAULT_GUI_FONT));
     const int rows = g ? g->rows : 0, cols = g ? g->cols : 0;
@@ -60,8 +79,8 @@ void PaintGrid(HWND hwnd, GridData* g) {
             const std::wstring& t = g->at(r, c);
             RECT box{c * cell + 1, r * cell + 1, (c + 1) * cell, (r + 1) * cell};
             const bool current = r == g->row && c == g->col;
-            if (current) FillRect(dc, &box, GetSysColorBrush(COLOR_HIGHLIGHT));
-            SetTextColor(dc, GetSysColor(current ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            if (current) FillRect(dc, &box, chosen);
+            SetTextColor(dc, ColourOf(current ? paints.chosenText : paints.text));
             if (!t.empty())
                 DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &box,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -71,6 +90,7 @@ void PaintGrid(HWND hwnd, GridData* g) {
     SelectObject(dc, oldFont);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
+    DeleteObject(chosen);
     EndPaint(hwnd, &ps);
 }
 
@@ -82,7 +102,7 @@ void Win32Host::registerGridClass() {
     grid.lpfnWndProc = GridProc;
     grid.hInstance = instance_;
     grid.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    grid.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    grid.hbrBackground = nullptr;  // the paint fills it, in the theme's colours when asked
     grid.lpszClassName = kGridClass;
     RegisterClassExW(&grid);
 }
@@ -121,9 +141,15 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
         case WM_SETFOCUS:
+            InvalidateRect(hwnd, nullptr, FALSE);
+            AnnounceGridCell(hwnd, ReadGrid);
+            return 0;
         case WM_KILLFOCUS:
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
+        case WM_GETOBJECT:
+            if (LRESULT r = AnswerGridObject(hwnd, wp, lp, ReadGrid)) return r;
+            break;
         case WM_PAINT:
             PaintGrid(hwnd, g);
             return 0;
@@ -136,6 +162,7 @@ LRESULT CALLBACK Win32Host::GridProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
             g->row = r;
             g->col = c;
             InvalidateRect(hwnd, nullptr, FALSE);
+            AnnounceGridCell(hwnd, ReadGrid);
             // Last: the handler may close the window and with it this grid.
             g->host->raise(Ev::CellChosen, g->id);
             return 0;
@@ -202,6 +229,7 @@ void Win32Host::gridSelect(Ctl grid, int row, int col) {
     g->row = row;
     g->col = col;
     InvalidateRect(hwndOf(grid), nullptr, FALSE);
+    AnnounceGridCell(hwndOf(grid), ReadGrid);
 }
 
 }  // namespace ny

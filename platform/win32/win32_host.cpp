@@ -9,6 +9,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "platform/win32/colours.h"
 #include "platform/win32/quit.h"
 #include "platform/win32/res/resource.h"
 #include "platform/win32/wstr.h"
@@ -171,6 +172,9 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: r = onColour(w, msg, wp, lp); break;
+        case WM_ERASEBKGND:
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE: r = onTheme(w, hwnd, msg, wp); break;
         case WM_SYSCOMMAND:  // the settings in the system menu
             if (const Ctl c = SystemMenuCtl(wp); c != Ctl::None) {
                 raise(Ev::Click, c);
@@ -340,6 +344,34 @@ std::optional<LRESULT> Win32Host::onColour(Ctl w, UINT msg, WPARAM wp, LPARAM lp
     if (LRESULT brush = controlColour(w, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp),
                                       msg == WM_CTLCOLORBTN))
         return brush;
+    return std::nullopt;
+}
+
+std::optional<LRESULT> Win32Host::onTheme(Ctl w, HWND hwnd, UINT msg, WPARAM wp) {
+    if (msg == WM_ERASEBKGND) {
+        // The class has no brush: the ground is the one of the current theme.
+        const size_t index = static_cast<size_t>(w) - static_cast<size_t>(Ctl::MainWindow);
+        RECT all;
+        GetClientRect(hwnd, &all);
+        FillRect(reinterpret_cast<HDC>(wp), &all, backgrounds_[index]);
+        return 1;
+    }
+    if (msg == WM_SYSCOLORCHANGE) {
+        // Only top-level windows are told; the common controls keep colours
+        // of their own and must hear it too.
+        EnumChildWindows(
+            hwnd,
+            [](HWND child, LPARAM) -> BOOL {
+                SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+                return TRUE;
+            },
+            0);
+        if (w == Ctl::MainWindow) followTheme();
+        return 0;
+    }
+    // WM_SETTINGCHANGE says little about what changed: high contrast going
+    // on or off is seen by asking.
+    if (w == Ctl::MainWindow && HighContrastOn() != highContrast_) followTheme();
     return std::nullopt;
 }
 

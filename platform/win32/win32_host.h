@@ -74,6 +74,9 @@ public:
 
     // Runs the message loop until MainWindow has been destroyed.
     void run();
+    // The user's high-contrast theme was on at the last look: every colour
+    // is then the theme's.
+    bool highContrast() const { return highContrast_; }
 
     // ---- Host ------------------------------------------------------------
     void loadWindow(Ctl window) override;
@@ -208,6 +211,10 @@ private:
     std::optional<LRESULT> onTrayIcon(Ctl window, LPARAM lp);
     std::optional<LRESULT> onSizing(Ctl window, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     std::optional<LRESULT> onColour(Ctl window, UINT msg, WPARAM wp, LPARAM lp);
+    // The theme's colours changed or high contrast went on or off: new
+    // grounds and arrow pictures, and every window drawn again.
+    std::optional<LRESULT> onTheme(Ctl window, HWND hwnd, UINT msg, WPARAM wp);
+    void followTheme();
     static LRESULT CALLBACK NeutralisePosted(int code, WPARAM wp, LPARAM lp);
     HHOOK postedHook_ = nullptr;
 
@@ -278,6 +285,7 @@ private:
     HFONT uiFont_ = nullptr;   // the system's message font, for undecorated controls
     std::wstring uiFace_;      // its face, for designed fonts that name none
     HBRUSH backgrounds_[3] = {};  // per window, index = window - MainWindow
+    bool highContrast_ = false;
     struct ScaledFont {
         int dpi;
         HFONT font;

@@ -1062,7 +1062,8 @@ package_files() {
 }
 
 # tools/package.sh makes both downloads; the zip holds exactly the program
-# (this very build), the tone and the notes, under names Chinese Windows reads.
+# (this very build), the tone and the notes, under UTF-8 names with the
+# zip's language-encoding flag, as every unzipping tool reads them.
 test_package() {
     package_files
     rm -f "$setup" "$portable"
@@ -1074,14 +1075,19 @@ test_package() {
 import sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
 names = {}
+raw = open(sys.argv[1], "rb").read()
 for i in z.infolist():
-    # GBK names, the UTF-8 flag clear: what Explorer on Chinese Windows reads
-    assert not i.flag_bits & 0x800, i.filename
-    names[i.orig_filename.encode("cp437").decode("gbk")] = i
+    # UTF-8 names with bit 11 set: the central directory holds the UTF-8 bytes
+    assert i.flag_bits & 0x800 or i.filename.isascii(), i.filename
+    assert i.filename.encode("utf-8") in raw, i.filename
+    names[i.filename] = i
 assert sorted(names) == sorted(["Ny闹钟.exe", "alarm.mp3", "说明.txt"]), sorted(names)
 assert z.read(names["Ny闹钟.exe"]) == open(sys.argv[2], "rb").read()
 assert "ny.edb" in z.read(names["说明.txt"]).decode("utf-8-sig")
 PY
+    LC_ALL=C.UTF-8 unzip -l "$portable" >"$dir/unzip.txt" || fail "unzip cannot list the zip"
+    grep -q ' Ny闹钟\.exe$' "$dir/unzip.txt" || fail "unzip -l does not show Ny闹钟.exe: $(cat "$dir/unzip.txt")"
+    grep -q ' 说明\.txt$' "$dir/unzip.txt" || fail "unzip -l does not show 说明.txt"
     log "setup $(stat -c %s "$setup") bytes, portable zip $(stat -c %s "$portable") bytes"
 }
 
@@ -1098,14 +1104,15 @@ entry_value() {  # name
 test_install_upgrade_uninstall() {
     package_files
     [ -s "$setup" ] || fail "no $setup: wine.package makes it"
-    local appdata inst lnk t0 t1
+    local appdata inst lnk desk t0 t1
     appdata=$(local_appdata)
     inst="$appdata/Programs/Ny闹钟"
     lnk=$(dirname "$appdata")/Roaming/Microsoft/Windows/Start\ Menu/Programs/Ny闹钟.lnk
+    desk=$(dirname "$(dirname "$appdata")")/Desktop/Ny闹钟.lnk
     # A previous run that failed half-way must not decide this one.
     wine reg delete "HKCU\\$uninst_key" /f >/dev/null 2>&1 || true
-    rm -rf "$inst" "$lnk"
-    on_cleanup="rm -rf '$inst' '$lnk'; wine reg delete 'HKCU\\$uninst_key' /f >/dev/null 2>&1"
+    rm -rf "$inst" "$lnk" "$desk"
+    on_cleanup="rm -rf '$inst' '$lnk' '$desk'; wine reg delete 'HKCU\\$uninst_key' /f >/dev/null 2>&1"
     # 开机启动 as the program would have set it: the uninstall must take it out.
     wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Ny闹钟 /d x /f >/dev/null 2>&1
     probe reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
@@ -1127,6 +1134,7 @@ test_install_upgrade_uninstall() {
     local winst
     winst='C:\users\'"$(basename "$(dirname "$(dirname "$appdata")")")"'\AppData\Local\Programs\Ny闹钟'
     [ "$(val target)" = "$winst\\Ny闹钟.exe" ] || fail "the shortcut points to '$(val target)'"
+    [ ! -e "$desk" ] || fail "an install without /DESKTOP made a desktop shortcut"
     local want
     for want in "DisplayName=Ny闹钟" "DisplayVersion=$NY_VERSION" "Publisher=Verunda" \
         "DisplayIcon=$winst\\Ny闹钟.exe" "InstallLocation=$winst" \
@@ -1149,7 +1157,8 @@ test_install_upgrade_uninstall() {
     wait_tray_icons $((icons0 + 1)) || fail "no tray icon before the upgrade"
 
     # Installing again over the running copy: it is asked to end, and does.
-    wine "$setup" /S || fail "the upgrade failed"
+    # /DESKTOP ticks the desktop shortcut.
+    wine "$setup" /S /DESKTOP || fail "the upgrade failed"
     wait_pid "$prog_pid" 10 || fail "the running copy did not end for the upgrade"
     prog_pid=
     [ -f "$inst/ny.edb" ] || fail "the upgrade lost ny.edb"
@@ -1162,6 +1171,9 @@ test_install_upgrade_uninstall() {
     probe list
     [ "$(val rows)" = 1 ] || fail "after the upgrade the list has $(val rows) rows"
     expect_line "row 0: .*\|升级后还在\|.*" "the alarm after the upgrade"
+    [ -f "$desk" ] || fail "setup.exe /S /DESKTOP made no desktop shortcut at $desk"
+    probe lnk "$(winpath "$desk")"
+    [ "$(val target)" = "$winst\\Ny闹钟.exe" ] || fail "the desktop shortcut points to '$(val target)'"
 
     # Silent uninstall, synchronous with _?=, the program still running.
     t0=$(now)
@@ -1175,15 +1187,31 @@ test_install_upgrade_uninstall() {
     done
     [ -f "$inst/ny.edb" ] || fail "the silent uninstall deleted the alarms"
     [ ! -e "$lnk" ] || fail "the uninstall left the shortcut"
+    [ ! -e "$desk" ] || fail "the uninstall left the desktop shortcut"
     probe_may_fail reg "$uninst_key" DisplayName
     [ "$(val missing)" = 1 ] || fail "the uninstall left its entry"
     probe_may_fail reg 'Software\Microsoft\Windows\CurrentVersion\Run' Ny闹钟
     [ "$(val missing)" = 1 ] || fail "the uninstall left the 开机启动 value"
 
-    # Installed again, then uninstalled through its pages with
-    # 同时删除我的闹钟数据 ticked: the alarms go too, and with them the folder.
-    wine "$setup" /S || fail "the install after the uninstall failed"
+    # Installed again through its pages with 创建桌面快捷方式 ticked (and
+    # 现在运行 not), then over it silently: the shortcut is kept.
+    wine "$setup" >>"$dir/program.log" 2>&1 &
+    local setup_pid=$!
+    probe dialog "安装" 20000 next   # the welcome page
+    sleep 0.5
+    probe dialog "安装" 5000 "click:创建桌面快捷方式"
+    [ "$(val checked)" = 1 ] || fail "创建桌面快捷方式 did not take the tick"
+    probe dialog "安装" 5000 next    # 安装
+    sleep 1.5
+    probe dialog "安装" 10000 "click:现在运行 Ny闹钟" next
+    wait_pid "$setup_pid" 20 || fail "the installer did not end"
     [ -f "$inst/ny.edb" ] || fail "reinstalling lost the kept ny.edb"
+    [ -f "$desk" ] || fail "ticked 创建桌面快捷方式, no desktop shortcut"
+    wine "$setup" /S || fail "the silent upgrade failed"
+    [ -f "$desk" ] || fail "a silent upgrade took away the desktop shortcut"
+
+    # Uninstalled through its pages with 同时删除我的闹钟数据 ticked: the
+    # alarms go too, and with them the folder.
     wine "$inst/uninstall.exe" "_?=$winst" >>"$dir/program.log" 2>&1 &
     local uninst_pid=$!
     probe dialog "卸载" 20000 "click:同时删除我的闹钟数据"
@@ -1197,6 +1225,7 @@ test_install_upgrade_uninstall() {
     wait_pid "$uninst_pid" 20 || fail "the uninstaller did not end"
     [ ! -e "$inst/ny.edb" ] || fail "ticked 同时删除我的闹钟数据, ny.edb is still there"
     [ ! -e "$inst/Ny闹钟.exe" ] || fail "the uninstall through its pages left the program"
+    [ ! -e "$desk" ] || fail "the uninstall through its pages left the desktop shortcut"
 }
 
 # The portable zip unpacked into a new folder runs there and keeps its
@@ -1210,7 +1239,7 @@ test_portable() {
 import os, sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
 for i in z.infolist():
-    with open(os.path.join(sys.argv[2], i.orig_filename.encode("cp437").decode("gbk")), "wb") as f:
+    with open(os.path.join(sys.argv[2], i.filename), "wb") as f:
         f.write(z.read(i))
 PY
     (cd "$to" && exec wine ./Ny闹钟.exe >>"$dir/program.log" 2>&1) &
@@ -1602,6 +1631,189 @@ test_tray_tip() {
     sleep 0.7
     probe tray-tip
     expect_line "tip=闹钟 - Verunda\\\\n下一个：${t:5:11} 起床" "the tip with the next alarm"
+}
+
+# A screen reader, asking from another process, hears a name for every entry
+# and combo box (the label before it), every button (its caption; the year
+# buttons, which show pictures, what they do) and the list (its column
+# headers); the time grid's cells are items "07 时" ... with the current one
+# selected, and moving to another field's grid announces the new selection.
+test_accessible_names() {
+    start_program
+    probe wait-main 30000
+    local pair ctl want
+    for pair in 编辑框1=闹钟设置 铃声路径=铃声 闹钟提示信息输入=闹钟提示信息 \
+        组合框_时=时 组合框_分=分 组合框_秒=秒 编辑框_倒计时闹钟提示信息=闹钟提示信息 \
+        铃声选择=选择 试听=试听 默认铃声=默认 添加=添加 清空列表=清空列表 停止=停止闹钟 \
+        按钮_倒计时开始=倒计时开始 超级列表框1="闹钟时间 铃声文件 闹钟提示信息 是否已响铃"; do
+        ctl=${pair%%=*} want=${pair#*=}
+        probe access-name "$ctl"
+        [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
+    done
+    local day i
+    day=$(date -d '+1 day' +%Y-%m-%d)
+    probe settext 编辑框1 "$day 07:30:15"
+    probe entry-click 12
+    expect_popup timepicker "$day 07:30:15" 小时
+    for pair in 按钮1=最小时间 按钮2=最大时间; do
+        ctl=${pair%%=*} want=${pair#*=}
+        probe access-name "$ctl"
+        [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
+    done
+    probe access-grid
+    [ "$(val items)" = 24 ] || fail "the hour grid has $(val items) items, not 24"
+    expect_line "item 1: 00 时 role=34" "the first hour cell"
+    expect_line "item 8: 07 时 role=34 selected" "the selected hour cell"
+    expect_line "item 24: 23 时 role=34" "the last hour cell"
+    [ "$(grep -c ' selected$' <<<"$out")" = 1 ] || fail "not exactly one cell selected"
+    [ "$(val selection)" = 8 ] || fail "the selection is item $(val selection), not 8"
+    # ↓ takes the keyboard into the grid: the cell it lands on is announced,
+    # by the name the grid then gives its selected item.
+    wine "$NY_PROBE" access-events 3000 >"$dir/events.txt" 2>>"$dir/probe.err" &
+    local watcher=$!
+    for ((i = 0; i < 50; i++)); do grep -q watching "$dir/events.txt" && break; sleep 0.1; done
+    probe keys down
+    wait "$watcher" || fail "probe access-events failed"
+    local events
+    events=$(cat "$dir/events.txt")
+    log "events"$'\n'"$events"
+    probe access-grid
+    local sel=$(val selection) cell
+    cell=$(sed -n "s/^item $sel: \(.. 时\) .*/\1/p" <<<"$out")
+    [ -n "$cell" ] || fail "no selected hour cell after ↓"
+    grep -qx "event selection item=$sel name=$cell" <<<"$events" || fail "the selection of $cell was not announced"
+    grep -qx "event focus item=$sel name=$cell" <<<"$events" || fail "the focus on $cell was not announced"
+    probe keys esc
+    probe entry-click 5
+    expect_popup calendar "$day 07:30:15"
+    for pair in 左年按钮=上一年 右年按钮=下一年; do
+        ctl=${pair%%=*} want=${pair#*=}
+        probe access-name "$ctl"
+        [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
+    done
+}
+
+# The libraries the program may name in its import table: the system's known
+# DLLs, and comctl32, which the manifest takes from the system's side-by-side store.
+known_dlls="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comdlg32.dll msvcrt.dll
+ole32.dll oleaut32.dll comctl32.dll"
+
+# Nothing the program loads comes from its own folder: its import table names
+# only known DLLs, and with a winmm.dll, uxtheme.dll, msacm32.dll and
+# oleacc.dll planted beside it, searched first as Windows does for any
+# library not on the known list, none of them is loaded while it starts,
+# plays a preview, rings an alarm and answers a screen reader.
+test_system_dlls_only() {
+    local imports d
+    imports=$(x86_64-w64-mingw32-objdump -p "$NY_EXE" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+    [ -n "$imports" ] || fail "objdump found no import table"
+    log "imports: $(tr '\n' ' ' <<<"$imports")"
+    for d in $imports; do
+        grep -qw -- "$d" <<<"$known_dlls" || fail "the .exe imports $d, which is not a known DLL"
+    done
+    local planted="winmm uxtheme msacm32 oleacc"
+    for d in $planted; do
+        x86_64-w64-mingw32-gcc -shared -O1 -o "$dir/$d.dll" "$src/tests/wine/planted.c" ||
+            fail "cannot build the planted $d.dll"
+    done
+    fake_clock 25
+    # Native first, then Wine's own: the program's folder is searched for them.
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winmm,uxtheme,msacm32,oleacc=n,b"
+    start_program
+    probe wait-main 20000
+    wait_clock_label
+    add_alarm "$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M:%S')" "种下的库"
+    capture_start
+    sleep 0.3
+    capture_mark
+    probe click 试听
+    local clicked heard
+    clicked=$(val click_unix)
+    sleep 1.5
+    heard=$(capture_onset_after "$clicked")
+    [ -n "$heard" ] || fail "the preview was not heard"
+    stop_and_expect_silence
+    probe access-name 编辑框1
+    sleep_until "$(calc "$minute_real + 1.5")"
+    probe box 8000
+    heard=$(capture_onset_after "$minute_real")
+    [ -n "$heard" ] || fail "the alarm was not heard"
+    probe box-ok 2000
+    stop_and_expect_silence
+    for d in $planted; do
+        [ ! -e "$dir/$d.dll.loaded" ] || fail "the planted $d.dll beside the program was loaded"
+    done
+    # The test would see nothing if the planting did not work at all: a
+    # program of the same folder that loads winmm by name gets the planted one.
+    x86_64-w64-mingw32-gcc -O1 -DNY_LOADER -o "$dir/loader.exe" "$src/tests/wine/planted.c" ||
+        fail "cannot build the loader"
+    (cd "$dir" && wine ./loader.exe >/dev/null 2>&1) || true
+    [ -e "$dir/winmm.dll.loaded" ] || fail "the planted winmm.dll is not loaded even by a program asking for it by name"
+}
+
+# The colours as designed, read off the screen: the copyright line in red,
+# the time picker's blue ground (around its transparent label), the grid's
+# silver lines, the year buttons' grey; the same after the program is told
+# that the theme changed. With the system's high-contrast theme switched on
+# they give way to the theme's; Wine 8 refuses to switch it on, so there
+# only the design's colours are checked (the choice itself: Colours.*).
+test_colours() {
+    own_desktop
+    start_program
+    probe wait-main 30000
+    wait_clock_label
+    local day
+    day=$(date -d '+1 day' +%Y-%m-%d)
+    probe settext 编辑框1 "$day 07:30:15"
+    expect_colour 版权 255,0,0 "the copyright line is not red"
+    probe entry-click 12
+    expect_popup timepicker "$day 07:30:15" 小时
+    sleep 0.5
+    expect_colour 透明标签1 0,136,255 "the time picker's ground is not its blue"
+    expect_colour 时间高级表格 192,192,192 "the time grid has no silver lines"
+    probe keys esc
+    # Told that the theme changed (high contrast still off), with the
+    # calendar open: the grounds and the year buttons' pictures, made anew,
+    # are still the design's, and the program runs on. (Off, old and new
+    # look the same: this shows no harm done, not that they were replaced.)
+    probe entry-click 3
+    expect_popup calendar "$day 07:30:15"
+    expect_colour 左年按钮 236,233,216 "the year button's arrows have not their grey ground"
+    probe theme-changed
+    [ "$(val told)" -ge 2 ] || fail "the program has $(val told) top-level windows"
+    sleep 0.5
+    expect_colour 左年按钮 236,233,216 "after the theme's change the year button lost its arrows' ground"
+    expect_colour 版权 255,0,0 "after the theme's change the copyright line is not red"
+    probe keys esc
+    probe entry-click 12
+    expect_popup timepicker "$day 07:30:15" 小时
+    sleep 0.5
+    expect_colour 透明标签1 0,136,255 "after the theme's change the time picker's ground is not its blue"
+    probe keys esc
+    probe high-contrast on
+    if [ "$(val high_contrast)" != 1 ]; then
+        log "high contrast cannot be switched on here: the theme's colours are not checked"
+        return 0
+    fi
+    on_cleanup="wine '$NY_PROBE' high-contrast off >/dev/null 2>&1"
+    sleep 2
+    probe colours 版权 255,0,0
+    [ "$(val count)" = 0 ] || fail "in high contrast the copyright line is still red"
+    probe entry-click 12
+    sleep 0.5
+    probe colours 透明标签1 0,136,255
+    [ "$(val count)" = 0 ] || fail "in high contrast the time picker keeps its blue"
+    probe keys esc
+    probe high-contrast off
+    [ "$(val high_contrast)" = 0 ] || fail "high contrast did not go off"
+    sleep 2
+    expect_colour 版权 255,0,0 "after high contrast the copyright line is not red again"
+}
+
+expect_colour() {  # control r,g,b message
+    probe colours "$1" "$2"
+    [ "$(val count)" -gt 0 ] || fail "$3 (no pixel of $2 among $(val of))"
+    log "$1: $(val count) of $(val of) pixels are $2"
 }
 
 # ---------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <mmsystem.h>
 #include <fcntl.h>
@@ -1817,6 +1818,82 @@ HWND PopupOrDie(ny::Ctl window) {
     return p;
 }
 
+// How many pixels of a control's rectangle on the screen are exactly the
+// colour "R,G,B" (a control of a popup: the popup must be open).
+int CmdColours(const std::string& name, const std::string& rgb) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name + " in the design");
+        return 2;
+    }
+    HWND h = d->window == ny::Ctl::MainWindow ? ControlOrDie(name)
+                                              : FindControl(PopupOrDie(d->window), d->id);
+    int r = 0, g = 0, b = 0;
+    if (!h || std::sscanf(rgb.c_str(), "%d,%d,%d", &r, &g, &b) != 3) {
+        Out("BAD control or colour");
+        return 2;
+    }
+    RECT rc;
+    GetWindowRect(h, &rc);
+    const int w = rc.right - rc.left, ht = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -ht;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, ht, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    const DWORD want = DWORD(r) << 16 | DWORD(g) << 8 | DWORD(b);
+    long count = 0;
+    for (long i = 0; bits && i < long(w) * ht; ++i)
+        if ((static_cast<const DWORD*>(bits)[i] & 0xFFFFFF) == want) ++count;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    Out("count=" + std::to_string(count));
+    Out("of=" + std::to_string(long(w) * ht));
+    return 0;
+}
+
+// Asks the system to switch its high-contrast theme on or off, as the
+// accessibility settings do, and reports what it says afterwards. (Wine 8
+// refuses: SPI_SETHIGHCONTRAST is not implemented there.)
+int CmdHighContrast(const std::string& onOff) {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    hc.dwFlags = onOff == "on" ? HCF_HIGHCONTRASTON : 0;
+    SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof hc, &hc, SPIF_SENDCHANGE);
+    HIGHCONTRASTW now{};
+    now.cbSize = sizeof now;
+    const bool on = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0) &&
+                    (now.dwFlags & HCF_HIGHCONTRASTON);
+    Out(std::string("high_contrast=") + (on ? "1" : "0"));
+    return 0;
+}
+
+// What the system sends every top-level window when the theme's colours
+// change or high contrast goes on or off, sent to the program's windows.
+int CmdThemeChanged() {
+    const DWORD pid = PidOf(MainOrDie());
+    int told = 0;
+    for (HWND h : TopLevelWindows()) {
+        if (PidOf(h) != pid) continue;
+        DWORD_PTR res = 0;
+        SendMessageTimeoutW(h, WM_SYSCOLORCHANGE, 0, 0, SMTO_NORMAL, 5000, &res);
+        SendMessageTimeoutW(h, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_NORMAL, 5000, &res);
+        ++told;
+    }
+    Out("told=" + std::to_string(told));
+    return 0;
+}
+
 // Waits a little for the popup to close (or not), then reports.
 int AfterPopupClick(HWND popup) {
     WaitFor(600, [&] { return !IsWindow(popup) || !IsWindowVisible(popup); });
@@ -2069,6 +2146,141 @@ int CmdReg(const std::string& key, const std::string& name) {
     return 0;
 }
 
+// ---- what a screen reader hears -------------------------------------------------
+
+std::string VariantNumber(const VARIANT& v) {
+    return v.vt == VT_I4 ? std::to_string(v.lVal) : v.vt == VT_EMPTY ? "none" : "vt" + std::to_string(v.vt);
+}
+
+std::string TakeBstr(BSTR b) {
+    std::string s = b ? U8(std::wstring(b, SysStringLen(b))) : std::string();
+    SysFreeString(b);
+    return s;
+}
+
+VARIANT ChildVar(long id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+// The object another process gets for a window's client area, as a screen
+// reader asks for it (the program answers WM_GETOBJECT through COM).
+IAccessible* AccessibleOf(HWND h) {
+    IAccessible* acc = nullptr;
+    // Looked up: its import library and libuuid both define IID_IAccessible.
+    static const auto fromWindow = reinterpret_cast<decltype(&AccessibleObjectFromWindow)>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+    const HRESULT hr = fromWindow ? fromWindow(h, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                               reinterpret_cast<void**>(&acc))
+                                  : E_NOTIMPL;
+    if (FAILED(hr) || !acc) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%08lx", static_cast<unsigned long>(hr));
+        Out(std::string("BAD AccessibleObjectFromWindow failed: ") + buf);
+        return nullptr;
+    }
+    return acc;
+}
+
+std::string AccName(IAccessible* acc, long child) {
+    BSTR b = nullptr;
+    if (FAILED(acc->get_accName(ChildVar(child), &b))) return "?";
+    return TakeBstr(b);
+}
+
+long AccRole(IAccessible* acc, long child) {
+    VARIANT r;
+    VariantInit(&r);
+    acc->get_accRole(ChildVar(child), &r);
+    return r.vt == VT_I4 ? r.lVal : -1;
+}
+
+// A control's name and role ("name=闹钟设置", "role=42"), of the main window
+// or of an open popup.
+int CmdAccessName(const std::string& name) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name);
+        return 2;
+    }
+    HWND main = MainOrDie();
+    HWND window = d->window == ny::Ctl::MainWindow ? main : PopupOrDie(d->window);
+    HWND h = FindControl(window, d->id);
+    if (!h) {
+        Out("BAD control " + name + " not found");
+        return 1;
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* acc = AccessibleOf(h);
+    if (!acc) return 1;
+    Out("name=" + OneLine(AccName(acc, CHILDID_SELF)));
+    Out("role=" + std::to_string(AccRole(acc, CHILDID_SELF)));
+    acc->Release();
+    CoUninitialize();
+    return 0;
+}
+
+// Selection and focus events of the program's client objects for `ms`
+// milliseconds, each with the name of its item, as a screen reader hears them.
+void CALLBACK OnAccEvent(HWINEVENTHOOK, DWORD event, HWND h, LONG object, LONG child, DWORD, DWORD) {
+    if (object != LONG(OBJID_CLIENT)) return;
+    IAccessible* acc = AccessibleOf(h);
+    if (!acc) return;
+    const char* kind = event == EVENT_OBJECT_SELECTION ? "selection" : "focus";
+    Out(std::string("event ") + kind + " item=" + std::to_string(child) + " name=" + AccName(acc, child));
+    acc->Release();
+}
+
+int CmdAccessEvents(int ms) {
+    HWND main = MainOrDie();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
+                                         OnAccEvent, PidOf(main), 0, WINEVENT_OUTOFCONTEXT);
+    Out("watching");
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        std::this_thread::sleep_for(10ms);
+    }
+    UnhookWinEvent(hook);
+    CoUninitialize();
+    return 0;
+}
+
+// The open time grid as a screen reader sees it: its items, their names,
+// which is selected.
+int CmdAccessGrid() {
+    HWND p = PopupOrDie(ny::Ctl::TimePickerWindow);
+    HWND grid = FindControl(p, ny::Ctl::时间高级表格);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* acc = AccessibleOf(grid);
+    if (!acc) return 1;
+    long n = 0;
+    acc->get_accChildCount(&n);
+    Out("name=" + AccName(acc, CHILDID_SELF));
+    Out("role=" + std::to_string(AccRole(acc, CHILDID_SELF)));
+    Out("items=" + std::to_string(n));
+    for (long i = 1; i <= n; ++i) {
+        VARIANT st;
+        VariantInit(&st);
+        acc->get_accState(ChildVar(i), &st);
+        const bool selected = st.vt == VT_I4 && (st.lVal & STATE_SYSTEM_SELECTED);
+        Out("item " + std::to_string(i) + ": " + AccName(acc, i) + " role=" +
+            std::to_string(AccRole(acc, i)) + (selected ? " selected" : ""));
+    }
+    VARIANT sel;
+    VariantInit(&sel);
+    acc->get_accSelection(&sel);
+    Out("selection=" + VariantNumber(sel));
+    acc->Release();
+    CoUninitialize();
+    return 0;
+}
+
 int Usage() {
     Out("usage: ny_probe [--pid N] command ...\n"
         "  wait-main MS | main | layout [--popups] [--dpi N] [--anywhere] | box MS | box-ok MS\n"
@@ -2085,7 +2297,9 @@ int Usage() {
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
-        "  box-buttons MS [PRESS] | tray-tip | balloon MS | open-menu list ROW [SUBMENU] | open-menu tray|system");
+        "  box-buttons MS [PRESS] | tray-tip | balloon MS | open-menu list ROW [SUBMENU] | open-menu tray|system\n"
+        "  access-name NAME | access-grid | access-events MS | colours NAME R,G,B\n"
+        "  high-contrast on|off | theme-changed");
     return 2;
 }
 
@@ -2155,6 +2369,9 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "dpi-changed") return CmdDpiChanged(num(1));
     if (c == "entry-click") return CmdEntryClick(num(1));
     if (c == "popup") return CmdPopup();
+    if (c == "colours") return CmdColours(arg(1), arg(2));
+    if (c == "high-contrast") return CmdHighContrast(arg(1));
+    if (c == "theme-changed") return CmdThemeChanged();
     if (c == "grid-click") return CmdGridClick(num(1));
     if (c == "press") return CmdPress(arg(1));
     if (c == "keys") return CmdKeys(std::vector<std::string>(a.begin() + 1, a.end()));
@@ -2178,6 +2395,9 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "lnk") return CmdLnk(arg(1));
     if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
+    if (c == "access-name") return CmdAccessName(arg(1));
+    if (c == "access-grid") return CmdAccessGrid();
+    if (c == "access-events") return CmdAccessEvents(num(1));
     if (c == "make-store")
         return CmdMakeStore(arg(1), num(2), arg(3), arg(4), a.size() > 5 ? num(5) : 1,
                             a.size() > 6 ? a[6] : std::string());

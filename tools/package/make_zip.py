@@ -1,32 +1,21 @@
 #!/usr/bin/env python3
-"""Writes a zip whose entry names Chinese Windows reads right everywhere.
+"""Writes the portable zip with its Chinese entry names in UTF-8.
 
 Usage: make_zip.py OUT.zip FILE=NAME...
 
-Explorer's built-in zip folders read names without the UTF-8 flag in the
-system's code page (936, GBK, on Chinese Windows) and older ones ignore the
-flag, so each name is stored in GBK with the flag clear, plus the Info-ZIP
-Unicode Path field (0x7075) that carries it in UTF-8 for every other tool.
+Each name is stored in UTF-8, a non-ASCII one with the language-encoding
+flag (bit 11) set (zipfile does both),
+which 7-Zip, Explorer (Windows 10 and later) and unzip all honour, so every
+tool shows the same names whatever the system's code page.
 """
-import struct
 import sys
 import zipfile
-import zlib
-
-
-class GbkZipInfo(zipfile.ZipInfo):
-    def _encodeFilenameFlags(self):
-        return self.filename.encode("gbk"), self.flag_bits & ~0x800
 
 
 def entry(name, data):
-    info = GbkZipInfo(name, date_time=(2026, 1, 1, 0, 0, 0))
+    info = zipfile.ZipInfo(name, date_time=(2026, 1, 1, 0, 0, 0))
     info.compress_type = zipfile.ZIP_DEFLATED
     info.external_attr = 0o644 << 16
-    stored = name.encode("gbk")
-    utf8 = name.encode("utf-8")
-    body = struct.pack("<BI", 1, zlib.crc32(stored)) + utf8
-    info.extra = struct.pack("<HH", 0x7075, len(body)) + body
     return info, data
 
 
