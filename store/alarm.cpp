@@ -100,10 +100,25 @@ LocalTime StartOfMinute(Minute m) { return CivilFromMs(m * kMsPerMinute); }
 std::string MinuteText(Minute m) {
     if (m == kNoMinute) return {};
     const LocalTime t = CivilFromMs(m * kMsPerMinute);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute);
-    return buf;
+    // Digits by hand: a store of 100,000 alarms formats as many.
+    if (t.year < 0 || t.year > 9999) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                      t.minute);
+        return buf;
+    }
+    char s[] = "0000-00-00 00:00";
+    auto two = [&](int at, int v) {
+        s[at] = char('0' + v / 10);
+        s[at + 1] = char('0' + v % 10);
+    };
+    two(0, t.year / 100);
+    two(2, t.year % 100);
+    two(5, t.month);
+    two(8, t.day);
+    two(11, t.hour);
+    two(14, t.minute);
+    return std::string(s, sizeof s - 1);
 }
 
 std::optional<Minute> MinuteOfText(std::string_view s) {

@@ -34,10 +34,11 @@ AlarmStore::AlarmStore(FileOps& fs, const std::string& dataDir, StoreSeen* seen)
 // are not alarms.
 OpenResult AlarmStore::read(const std::string& file, std::vector<Alarm>& out, ContentMark& mark) {
     std::vector<Alarm> alarms;
+    const std::function<void(size_t)> expect = [&alarms](size_t n) { alarms.reserve(n); };
     const RecordVisitor each = [&alarms](bool deleted, std::vector<std::string>& values) {
         if (!deleted) alarms.push_back(AlarmOfFields(std::move(values)));
     };
-    OpenResult r = ReadRecords(fs_, file, AlarmFields(), each, &mark);
+    OpenResult r = ReadRecords(fs_, file, AlarmFields(), each, &mark, expect);
     if (r.ok()) out = std::move(alarms);
     return r;
 }
@@ -192,7 +193,10 @@ StoreResult AlarmStore::save(const std::vector<Alarm>& alarms) {
     };
     // A file that appeared meanwhile is not replaced: it is another
     // program's, to be read first.
-    const IoResult w = WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &mark);
+    // About the size of the version last seen: the buffer is taken once.
+    const size_t hint = seen_ && seen_->known ? size_t(seen_->content.size) + 4096 : 0;
+    const IoResult w =
+        WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &mark, hint);
     if (!w.ok && gone && w.failure == IoFailure::AlreadyExists) {
         StoreResult r = Result(StoreStatus::ChangedOutside, path_);
         r.changedOutside = true;

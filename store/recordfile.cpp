@@ -18,18 +18,29 @@ constexpr uint8_t kDeleted = 1;
 
 // CRC-32 (IEEE 802.3, as zip and png use it). Twenty lines do not justify a
 // compression library as a dependency of the program.
+// Four bytes a step ("slicing by four"): a store of 100,000 alarms is about
+// ten megabytes, summed at every write.
 uint32_t Crc32(std::string_view bytes) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
+    static const std::array<std::array<uint32_t, 256>, 4> table = [] {
+        std::array<std::array<uint32_t, 256>, 4> t{};
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
             for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (uint32_t i = 0; i < 256; ++i)
+            for (size_t s = 1; s < 4; ++s) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
         return t;
     }();
     uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t n = bytes.size();
+    for (; n >= 4; p += 4, n -= 4) {
+        c ^= uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        c = table[3][c & 0xFF] ^ table[2][(c >> 8) & 0xFF] ^ table[1][(c >> 16) & 0xFF] ^
+            table[0][c >> 24];
+    }
+    for (; n > 0; ++p, --n) c = table[0][(c ^ *p) & 0xFF] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
 }
 
@@ -86,7 +97,8 @@ OpenResult Fail(OpenStatus s, std::string reason) { return {s, std::move(reason)
 // each record to `each` in one reused vector, so that no copy of the whole
 // file's records is ever built here.
 OpenResult Walk(std::string_view file, std::vector<FieldDef>* fieldsOut, const RecordVisitor* each,
-                size_t& bodyEnd, std::span<const FieldDef> expected = {}) {
+                size_t& bodyEnd, std::span<const FieldDef> expected = {},
+                const std::function<void(size_t)>* expect = nullptr) {
     const bool decode = fieldsOut != nullptr;
     if (file.empty()) return Fail(OpenStatus::Empty, "文件是空的");
     const size_t head = std::min(file.size(), kMagic.size());
@@ -128,6 +140,8 @@ OpenResult Walk(std::string_view file, std::vector<FieldDef>* fieldsOut, const R
     // Every record takes at least one byte, so this loop ends with the bytes
     // whatever the count says.
     const uint32_t recordCount = r.u(4);
+    // Trusted only now: the checksum pass has shown the count is the file's.
+    if (decode && expect && *expect && !r.exhausted()) (*expect)(recordCount);
     std::vector<std::string> values;
     for (uint32_t i = 0; i < recordCount && !r.exhausted(); ++i) {
         const uint32_t flag = r.u(1);
@@ -165,8 +179,10 @@ OpenResult Parse(std::string_view file, Parsed& out) {
 // The file's bytes, written as they are produced.
 class Writer {
 public:
-    Writer(std::span<const FieldDef> fields, size_t records) : fieldCount_(fields.size()) {
-        out_ = std::string(kMagic);
+    Writer(std::span<const FieldDef> fields, size_t records, size_t expectedBytes = 0)
+        : fieldCount_(fields.size()) {
+        out_.reserve(expectedBytes);
+        out_.assign(kMagic);
         PutU16(out_, kVersion);
         PutU16(out_, static_cast<uint16_t>(fields.size()));
         for (const auto& f : fields) {
@@ -399,7 +415,8 @@ IoResult RecordFile::removeCurrent() {
 }
 
 OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> expected,
-                       const RecordVisitor& each, ContentMark* mark) {
+                       const RecordVisitor& each, ContentMark* mark,
+                       const std::function<void(size_t)>& expect) {
     std::string reason;
     try {
         std::optional<std::string> bytes = fs.readFile(path, &reason);
@@ -407,7 +424,7 @@ OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const Fie
         std::vector<FieldDef> fields;
         size_t bodyEnd = 0;
         if (OpenResult r = Walk(*bytes, nullptr, nullptr, bodyEnd); !r.ok()) return r;
-        if (OpenResult r = Walk(*bytes, &fields, &each, bodyEnd, expected); !r.ok()) return r;
+        if (OpenResult r = Walk(*bytes, &fields, &each, bodyEnd, expected, &expect); !r.ok()) return r;
         if (mark) *mark = MarkOf(*bytes);
         return {};
     } catch (const std::bad_alloc&) {
@@ -417,10 +434,10 @@ OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const Fie
 
 IoResult WriteRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> fields,
                       size_t count, const RecordSource& values, bool mustBeNew,
-                      ContentMark* mark) {
+                      ContentMark* mark, size_t sizeHint) {
     std::string bytes;
     try {
-        Writer w(fields, count);
+        Writer w(fields, count, sizeHint);
         std::vector<std::string> rec;
         for (size_t k = 0; k < count; ++k) {
             values(k, rec);

@@ -69,13 +69,16 @@ using RecordSource = std::function<void(size_t k, std::vector<std::string>& valu
 // a file of other fields is OtherSchema (and no record reaches `each`). A
 // damaged file may have handed some records before it was found out: the
 // caller keeps them only on success. `mark`: the version read.
+// `expect` hears the number of records first (room can be made at once).
 OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> expected,
-                       const RecordVisitor& each, ContentMark* mark = nullptr);
+                       const RecordVisitor& each, ContentMark* mark = nullptr,
+                       const std::function<void(size_t)>& expect = {});
 // Writes a file of `count` live records in one whole-file replace
 // (ReplaceWholeFile, `mustBeNew` as there). `mark`: the version written.
+// `sizeHint`: about how many bytes it will take (memory taken at once).
 IoResult WriteRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> fields,
                       size_t count, const RecordSource& values, bool mustBeNew = false,
-                      ContentMark* mark = nullptr);
+                      ContentMark* mark = nullptr, size_t sizeHint = 0);
 
 class RecordFile {
 public:
