@@ -466,7 +466,7 @@ test_alarm_store_held() {
     probe no-box 2000  # the check of the alarm's minute could read nothing: quiet
     wait "$holder" || true
     probe box 75000
-    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=提醒 1" "the alarm due while the file was held"
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 - [0-9]{2}:[0-9]{2} text=提醒 1" "the alarm due while the file was held"
     sleep 0.5
     local heard
     heard=$(capture_onset_after "$(calc "$minute_real + 55")")
@@ -531,7 +531,8 @@ test_alarm_rings() {
     sleep_until "$(calc "$minute_real - 1")"
     capture_mark
     probe box 8000
-    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=$prompt" "the alarm's message"
+    # The box is titled with the alarm's time.
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 - $(date -d "@$minute_fake" '+%H:%M') text=$prompt" "the alarm's message"
     sleep_until "$(calc "$minute_real + 1.5")"
     local quiet heard
     quiet=$(capture_rms_at "$(calc "$minute_real - 1")" 0.95)
@@ -857,7 +858,7 @@ test_sound_files() {
     for ((i = 0; i < ${#rows[@]}; i += 2)); do
         local file=${rows[i]} want=${rows[i + 1]} n=$((i / 2))
         probe box 10000
-        expect_line "box pid=[0-9]+ caption=Ny闹钟 text=$file-$n" "the box of $file (row $n)"
+        expect_line "box pid=[0-9]+ caption=Ny闹钟 - [0-9]{2}:[0-9]{2} text=$file-$n" "the box of $file (row $n)"
         local seen
         seen=$(now)
         sleep 0.5
@@ -985,7 +986,7 @@ test_alarm_device_tone() {
     sleep_until "$(calc "$minute_real - 1")"
     capture_mark
     probe box 8000
-    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=端口铃声" "the alarm's message"
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 - [0-9]{2}:[0-9]{2} text=端口铃声" "the alarm's message"
     sleep_until "$(calc "$minute_real + 1.5")"
     local heard f rms
     heard=$(capture_onset_after "$minute_real")
@@ -1318,7 +1319,7 @@ test_repeat_and_snooze() {
     expect_line "row 0: $minute  每天\|.*\|提醒 1\|未响" "the repeating row before its minute"
     sleep_until "$(calc "$minute_real - 1")"
     probe box-buttons 10000
-    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=提醒 1" "the alarm's box"
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 - [0-9]{2}:[0-9]{2} text=提醒 1" "the alarm's box"
     expect_line "buttons=.+\|10 分钟后再响" "the box's two buttons"
     local line width text_width
     line=$(grep 'text=10 分钟后再响$' <<<"$out")
@@ -1382,7 +1383,7 @@ test_ring_until_stopped() {
     sleep_until "$(calc "$minute_real - 1")"
     capture_mark
     probe box 10000
-    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=一直响" "the first alarm's box"
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 - [0-9]{2}:[0-9]{2} text=一直响" "the first alarm's box"
     sleep_until "$(calc "$minute_real + 11")"
     local at10 t quietest=1 q
     at10=$(capture_rms_at "$(calc "$minute_real + 10")" 1)
@@ -1410,7 +1411,7 @@ test_ring_until_stopped() {
     toggle_ring_until_stopped
     [ "$(setting_value)" = 0x0 ] || fail "RingUntilStopped is '$(setting_value)', not 0x0"
     probe box 70000
-    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=响一次" "the second alarm's box"
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 - [0-9]{2}:[0-9]{2} text=响一次" "the second alarm's box"
     sleep_until "$(calc "$minute_real + 60 + 7")"
     local during after
     during=$(capture_rms_at "$(calc "$minute_real + 60 + 1")" 1)
