@@ -172,6 +172,7 @@ enum class Ev {
     Loaded,        // once, after Created: the window is on screen (or kept hidden)
     SoundStarted,  // a requested sound is heard; code = the request id (Host::requestMp3)
     SoundFailed,   // a requested sound cannot be played; code = the request id
+    ToneProbed,    // a tone checked (Host::probeTone); code = the probe id
 };
 
 // The keys the handlers answer, named here so that no platform's key numbers

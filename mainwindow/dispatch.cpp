@@ -150,6 +150,7 @@ int Route(App& app, const Event& e) {
             return 0;
         case Ev::SoundStarted: OnSoundAnswer(app, e.code, true); return 0;
         case Ev::SoundFailed: OnSoundAnswer(app, e.code, false); return 0;
+        case Ev::ToneProbed: OnToneProbed(app, e.code); return 0;
         case Ev::CellChosen:
             if (e.source == Ctl::时间高级表格) OnPickerCellChosen(app);
             return 0;
