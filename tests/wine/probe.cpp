@@ -1880,6 +1880,65 @@ int CmdDialog(const std::string& title, int ms, const std::vector<std::string>& 
     return 0;
 }
 
+// The program's open-file dialog, driven as a user would: tells its filters
+// and the folder it opened in, then types `path` into the file name box and
+// presses Enter (Esc for "--cancel").
+int CmdFileDialog(int ms, const std::string& path) {
+    HWND dlg = nullptr;
+    const bool seen = WaitFor(ms, [&] {
+        for (HWND h : Boxes(g_pid))
+            if (GetDlgItem(h, 0x470)) {  // cmb1: the filter list
+                dlg = h;
+                return true;
+            }
+        return false;
+    });
+    if (!seen) {
+        Out("BAD no open-file dialog within " + std::to_string(ms) + " ms");
+        return 1;
+    }
+    std::this_thread::sleep_for(500ms);  // its folder listed
+    auto items = [](HWND combo, bool currentOnly) {
+        std::string all;
+        const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        const LRESULT cur = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            if (currentOnly && i != cur) continue;
+            const LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+            if (len < 0 || len > 4096) continue;
+            std::wstring t(size_t(len) + 1, L'\0');
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t.data()));
+            t.resize(size_t(len));
+            all += (all.empty() ? "" : "|") + U8(t);
+        }
+        return all;
+    };
+    Out("filters=" + items(GetDlgItem(dlg, 0x470), false));
+    Out("folder=" + items(GetDlgItem(dlg, 0x471), true));  // cmb2: "look in"
+    SetForegroundWindow(dlg);
+    std::this_thread::sleep_for(200ms);
+    HWND name = GetDlgItem(dlg, 0x480);  // edt1, or the combo cmb13 holding it
+    if (!name) name = GetDlgItem(dlg, 0x47C);
+    if (name) SetFocus(name);
+    const bool cancel = path == "--cancel";
+    for (wchar_t ch : cancel ? std::wstring() : W(path)) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = ch;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+    }
+    std::this_thread::sleep_for(300ms);
+    Key(cancel ? VK_ESCAPE : VK_RETURN);
+    Out("click_unix=" + UnixNow());
+    if (!WaitFor(5000, [&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); })) {
+        Out("BAD the dialog did not close");
+        return 1;
+    }
+    return 0;
+}
+
 // The target of a shortcut (.lnk), as the shell resolves it.
 int CmdLnk(const std::string& path) {
     CoInitialize(nullptr);
@@ -1946,6 +2005,7 @@ int Usage() {
         "  ping MS BOXES [EVERY_MS] | pipe-server NAME MS | mci-notify DEVICE\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
+        "  file-dialog MS PATH|--cancel\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
         "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system");
     return 2;
@@ -2033,6 +2093,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
     if (c == "lnk") return CmdLnk(arg(1));
+    if (c == "file-dialog") return CmdFileDialog(num(1), arg(2));
     if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "make-store")
