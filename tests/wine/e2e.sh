@@ -265,7 +265,7 @@ test_path_tip() {
     start_program
     probe wait-main 20000
     probe_may_fail path-tip
-    [ "$rc" = 0 ] || fail "the tone's path: $(grep -E '^(BAD|tip=|last_left=)' <<<"$out" | tr '\n' ' ')"
+    [ "$rc" = 0 ] || fail "the tone's path: $(grep -E '^(BAD|tip=|path=)' <<<"$out" | tr '\n' ' ')"
 }
 
 # The popup reported by the last probe (entry-click, press, keys, ...) is
