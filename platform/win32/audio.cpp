@@ -679,12 +679,15 @@ void CloseMci(UINT device) {
 // meanwhile. The window's thread collects what was opened.
 
 struct ToneJob {
-    ToneJob(std::wstring w, std::string u, bool probe = false)
-        : path(std::move(w)), utf8(std::move(u)), probeOnly(probe) {}
+    enum Kind { Play, Probe, WarmUp };
+    ToneJob(std::wstring w, std::string u, Kind k = Play)
+        : path(std::move(w)), utf8(std::move(u)), probeOnly(k == Probe), warmUp(k == WarmUp) {}
     const std::wstring path;
     const std::string utf8;
     // Only checked (Host::probeTone): opened and decoded a little, never played.
     const bool probeOnly;
+    // No tone: the codec and the output made ready for the first one.
+    const bool warmUp;
     volatile LONG cancelled = 0;  // set by the window's thread
     // Filled by the opener: a sound ready to start, or an MCI device, and
     // why there is neither.
@@ -749,7 +752,43 @@ std::unique_ptr<PcmSource> OpenSource(const std::wstring& path, ToneProblem* why
     return s;
 }
 
+// The first sound of a process would pay for loading the MP3 codec and the
+// output's driver (under Wine, the connection to the sound server): 20-40 ms
+// more than later ones. Done once, silently, after the window is up; only
+// the codec's driver is kept open, as the first MP3 would keep it.
+void WarmUp() {
+    if (Acm().ok) {
+        MPEGLAYER3WAVEFORMAT mp3{};
+        mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+        mp3.wfx.nChannels = 2;
+        mp3.wfx.nSamplesPerSec = 44100;
+        mp3.wfx.nAvgBytesPerSec = 128000 / 8;
+        mp3.wfx.nBlockAlign = 1;
+        mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
+        mp3.wID = MPEGLAYER3_ID_MPEG;
+        mp3.fdwFlags = MPEGLAYER3_FLAG_PADDING_OFF;
+        mp3.nBlockSize = 417;  // a 128 kbit/s frame at 44.1 kHz
+        mp3.nFramesPerBlock = 1;
+        WAVEFORMATEX pcm = Pcm16(44100, 2);
+        AcquireSRWLockExclusive(&g_mp3DriverLock);
+        HACMSTREAM s = nullptr;
+        if (!g_mp3Driver && Acm().open(&s, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) == 0) {
+            HACMDRIVERID id = nullptr;
+            if (Acm().driverId(reinterpret_cast<HACMOBJ>(s), &id, 0) == 0) Acm().driverOpen(&g_mp3Driver, id, 0);
+            Acm().close(s, 0);
+        }
+        ReleaseSRWLockExclusive(&g_mp3DriverLock);
+    }
+    const WAVEFORMATEX out = Pcm16(kOutRate, 2);
+    HWAVEOUT h = nullptr;
+    if (waveOutOpen(&h, WAVE_MAPPER, &out, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR) waveOutClose(h);
+}
+
 void OpenTone(ToneJob& job, HWND notify) {
+    if (job.warmUp) {
+        WarmUp();
+        return;
+    }
     // A device name is refused on its name, before anything is opened.
     if (IsDevicePath(job.utf8)) {
         job.problem = ToneProblem::CannotOpen;
@@ -889,6 +928,12 @@ void Win32Host::submitTone(const std::shared_ptr<ToneJob>& job) {
     WakeConditionVariable(&cur->wake);
 }
 
+void Win32Host::warmUpAudio() {
+    if (warmedUp_) return;
+    warmedUp_ = true;
+    submitTone(std::make_shared<ToneJob>(std::wstring(), std::string(), ToneJob::WarmUp));
+}
+
 HWND Win32Host::audioWindow() {
     if (audioWindow_) return audioWindow_;
     WNDCLASSW wc{};
@@ -1012,7 +1057,7 @@ void Win32Host::answerSound(bool started, ToneProblem why) {
 
 int Win32Host::probeTone(std::string_view path) {
     Cancel(probeJob_);  // a newer choice: the older one is never answered
-    probeJob_ = std::make_shared<ToneJob>(ToWstr(path), std::string(path), true);
+    probeJob_ = std::make_shared<ToneJob>(ToWstr(path), std::string(path), ToneJob::Probe);
     submitTone(probeJob_);
     return lastProbe_ = lastProbe_ % 0x7FFFFFFF + 1;
 }

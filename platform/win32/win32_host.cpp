@@ -240,6 +240,8 @@ std::optional<LRESULT> Win32Host::onWindowLife(Ctl w, UINT msg, WPARAM wp) {
             return std::nullopt;
         case WMAPP_LOADED:
             raise(Ev::Loaded, w);
+            // Once the window is up: the first 试听 then starts as fast as later ones.
+            if (w == Ctl::MainWindow) warmUpAudio();
             return 0;
         case WM_DESTROY:
             if (w == Ctl::MainWindow) {

@@ -284,6 +284,9 @@ private:
     // PCM output (audio.cpp): what plays, what was opened ahead by
     // prepareMp3, and the hidden window waveOut reports finished buffers to.
     HWND audioWindow();
+    // Loads the codec and the output's driver ahead of the first sound.
+    void warmUpAudio();
+    bool warmedUp_ = false;
     bool startPlayback(PlaybackPtr p);
     void onWaveDone(HWAVEOUT out, WAVEHDR* hdr);
     static LRESULT CALLBACK AudioProc(HWND, UINT, WPARAM, LPARAM);
