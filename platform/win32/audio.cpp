@@ -753,9 +753,12 @@ std::unique_ptr<PcmSource> OpenSource(const std::wstring& path, ToneProblem* why
 }
 
 // The first sound of a process would pay for loading the MP3 codec and the
-// output's driver (under Wine, the connection to the sound server): 20-40 ms
-// more than later ones. Done once, silently, after the window is up; only
-// the codec's driver is kept open, as the first MP3 would keep it.
+// output's driver (under Wine, the connection to the sound server): 20-100 ms
+// more than later ones. Done once, silently, when the pointer first comes
+// over 试听 (the click follows a tenth of a second or more later), not at
+// start: under Wine the output's driver costs about 4.5 MB, which an idle
+// program that never plays need not hold. Only the codec's driver is kept
+// open, as the first MP3 would keep it.
 void WarmUp() {
     if (Acm().ok) {
         MPEGLAYER3WAVEFORMAT mp3{};

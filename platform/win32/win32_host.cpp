@@ -166,6 +166,11 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: r = onColour(w, msg, wp, lp); break;
+        case WM_SETCURSOR:
+            // The pointer on its way to 试听: the sound is made ready before
+            // the click, so that the first one starts as fast as later ones.
+            if (reinterpret_cast<HWND>(wp) == hwndOf(Ctl::试听) && wp) warmUpAudio();
+            break;
         case WM_SYSCOMMAND:  // the settings in the system menu
             if (const Ctl c = SystemMenuCtl(wp); c != Ctl::None) {
                 raise(Ev::Click, c);
@@ -240,8 +245,6 @@ std::optional<LRESULT> Win32Host::onWindowLife(Ctl w, UINT msg, WPARAM wp) {
             return std::nullopt;
         case WMAPP_LOADED:
             raise(Ev::Loaded, w);
-            // Once the window is up: the first 试听 then starts as fast as later ones.
-            if (w == Ctl::MainWindow) warmUpAudio();
             return 0;
         case WM_DESTROY:
             if (w == Ctl::MainWindow) {

@@ -284,7 +284,8 @@ private:
     // PCM output (audio.cpp): what plays, what was opened ahead by
     // prepareMp3, and the hidden window waveOut reports finished buffers to.
     HWND audioWindow();
-    // Loads the codec and the output's driver ahead of the first sound.
+    // Loads the codec and the output's driver ahead of the first sound (the
+    // pointer over 试听).
     void warmUpAudio();
     bool warmedUp_ = false;
     bool startPlayback(PlaybackPtr p);

@@ -1713,6 +1713,21 @@ int CmdPress(const std::string& name) {
     return ReportPopup(main);
 }
 
+// The pointer moved onto a control's middle, as before a click.
+int CmdHover(const std::string& name) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name);
+        return 2;
+    }
+    HWND h = FindControl(MainOrDie(), d->id);
+    RECT r{};
+    GetWindowRect(h, &r);
+    MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Out("hover_unix=" + UnixNow());
+    return 0;
+}
+
 // Real key presses: digits as themselves, or left, right, up, down, enter,
 // esc, backspace, delete, tab, space, end, apps, f10, each with any of the
 // prefixes ctrl+ and shift+ (held while it is pressed).
@@ -2001,7 +2016,7 @@ int Usage() {
         "  ping MS BOXES [EVERY_MS] | pipe-server NAME MS | mci-notify DEVICE\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
-        "  file-dialog MS PATH|--cancel\n"
+        "  file-dialog MS PATH|--cancel | hover NAME\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
         "  box-buttons MS [PRESS] | tray-tip | open-menu list ROW [SUBMENU] | open-menu tray|system");
     return 2;
@@ -2070,6 +2085,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "popup") return CmdPopup();
     if (c == "grid-click") return CmdGridClick(num(1));
     if (c == "press") return CmdPress(arg(1));
+    if (c == "hover") return CmdHover(arg(1));
     if (c == "keys") return CmdKeys(std::vector<std::string>(a.begin() + 1, a.end()));
     if (c == "cal-day") return CmdCalDay(arg(1));
     if (c == "cal-date") return CmdCalDate();
