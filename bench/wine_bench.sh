@@ -172,6 +172,7 @@ if want preview; then
     "$here/../tests/wine/make_tones.sh" "$dir/tones" >/dev/null
     start_program
     probe wait-main 20000 >/dev/null
+    probe hover 试听 >/dev/null  # as a user's pointer comes to it before the click
     sleep 1
     # 试听 on alarm.mp3 (as the program starts), then 停止.
     starts=() first=
