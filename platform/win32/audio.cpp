@@ -755,8 +755,8 @@ std::unique_ptr<PcmSource> OpenSource(const std::wstring& path, ToneProblem* why
 // The first sound of a process would pay for loading the MP3 codec and the
 // output's driver (under Wine, the connection to the sound server): 20-100 ms
 // more than later ones. Done once, silently, when the pointer first comes
-// over 试听 (the click follows a tenth of a second or more later), not at
-// start: under Wine the output's driver costs about 4.5 MB, which an idle
+// over 试听 (the click follows a tenth of a second or more later) or an
+// alarm's tone is prepared ahead of its minute, not at start: under Wine the output's driver costs about 4.5 MB, which an idle
 // program that never plays need not hold. Only the codec's driver is kept
 // open, as the first MP3 would keep it.
 void WarmUp() {
@@ -974,6 +974,9 @@ void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
 }
 
 void Win32Host::prepareMp3(std::string_view path) {
+    // A sound is coming: should this tone fail, its fallback finds the
+    // output ready within the time it has.
+    warmUpAudio();
     const std::wstring file = ToWstr(path);
     if ((prepared_ && prepared_->path == file) || (preparedDevice_ && preparedPath_ == file) ||
         (prepareJob_ && prepareJob_->path == file) || (playJob_ && playJob_->path == file))

@@ -963,8 +963,8 @@ test_choose_tone() {
 
 # 试听 on tones that are no tones (a serial port, a pipe that never answers,
 # megabytes of empty tags, 500 MB of zeros, NUL) while another program asks
-# the window for an answer every 15 ms: it answers throughout, plays nothing,
-# and plays a real tone afterwards. MM_MCINOTIFY naming no device of its own
+# the window for an answer every 15 ms: it answers throughout, plays nothing
+# and tells each in a box, and plays a real tone afterwards. MM_MCINOTIFY naming no device of its own
 # leaves the sound playing.
 test_hostile_tones() {
     make_hostile_tones "$dir/hostile"
@@ -977,11 +977,15 @@ test_hostile_tones() {
     for tone in COM1 '\\.\pipe\nysilent' "$(winpath "$dir/hostile/id3chain.mp3")" \
         "$(winpath "$dir/hostile/zeros.mp3")" NUL; do
         probe settext 铃声路径 "$tone"
-        wine "$NY_PROBE" ping 4000 0 15 >"$dir/ping.txt" 2>/dev/null &
+        # Pinged until the box that tells it cannot be played comes (closing
+        # a box is not what is measured here).
+        wine "$NY_PROBE" ping 4000 -1 15 >"$dir/ping.txt" 2>/dev/null &
         local pinger=$!
         sleep 1
         probe click 试听
         wait "$pinger" || true
+        probe box-ok 3000
+        expect_line "box pid=[0-9]+ caption=Ny闹钟 text=不能试听“.*”：(无法打开|不是可以播放的声音文件)" "the message of $tone"
         worst=$(sed -n 's/^worst_answer_s=//p' "$dir/ping.txt")
         log "$tone: the window answered within ${worst:-?} s at worst"
         [ -n "$worst" ] || fail "$tone: the pinging probe gave no figure"

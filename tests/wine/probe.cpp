@@ -1343,6 +1343,8 @@ int CmdPing(int ms, int boxes, int everyMs) {
     std::string worstAt;
     std::vector<HWND> pressed;
     while (Clock::now() < end) {
+        // boxes < 0: until the program shows a box, left open for the caller.
+        if (boxes < 0 && !Boxes(pid).empty()) break;
         for (HWND b : Boxes(pid)) {
             bool seen = false;
             for (HWND p : pressed) seen |= p == b;
