@@ -356,7 +356,9 @@ if want hostile; then
         start_program
         probe wait-main 20000 >/dev/null
         probe settext 铃声路径 "$tone" >/dev/null
-        wine "$NY_PROBE" ping 12000 0 15 >"$dir/ping.txt" 2>/dev/null &
+        # Until the box that tells the tone cannot be played (the wait is for
+        # the opening, not for a box being closed).
+        wine "$NY_PROBE" ping 12000 -1 15 >"$dir/ping.txt" 2>/dev/null &
         pinger=$!
         sleep 1
         probe click 试听 >/dev/null
