@@ -71,6 +71,13 @@ struct App {
     int soundRequest = 0;
     std::vector<std::string> soundFallbacks;
     bool soundMustBeHeard = false;
+    // The request is a preview (试听): its start enables 停止, its failure is told.
+    bool soundIsPreview = false;
+    // The file chosen with 铃声选择 while it is checked (0: none), and the
+    // tone it replaces once found playable (unless the tone changed meanwhile).
+    int toneProbe = 0;
+    std::string toneProbePath;
+    std::string toneProbeReplaces;
     // The alarm that 修改 put into the entry fields (保存 replaces it); 0
     // while 添加 adds.
     AlarmId editingId = 0;

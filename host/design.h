@@ -208,6 +208,7 @@ enum class Ev {
     SoundFailed,   // a requested sound cannot be played; code = the request id
     RowCheckClicked,  // a list row's check box clicked, or Space on the selected row; code = row
     ColumnResized,    // the user changed the width of a list view's column
+    ToneProbed,    // a tone checked (Host::probeTone); code = the probe id
 };
 
 // The keys the handlers answer, named here so that no platform's key numbers

@@ -15,8 +15,6 @@
 
 namespace ny {
 
-// The texts a list view shows, by row and column (0-based). A row or column
-// outside what the source holds gives "".
 // How a row looks beyond its texts: a check box at its start (checked or
 // not), and whether it is drawn grey (switched off).
 struct RowLook {
@@ -25,11 +23,21 @@ struct RowLook {
     bool dimmed = false;
 };
 
+// The texts a list view shows, by row and column (0-based). A row or column
+// outside what the source holds gives "".
 class ListSource {
 public:
     virtual ~ListSource() = default;
     virtual std::string cellText(int row, int col) const = 0;
     virtual RowLook rowLook(int row) const { return {}; }
+};
+
+// Why a tone cannot be played (Host::toneProblem).
+enum class ToneProblem {
+    None,        // it can (or it started)
+    CannotOpen,  // missing, unreadable, or not a file on a disk
+    NotSound,    // opened, but not a sound this program can play
+    NotInTime,   // dropped: not started within the time it was given
 };
 
 struct Rect {
@@ -95,9 +103,12 @@ public:
     virtual int messageBox(std::string_view text, int style,
                            std::optional<std::string_view> caption = std::nullopt,
                            bool urgent = false) = 0;
-    // Shows the open-file dialog with a filter such as "Mp3文件|*.mp3".
-    // nullopt when the user cancels.
-    virtual std::optional<std::string> openFileDialog(std::string_view filter) = 0;
+    // Shows the open-file dialog with a filter such as
+    // "MP3 文件 (*.mp3)|*.mp3|所有文件 (*.*)|*.*" (the first pair chosen),
+    // opened in `folder`; with "" in the system's own folder of sounds when
+    // there is one. nullopt when the user cancels.
+    virtual std::optional<std::string> openFileDialog(std::string_view filter,
+                                                      std::string_view folder) = 0;
     // Pops up a menu of MainWindow at the mouse position.
     virtual void popupMenu(Ctl menu) = 0;
     // Pops up a menu of MainWindow at a list row (the list's top-left corner
@@ -120,6 +131,16 @@ public:
     // playback ahead, so that the play itself starts sooner. No sound.
     virtual void prepareMp3(std::string_view path) = 0;
     virtual void stopAudio() = 0;
+    // Checks off the window's thread, without a sound, whether `path` can be
+    // played: opened, recognised and its start decoded as a play would. The
+    // answer comes later as Ev::ToneProbed whose code is the returned id
+    // (never 0); toneProblem() then says what was found. A newer probe
+    // cancels an unanswered one. Plays and the output stay as they are.
+    virtual int probeTone(std::string_view path) = 0;
+    // Why the sound or probe being answered (Ev::SoundFailed, Ev::ToneProbed)
+    // cannot be played; None for one that can. Valid while that event is
+    // handled.
+    virtual ToneProblem toneProblem() = 0;
 
     // --- built-in chime ---------------------------------------------------
     // Plays the short chime that is part of the program itself, on the same

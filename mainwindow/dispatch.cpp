@@ -192,6 +192,7 @@ int Route(App& app, const Event& e) {
         case Ev::ColumnResized:
             if (e.source == Ctl::超级列表框1) OnListColumnResized(app);
             return 0;
+        case Ev::ToneProbed: OnToneProbed(app, e.code); return 0;
         case Ev::CellChosen:
             if (e.source == Ctl::时间高级表格) OnPickerCellChosen(app);
             return 0;

@@ -10,8 +10,8 @@ namespace ny {
 // asked for gives way to the next choice (the slow one is dropped).
 constexpr int64_t kMustStartWithinMs = 200;
 
-// Every playback: one play request, then 停止 enabled. The host's answer
-// comes later (OnSoundAnswer); a tone that cannot be played stays silent.
+// A preview: one play request. 停止 is enabled once the host says the sound
+// started; a tone that cannot be played is told and leaves 停止 disabled.
 void StartPlayback(App& app, std::string_view path);
 
 // Plays `path` where a sound must be heard (a ringing alarm, the end of the
@@ -23,6 +23,9 @@ void PlayToBeHeard(App& app, std::string_view path);
 
 // The host's answer to a play request (Ev::SoundStarted / Ev::SoundFailed).
 void OnSoundAnswer(App& app, int request, bool started);
+
+// The answer to the check of a tone chosen with 铃声选择 (Ev::ToneProbed).
+void OnToneProbed(App& app, int probe);
 
 void OnChooseRingTone(App& app);   // 铃声选择
 void OnPreview(App& app);          // 试听

@@ -29,16 +29,21 @@ TEST_F(RingTone, ChooseAndDefaultSetThePath) {
         Ctl button;
         std::optional<std::string> answer;  // for 铃声选择; nullopt = cancelled
         std::string expected;
+        std::string folder = "";  // where 铃声选择's dialog opens: the chosen tone's
     };
     start(At(2026, 3, 7, 9, 0, 0));
     const std::string song = path("歌 1.mp3");
-    const std::string other = "D:\\Music\\起床号.mp3";
+    std::filesystem::create_directory(path("Music"));
+    const std::string other = path("Music/起床号.wav");
+    writeFile("歌 1.mp3", "ID3 song");
+    writeFile("Music/起床号.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
     const std::vector<Step> steps = {
         {Ctl::铃声选择, std::nullopt, defaultTone()},  // cancelled: unchanged
         {Ctl::铃声选择, song, song},
-        {Ctl::铃声选择, std::nullopt, song},
+        {Ctl::铃声选择, std::nullopt, song, dir()},
         {Ctl::默认铃声, std::nullopt, defaultTone()},
         {Ctl::铃声选择, other, other},
+        {Ctl::铃声选择, song, song, path("Music")},
         {Ctl::默认铃声, std::nullopt, defaultTone()},
         {Ctl::默认铃声, std::nullopt, defaultTone()},
     };
@@ -50,9 +55,13 @@ TEST_F(RingTone, ChooseAndDefaultSetThePath) {
             if (s.answer) host().fileAnswers.push_back(s.answer);
         }
         click(s.button);
+        host().advance(0);  // the chosen file's check answers
         EXPECT_EQ(tone(), s.expected) << "step " << i;
         ASSERT_EQ(host().fileFilters.size(), size_t(dialogs)) << "step " << i;
-        EXPECT_EQ(host().fileFilters.back(), "Mp3文件|*.mp3") << "step " << i;
+        EXPECT_EQ(host().fileFilters.back(),
+                  "声音文件 (*.mp3;*.wav)|*.mp3;*.wav|MP3 文件 (*.mp3)|*.mp3|所有文件 (*.*)|*.*")
+            << "step " << i;
+        if (s.button == Ctl::铃声选择) EXPECT_EQ(host().fileFolders.back(), s.folder) << "step " << i;
     }
     // None of them plays, asks or enables 停止.
     EXPECT_TRUE(host().audio.empty());
@@ -65,6 +74,7 @@ TEST_F(RingTone, ChosenToneIsStoredWithTheNextAlarmAndRings) {
     writeFile("起床.mp3", "ID3 chosen");
     host().fileAnswers.push_back(path("起床.mp3"));
     click(Ctl::铃声选择);
+    host().advance(0);
     add("2026-03-07 09:01:00", "起床");
     EXPECT_EQ(row(0)[1], path("起床.mp3"));
     host().advanceTo(At(2026, 3, 7, 9, 1, 5));
@@ -75,27 +85,87 @@ TEST_F(RingTone, ChosenToneIsStoredWithTheNextAlarmAndRings) {
     EXPECT_EQ(tone(), defaultTone());
 }
 
-TEST_F(RingTone, ListenPlaysThePathAsItIsAndEnablesStop) {
-    const std::vector<std::string> paths = {
-        "",                          // the field emptied: still no message
-        "/no/such/dir/gone.mp3",     // missing file
-        "not an mp3 at all.txt",
+// 试听 plays the field's path as it is. 停止 lights up only once the sound
+// started; one that cannot play is told by name and why, 停止 left off.
+TEST_F(RingTone, ListenPlaysThePathAsItIsAndTellsWhenItCannot) {
+    writeFile("假的.mp3", "这不是声音");
+    writeFile("tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
+    const struct {
+        std::string path;
+        bool stopEnabled;
+        std::string box;  // "" = none
+    } cases[] = {
+        {dir() + "/alarm.mp3", true, ""},
+        {path("tone.wav"), true, ""},
+        {path("假的.mp3"), false, "不能试听“假的.mp3”：不是可以播放的声音文件"},
+        {"/no/such/dir/gone.mp3", false, "不能试听“gone.mp3”：无法打开"},
+        {"COM1", false, "不能试听“COM1”：无法打开"},
+        {"", false, "不能试听“（没有铃声）”：无法打开"},
     };
-    for (const std::string& p : paths) {
+    for (const auto& c : cases) {
         start(At(2026, 3, 7, 9, 0, 0));
-        host().setText(Ctl::铃声路径, p);
+        host().setText(Ctl::铃声路径, c.path);
         click(Ctl::试听);
-        EXPECT_EQ(ops(), std::vector<std::string>{"play:" + p}) << p;
-        EXPECT_TRUE(host().enabled(Ctl::停止)) << p;
-        EXPECT_TRUE(host().boxes.empty()) << p;
-        EXPECT_EQ(tone(), p) << p;
+        EXPECT_EQ(ops(), std::vector<std::string>{"play:" + c.path}) << c.path;
+        EXPECT_FALSE(host().enabled(Ctl::停止)) << "before the answer: " << c.path;
+        host().advance(0);
+        EXPECT_EQ(host().enabled(Ctl::停止), c.stopEnabled) << c.path;
+        EXPECT_EQ(boxTexts(), c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box})
+            << c.path;
+        EXPECT_EQ(tone(), c.path) << c.path;
     }
-    // The default tone, playable.
+    // A failed preview after one that plays: the first was silenced by the
+    // request, so 停止 goes off again.
     start(At(2026, 3, 7, 9, 0, 0));
     click(Ctl::试听);
-    ASSERT_EQ(ops(), std::vector<std::string>{"play:" + defaultTone()});
-    EXPECT_TRUE(host().audio[0].ok);
-    EXPECT_TRUE(host().enabled(Ctl::停止));
+    host().advance(0);
+    ASSERT_TRUE(host().enabled(Ctl::停止));
+    host().setText(Ctl::铃声路径, path("假的.mp3"));
+    click(Ctl::试听);
+    host().advance(0);
+    EXPECT_FALSE(host().enabled(Ctl::停止));
+    EXPECT_EQ(boxTexts().size(), 1u);
+}
+
+// 铃声选择 takes a file only once its check says it plays: one that cannot is
+// refused with its name and why, the tone before it stays, nothing plays.
+// The check answers later; a tone set meanwhile wins.
+TEST_F(RingTone, ChooseRefusesWhatCannotPlay) {
+    writeFile("假的.mp3", "这不是声音");
+    writeFile("good.mp3", "ID3 good");
+    const struct {
+        const char* what;
+        std::string chosen;
+        int64_t checkMs;
+        bool defaultMeanwhile;  // 默认铃声 pressed while it is checked
+        bool taken;
+        std::string box;
+    } cases[] = {
+        {"a text file named .mp3", path("假的.mp3"), 0, false, false, "不能选用“假的.mp3”：不是可以播放的声音文件"},
+        {"gone by the time it is checked", path("gone.mp3"), 0, false, false, "不能选用“gone.mp3”：无法打开"},
+        {"a device", "\\\\.\\COM1", 0, false, false, "不能选用“COM1”：无法打开"},
+        {"a playable one", path("good.mp3"), 0, false, true, ""},
+        {"a slow disk", path("good.mp3"), 3000, false, true, ""},
+        {"默认铃声 meanwhile", path("good.mp3"), 3000, true, false, ""},
+    };
+    for (const auto& c : cases) {
+        start(At(2026, 3, 7, 9, 0, 0));
+        const std::string before = path("before.mp3");
+        host().setText(Ctl::铃声路径, before);
+        host().openMs = {{c.chosen, c.checkMs}};
+        host().fileAnswers.push_back(c.chosen);
+        click(Ctl::铃声选择);
+        EXPECT_EQ(tone(), before) << c.what << ": not before the check answers";
+        if (c.defaultMeanwhile) click(Ctl::默认铃声);
+        host().advance(c.checkMs);
+        EXPECT_EQ(host().probes, std::vector<std::string>{c.chosen}) << c.what;
+        const std::string unchanged = c.defaultMeanwhile ? defaultTone() : before;
+        EXPECT_EQ(tone(), c.taken ? c.chosen : unchanged) << c.what;
+        EXPECT_EQ(boxTexts(), c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box})
+            << c.what;
+        EXPECT_TRUE(host().audio.empty()) << c.what;
+        EXPECT_FALSE(host().enabled(Ctl::停止)) << c.what;
+    }
 }
 
 TEST_F(RingTone, ListenAgainPlaysWithoutStoppingFirst) {
@@ -136,7 +206,10 @@ TEST_F(RingTone, StopStopsAndDisablesItself) {
         start(At(2026, 3, 7, 8, 59, 50));
         switch (c.before) {
             case Before::Nothing: break;
-            case Before::Listen: click(Ctl::试听); break;
+            case Before::Listen:
+                click(Ctl::试听);
+                host().advance(0);
+                break;
             case Before::Alarm:
                 add("2026-03-07 09:00:00", "");
                 host().advanceTo(At(2026, 3, 7, 9, 0, 2));
@@ -208,6 +281,7 @@ TEST_F(RingTone, SoundThatMustBeHeardFallsBackToTheDefaultThenTheChime) {
             case Caller::Preview:
                 host().setText(Ctl::铃声路径, path("tone.mp3"));
                 click(Ctl::试听);
+                host().advance(0);
                 break;
         }
         std::vector<std::string> got;
@@ -216,12 +290,11 @@ TEST_F(RingTone, SoundThatMustBeHeardFallsBackToTheDefaultThenTheChime) {
             got.push_back(a.op + ":" + who);
         }
         EXPECT_EQ(got, c.expected) << c.what;
-        EXPECT_TRUE(host().enabled(Ctl::停止)) << c.what;
-        if (c.caller != Caller::Preview) {
-            ASSERT_EQ(host().boxes.size(), 1u) << c.what;
-            EXPECT_EQ(soundsWhenBoxOpened, c.expected.size()) << c.what;
-            EXPECT_EQ(host().boxes[0].text, "时间到！时间到！") << c.what;
-        }
+        // A preview that cannot play says so instead, and leaves 停止 off.
+        EXPECT_EQ(host().enabled(Ctl::停止), c.caller != Caller::Preview) << c.what;
+        ASSERT_EQ(host().boxes.size(), 1u) << c.what;
+        EXPECT_EQ(soundsWhenBoxOpened, c.expected.size()) << c.what;
+        if (c.caller != Caller::Preview) EXPECT_EQ(host().boxes[0].text, "时间到！时间到！") << c.what;
     }
 }
 
@@ -297,8 +370,8 @@ TEST_F(RingTone, SlowOpenIsCancelledByANewerSoundOrStop) {
         const int64_t t0 = MsFromCivil(host().now());
         host().setText(Ctl::铃声路径, path("tone.mp3"));
         click(Ctl::试听);
-        EXPECT_TRUE(host().enabled(Ctl::停止)) << c.what;
         host().advance(1000);
+        EXPECT_FALSE(host().enabled(Ctl::停止)) << c.what << ": not heard yet";
         EXPECT_TRUE(host().heard.empty()) << c.what;
         if (c.then == Then::ListenAgain) {
             host().setText(Ctl::铃声路径, defaultTone());

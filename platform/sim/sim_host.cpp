@@ -14,6 +14,7 @@
 
 #include "host/devicepath.h"
 #include "host/layout.h"
+#include "host/wav.h"
 
 namespace ny {
 namespace {
@@ -91,6 +92,8 @@ bool SimHost::fireNextDue(int64_t limit) {
     }
     if (request_ && request_->due <= limit && (best < 0 || request_->due <= bestDue))
         return answerDue(limit);
+    if (probe_ && probe_->due <= limit && (best < 0 || probe_->due <= bestDue))
+        return answerProbeDue(limit);
     if (best < 0) return false;
     State& s = states_[best];
     mono_ = std::max(mono_, bestDue);
@@ -105,7 +108,20 @@ bool SimHost::answerDue(int64_t limit) {
     request_.reset();
     mono_ = std::max(mono_, r.due);
     if (r.starts) heard.push_back({now(), "start", r.path, true});
+    problem_ = r.problem;
     raise(r.starts ? Ev::SoundStarted : Ev::SoundFailed, Ctl::MainWindow, r.id);
+    problem_ = ToneProblem::None;
+    return true;
+}
+
+bool SimHost::answerProbeDue(int64_t limit) {
+    if (ended_ || !probe_ || probe_->due > limit) return false;
+    const Probe p = *probe_;
+    probe_.reset();
+    mono_ = std::max(mono_, p.due);
+    problem_ = p.problem;
+    raise(Ev::ToneProbed, Ctl::MainWindow, p.id);
+    problem_ = ToneProblem::None;
     return true;
 }
 
@@ -338,15 +354,16 @@ int SimHost::answerBox() {
         boxAnswers.pop_front();
     }
     // The box's own message loop lets answers already due through.
-    while (answerDue(mono_)) {
+    while (answerDue(mono_) || answerProbeDue(mono_)) {
     }
     if (a.whileOpen) a.whileOpen();
     if (a.elapseMs > 0) advance(a.elapseMs);
     return a.button;
 }
 
-std::optional<std::string> SimHost::openFileDialog(std::string_view filter) {
+std::optional<std::string> SimHost::openFileDialog(std::string_view filter, std::string_view folder) {
     fileFilters.emplace_back(filter);
+    fileFolders.emplace_back(folder);
     if (fileAnswers.empty()) return std::nullopt;
     auto a = fileAnswers.front();
     fileAnswers.pop_front();
@@ -364,22 +381,36 @@ void SimHost::showTrayBalloon(std::string_view text) {
     if (trayTip) balloons.emplace_back(text);
 }
 
-int SimHost::requestMp3(std::string_view path, int64_t giveUpMs) {
-    // Playable: an existing file, not a device, that starts like an MP3 (ID3
-    // tag or frame sync).
+ToneProblem SimHost::classify(std::string_view path) {
     std::ifstream in(realPath(std::string(path)), std::ios::binary);
-    char head[3] = {};
-    bool ok = !IsDevicePath(path) && in && in.read(head, 3) &&
-              ((head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
-               (static_cast<unsigned char>(head[0]) == 0xFF &&
-                (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0));
+    if (IsDevicePath(path) || !in) return ToneProblem::CannotOpen;
+    char head[12] = {};
+    in.read(head, sizeof head);
+    const auto got = static_cast<size_t>(in.gcount());
+    const bool mp3 = got >= 3 && ((head[0] == 'I' && head[1] == 'D' && head[2] == '3') ||
+                                  (static_cast<unsigned char>(head[0]) == 0xFF &&
+                                   (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0));
+    return mp3 || LooksLikeWav(head, got) ? ToneProblem::None : ToneProblem::NotSound;
+}
+
+int SimHost::requestMp3(std::string_view path, int64_t giveUpMs) {
+    const ToneProblem found = classify(path);
+    const bool ok = found == ToneProblem::None;
     const auto slow = openMs.find(std::string(path));
     const int64_t takes = slow == openMs.end() ? 0 : slow->second;
     const bool givenUp = giveUpMs > 0 && takes > giveUpMs;
     audio.push_back({now(), "play", std::string(path), ok && !givenUp});
     request_ = SoundRequest{nextRequest_++, mono_ + (givenUp ? giveUpMs : takes), ok && !givenUp,
-                            std::string(path)};
+                            std::string(path), givenUp ? ToneProblem::NotInTime : found};
     return request_->id;
+}
+
+int SimHost::probeTone(std::string_view path) {
+    probes.emplace_back(path);
+    const auto slow = openMs.find(std::string(path));
+    const int64_t takes = slow == openMs.end() ? 0 : slow->second;
+    probe_ = Probe{nextProbe_++, mono_ + takes, classify(path)};
+    return probe_->id;
 }
 
 void SimHost::prepareMp3(std::string_view path) {

@@ -68,6 +68,7 @@ public:
 
     std::deque<std::optional<std::string>> fileAnswers;  // empty: cancelled
     std::vector<std::string> fileFilters;
+    std::vector<std::string> fileFolders;  // the folder each dialog opened in
 
     struct AudioCall {
         LocalTime at;
@@ -180,7 +181,8 @@ public:
     std::optional<uint8_t> weekdayDialog(uint8_t checked) override;
     int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
                    bool urgent) override;
-    std::optional<std::string> openFileDialog(std::string_view filter) override;
+    std::optional<std::string> openFileDialog(std::string_view filter,
+                                              std::string_view folder) override;
     void popupMenu(Ctl menu) override;
     void popupMenuAtRow(Ctl menu, Ctl list, int row) override;
     void setTrayIcon(std::string_view tip) override;
@@ -189,6 +191,10 @@ public:
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
     void playChime() override;
+    int probeTone(std::string_view path) override;
+    ToneProblem toneProblem() override { return problem_; }
+    // The paths probed, in order.
+    std::vector<std::string> probes;
     LocalTime now() override;
     int64_t monotonicMs() override { return mono_; }
     bool wait(int64_t ms) override;
@@ -296,8 +302,22 @@ private:
         int64_t due;
         bool starts;
         std::string path;
+        ToneProblem problem;  // why it fails
     };
     std::optional<SoundRequest> request_;
+    // The unanswered probe: its id, when it is due and what it found.
+    struct Probe {
+        int id;
+        int64_t due;
+        ToneProblem problem;
+    };
+    std::optional<Probe> probe_;
+    int nextProbe_ = 1;
+    ToneProblem problem_ = ToneProblem::None;  // told with the answer being raised
+    bool answerProbeDue(int64_t limit);
+    // What playing `path` would find: a file that starts like an MP3 (ID3
+    // tag or frame sync) or RIFF/WAVE plays.
+    ToneProblem classify(std::string_view path);
     int nextRequest_ = 1;
     // The next scripted answer to a box (OK at once when none is left).
     int answerBox();

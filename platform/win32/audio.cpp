@@ -1,7 +1,9 @@
 // Sound, one channel. An MP3 is decoded by the system's ACM MP3 codec a
 // second at a time and played as 16-bit PCM through waveOut: no media
 // framework between the file and the speaker, so it starts at once and
-// works wherever Windows (or Wine) has its MP3 codec. Files the codec cannot
+// works wherever Windows (or Wine) has its MP3 codec. A WAV is read the same
+// way: plain PCM converted in code, the compressed kinds (ADPCM, µ-law,
+// A-law) by the system's ACM codec for them. MP3 files the codec cannot
 // take go to MCI's mpegvideo device as before. A tone is opened on a thread
 // of its own and started by the window's thread, which never waits for a
 // file. The chime is made in code.
@@ -21,6 +23,7 @@
 
 #include "host/devicepath.h"
 #include "host/mp3.h"
+#include "host/wav.h"
 #include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
@@ -281,6 +284,179 @@ private:
     bool mayTryMci_ = false;
 };
 
+// Reads n bytes at `at`; what it got (0 on failure).
+size_t ReadAt(HANDLE file, uint64_t at, char* buf, size_t n) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(at);
+    DWORD got = 0;
+    if (!SetFilePointerEx(file, to, nullptr, FILE_BEGIN) ||
+        !ReadFile(file, buf, static_cast<DWORD>(n), &got, nullptr))
+        return 0;
+    return got;
+}
+
+// A RIFF/WAVE file as 16-bit PCM of at most two channels, about a second at
+// a time: plain PCM converted here, other codings by the ACM codec that
+// takes them (opened from the file's own format description).
+class WavSource final : public PcmSource {
+public:
+    static std::unique_ptr<WavSource> Open(const std::wstring& path, ToneProblem* why) {
+        std::unique_ptr<WavSource> s(new WavSource);
+        *why = s->open(path);
+        if (*why == ToneProblem::None) return s;
+        return nullptr;
+    }
+    ~WavSource() override {
+        if (acm_) {
+            if (hdr_.fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED) {
+                hdr_.cbSrcLength = static_cast<DWORD>(src_.size());
+                hdr_.cbDstLength = static_cast<DWORD>(dst_.size());
+                Acm().unprepare(acm_, &hdr_, 0);
+            }
+            Acm().close(acm_, 0);
+        }
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    const WAVEFORMATEX& format() const override { return pcm_; }
+
+    size_t read(char* dst, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            if (pos_ == out_.size() && !decodeChunk()) break;
+            const size_t k = std::min(n - done, out_.size() - pos_);
+            std::memcpy(dst + done, out_.data() + pos_, k);
+            pos_ += k;
+            done += k;
+        }
+        return done - done % pcm_.nBlockAlign;
+    }
+
+private:
+    WavSource() = default;
+
+    ToneProblem open(const std::wstring& path) {
+        file_ = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        LARGE_INTEGER size{};
+        if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size) ||
+            GetFileType(file_) != FILE_TYPE_DISK)
+            return ToneProblem::CannotOpen;
+        const auto info = ProbeWav(
+            [this](uint64_t at, char* buf, size_t n) { return ReadAt(file_, at, buf, n); },
+            static_cast<uint64_t>(size.QuadPart));
+        if (!info) return ToneProblem::NotSound;
+        f_ = info->format;
+        left_ = info->dataBytes;
+        const int channels = std::min(f_.channels, 2);
+        pcm_ = Pcm16(static_cast<int>(f_.sampleRate), channels);
+        // About a second of the file per read, in whole blocks.
+        const size_t perSecond = std::clamp<size_t>(f_.avgBytesPerSec, 4096, 1 << 20);
+        src_.resize(std::max<size_t>(perSecond / f_.blockAlign, 1) * f_.blockAlign);
+        if (!IsPlainPcm(f_)) {
+            // Codecs decode to as many channels as they were given.
+            if (f_.channels > 2 || !Acm().ok) return ToneProblem::NotSound;
+            std::string wfx(sizeof(WAVEFORMATEX) + f_.extra.size(), '\0');
+            auto* in = reinterpret_cast<WAVEFORMATEX*>(wfx.data());
+            in->wFormatTag = f_.tag;
+            in->nChannels = static_cast<WORD>(f_.channels);
+            in->nSamplesPerSec = f_.sampleRate;
+            in->nAvgBytesPerSec = f_.avgBytesPerSec;
+            in->nBlockAlign = static_cast<WORD>(f_.blockAlign);
+            in->wBitsPerSample = static_cast<WORD>(f_.bitsPerSample);
+            in->cbSize = static_cast<WORD>(f_.extra.size());
+            std::memcpy(wfx.data() + sizeof(WAVEFORMATEX), f_.extra.data(), f_.extra.size());
+            if (Acm().open(&acm_, nullptr, in, &pcm_, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0) {
+                acm_ = nullptr;
+                return ToneProblem::NotSound;
+            }
+            DWORD dstBytes = 0;
+            if (Acm().size(acm_, static_cast<DWORD>(src_.size()), &dstBytes, ACM_STREAMSIZEF_SOURCE) != 0 ||
+                dstBytes == 0)
+                return ToneProblem::NotSound;
+            dst_.resize(dstBytes);
+            hdr_.cbStruct = sizeof hdr_;
+            hdr_.pbSrc = reinterpret_cast<LPBYTE>(src_.data());
+            hdr_.cbSrcLength = static_cast<DWORD>(src_.size());
+            hdr_.pbDst = reinterpret_cast<LPBYTE>(dst_.data());
+            hdr_.cbDstLength = static_cast<DWORD>(dst_.size());
+            if (Acm().prepare(acm_, &hdr_, 0) != 0) return ToneProblem::NotSound;
+        }
+        LARGE_INTEGER start;
+        start.QuadPart = static_cast<LONGLONG>(info->dataStart);
+        if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return ToneProblem::CannotOpen;
+        // The first second now: what cannot be decoded fails here.
+        return decodeChunk() ? ToneProblem::None : ToneProblem::NotSound;
+    }
+
+    // Replaces the decoded PCM with the next chunk. False at the end.
+    bool decodeChunk() {
+        out_.clear();
+        pos_ = 0;
+        for (int round = 0; round < 4 && out_.empty() && !ended_; ++round) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(src_.size() - fill_, left_));
+            DWORD got = 0;
+            if (want > 0 && !ReadFile(file_, src_.data() + fill_, static_cast<DWORD>(want), &got, nullptr))
+                got = 0;
+            fill_ += got;
+            left_ = got < want ? 0 : left_ - got;  // a file shorter than it said ends here
+            const bool last = left_ == 0;
+            if (IsPlainPcm(f_)) {
+                const size_t whole = fill_ - fill_ % f_.blockAlign;
+                if (whole == 0) {
+                    ended_ = true;
+                    break;
+                }
+                samples_.resize(whole / (f_.bitsPerSample / 8));
+                samples_.resize(PcmTo16(f_, src_.data(), whole, samples_.data()));
+                keepChannels(samples_.data(), samples_.size(), f_.channels);
+                std::memmove(src_.data(), src_.data() + whole, fill_ - whole);
+                fill_ -= whole;
+                if (last) ended_ = true;
+                continue;
+            }
+            hdr_.cbSrcLength = static_cast<DWORD>(fill_);
+            hdr_.cbSrcLengthUsed = 0;
+            hdr_.cbDstLengthUsed = 0;
+            DWORD flags = last ? ACM_STREAMCONVERTF_END : ACM_STREAMCONVERTF_BLOCKALIGN;
+            if (first_) flags |= ACM_STREAMCONVERTF_START;
+            first_ = false;
+            if (fill_ == 0 || Acm().convert(acm_, &hdr_, flags) != 0) {
+                ended_ = true;
+                break;
+            }
+            const size_t used = std::min<size_t>(hdr_.cbSrcLengthUsed, fill_);
+            std::memmove(src_.data(), src_.data() + used, fill_ - used);
+            fill_ -= used;
+            out_.assign(dst_.data(), dst_.data() + std::min<size_t>(hdr_.cbDstLengthUsed, dst_.size()));
+            if (out_.empty() && (last || used == 0)) ended_ = true;
+        }
+        return !out_.empty();
+    }
+
+    // The first two channels of each frame go out (a file of more is rare).
+    void keepChannels(const int16_t* in, size_t count, int channels) {
+        const int keep = std::min(channels, 2);
+        for (size_t i = 0; i + channels <= count; i += channels) {
+            const char* p = reinterpret_cast<const char*>(in + i);
+            out_.insert(out_.end(), p, p + 2 * keep);
+        }
+    }
+
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    WavFormat f_;
+    uint64_t left_ = 0;  // bytes of sound not yet read
+    HACMSTREAM acm_ = nullptr;
+    ACMSTREAMHEADER hdr_{};
+    WAVEFORMATEX pcm_{};
+    std::vector<char> src_, dst_;
+    std::vector<int16_t> samples_;
+    size_t fill_ = 0;
+    std::vector<char> out_;
+    size_t pos_ = 0;
+    bool first_ = true, ended_ = false;
+};
+
 // Any 16-bit PCM as 44.1 kHz stereo (linear interpolation). waveOut takes
 // other rates and mono too, but under Wine opening the device for them costs
 // a converter set up behind it, up to 0.1 s more before the first sound.
@@ -504,13 +680,21 @@ void CloseMci(UINT device) {
 // meanwhile. The window's thread collects what was opened.
 
 struct ToneJob {
-    ToneJob(std::wstring w, std::string u) : path(std::move(w)), utf8(std::move(u)) {}
+    enum Kind { Play, Probe, WarmUp };
+    ToneJob(std::wstring w, std::string u, Kind k = Play)
+        : path(std::move(w)), utf8(std::move(u)), probeOnly(k == Probe), warmUp(k == WarmUp) {}
     const std::wstring path;
     const std::string utf8;
+    // Only checked (Host::probeTone): opened and decoded a little, never played.
+    const bool probeOnly;
+    // No tone: the codec and the output made ready for the first one.
+    const bool warmUp;
     volatile LONG cancelled = 0;  // set by the window's thread
-    // Filled by the opener: a sound ready to start, or an MCI device.
+    // Filled by the opener: a sound ready to start, or an MCI device, and
+    // why there is neither.
     PlaybackPtr playback;
     UINT mci = 0;
+    ToneProblem problem = ToneProblem::None;
 };
 
 namespace {
@@ -542,17 +726,94 @@ constexpr DWORD kStuckMs = 100;
 constexpr LONG kMaxStuck = 4;
 volatile LONG g_stuckOpeners = 0;
 
+// The file's sound as PCM, by what its first bytes say it is: RIFF/WAVE, or
+// else MP3. nullptr and why when it cannot be played; `mayTryMci` as for
+// Mp3Source.
+std::unique_ptr<PcmSource> OpenSource(const std::wstring& path, ToneProblem* why, bool* mayTryMci) {
+    *mayTryMci = false;
+    char head[12] = {};
+    DWORD got = 0;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        *why = ToneProblem::CannotOpen;
+        return nullptr;
+    }
+    // A pipe, a console or a port can block a read for ever: files only.
+    const bool disk = GetFileType(f) == FILE_TYPE_DISK;
+    const bool wav = disk && ReadFile(f, head, sizeof head, &got, nullptr) && LooksLikeWav(head, got);
+    CloseHandle(f);
+    if (!disk) {
+        *why = ToneProblem::CannotOpen;
+        return nullptr;
+    }
+    if (wav) return WavSource::Open(path, why);
+    std::unique_ptr<PcmSource> s = Mp3Source::Open(path, mayTryMci);
+    *why = s ? ToneProblem::None : ToneProblem::NotSound;
+    return s;
+}
+
+// The first sound of a process would pay for loading the MP3 codec and the
+// output's driver (under Wine, the connection to the sound server): 20-100 ms
+// more than later ones. Done once, silently, when the pointer first comes
+// over 试听 (the click follows a tenth of a second or more later) or an
+// alarm's tone is prepared ahead of its minute, not at start: under Wine the output's driver costs about 4.5 MB, which an idle
+// program that never plays need not hold. Only the codec's driver is kept
+// open, as the first MP3 would keep it.
+void WarmUp() {
+    if (Acm().ok) {
+        MPEGLAYER3WAVEFORMAT mp3{};
+        mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+        mp3.wfx.nChannels = 2;
+        mp3.wfx.nSamplesPerSec = 44100;
+        mp3.wfx.nAvgBytesPerSec = 128000 / 8;
+        mp3.wfx.nBlockAlign = 1;
+        mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
+        mp3.wID = MPEGLAYER3_ID_MPEG;
+        mp3.fdwFlags = MPEGLAYER3_FLAG_PADDING_OFF;
+        mp3.nBlockSize = 417;  // a 128 kbit/s frame at 44.1 kHz
+        mp3.nFramesPerBlock = 1;
+        WAVEFORMATEX pcm = Pcm16(44100, 2);
+        AcquireSRWLockExclusive(&g_mp3DriverLock);
+        HACMSTREAM s = nullptr;
+        if (!g_mp3Driver && Acm().open(&s, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) == 0) {
+            HACMDRIVERID id = nullptr;
+            if (Acm().driverId(reinterpret_cast<HACMOBJ>(s), &id, 0) == 0) Acm().driverOpen(&g_mp3Driver, id, 0);
+            Acm().close(s, 0);
+        }
+        ReleaseSRWLockExclusive(&g_mp3DriverLock);
+    }
+    const WAVEFORMATEX out = Pcm16(kOutRate, 2);
+    HWAVEOUT h = nullptr;
+    if (Winmm().waveOutOpen(&h, WAVE_MAPPER, &out, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR)
+        Winmm().waveOutClose(h);
+}
+
 void OpenTone(ToneJob& job, HWND notify) {
+    if (job.warmUp) {
+        WarmUp();
+        return;
+    }
     // A device name is refused on its name, before anything is opened.
-    if (IsDevicePath(job.utf8)) return;
+    if (IsDevicePath(job.utf8)) {
+        job.problem = ToneProblem::CannotOpen;
+        return;
+    }
     bool mayTryMci = false;
-    if (auto source = Mp3Source::Open(job.path, &mayTryMci)) {
+    if (auto source = OpenSource(job.path, &job.problem, &mayTryMci)) {
+        if (job.probeOnly) return;  // its start decoded: it plays
         job.playback = OpenPlayback(notify, std::move(source), job.path);
         if (job.playback) return;
         mayTryMci = true;
+        job.problem = ToneProblem::NotSound;
     }
     // What the codec cannot decode, MCI may.
     if (mayTryMci && !job.cancelled) job.mci = OpenMci(job.path);
+    if (job.mci) job.problem = ToneProblem::None;
+    if (job.mci && job.probeOnly) {
+        CloseMci(job.mci);
+        job.mci = 0;
+    }
 }
 
 DWORD WINAPI OpenerMain(void* arg) {
@@ -598,7 +859,8 @@ bool RewindForLoop(Playback& p) {
     if (p.path.empty()) s = std::make_unique<ChimeSource>();
     else {
         bool mayTryMci = false;
-        s = Mp3Source::Open(p.path, &mayTryMci);
+        ToneProblem why;
+        s = OpenSource(p.path, &why, &mayTryMci);
     }
     if (!s) return false;
     const WAVEFORMATEX& in = s->format();
@@ -671,6 +933,12 @@ void Win32Host::submitTone(const std::shared_ptr<ToneJob>& job) {
     WakeConditionVariable(&cur->wake);
 }
 
+void Win32Host::warmUpAudio() {
+    if (warmedUp_) return;
+    warmedUp_ = true;
+    submitTone(std::make_shared<ToneJob>(std::wstring(), std::string(), ToneJob::WarmUp));
+}
+
 HWND Win32Host::audioWindow() {
     if (audioWindow_) return audioWindow_;
     WNDCLASSW wc{};
@@ -708,6 +976,9 @@ void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
 }
 
 void Win32Host::prepareMp3(std::string_view path) {
+    // A sound is coming: should this tone fail, its fallback finds the
+    // output ready within the time it has.
+    warmUpAudio();
     const std::wstring file = ToWstr(path);
     if ((prepared_ && prepared_->path == file) || (preparedDevice_ && preparedPath_ == file) ||
         (prepareJob_ && prepareJob_->path == file) || (playJob_ && playJob_->path == file))
@@ -763,7 +1034,12 @@ void Win32Host::onTonesOpened() {
                 ok = playMci(job->mci);
                 job->mci = 0;
             }
-            answerSound(ok);
+            answerSound(ok, job->problem == ToneProblem::None ? ToneProblem::NotSound : job->problem);
+        } else if (job == probeJob_) {
+            probeJob_.reset();
+            toneProblem_ = job->problem;
+            raise(Ev::ToneProbed, Ctl::MainWindow, lastProbe_);
+            toneProblem_ = ToneProblem::None;
         } else if (job == prepareJob_) {
             prepareJob_.reset();
             prepared_ = std::move(job->playback);
@@ -777,11 +1053,21 @@ void Win32Host::onTonesOpened() {
     }
 }
 
-void Win32Host::answerSound(bool started) {
+void Win32Host::answerSound(bool started, ToneProblem why) {
     const int id = soundRequest_;
     soundRequest_ = 0;
     if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
-    if (id) raise(started ? Ev::SoundStarted : Ev::SoundFailed, Ctl::MainWindow, id);
+    if (!id) return;
+    toneProblem_ = started ? ToneProblem::None : why;
+    raise(started ? Ev::SoundStarted : Ev::SoundFailed, Ctl::MainWindow, id);
+    toneProblem_ = ToneProblem::None;
+}
+
+int Win32Host::probeTone(std::string_view path) {
+    Cancel(probeJob_);  // a newer choice: the older one is never answered
+    probeJob_ = std::make_shared<ToneJob>(ToWstr(path), std::string(path), ToneJob::Probe);
+    submitTone(probeJob_);
+    return lastProbe_ = lastProbe_ % 0x7FFFFFFF + 1;
 }
 
 void Win32Host::giveUpSound() {
@@ -789,7 +1075,7 @@ void Win32Host::giveUpSound() {
     if (!soundRequest_) return;
     // Dropped for good: it must not start late on top of what comes next.
     Cancel(playJob_);
-    answerSound(false);
+    answerSound(false, ToneProblem::NotInTime);
 }
 
 bool Win32Host::playMci(UINT device) {

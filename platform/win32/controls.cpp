@@ -12,6 +12,7 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
+#include "platform/win32/pathtext.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
 
@@ -355,7 +356,10 @@ void Win32Host::setUpControl(HWND h, const ControlDesign& d, int dpi) {
                 SetWindowSubclass(h, TabLeavesProc, 0, 0);
             }
             SetWindowSubclass(h, EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
-            if (d.showsEnd) addPathTip(d);
+            if (d.showsEnd) {
+                addPathTip(d);
+                ShowPathCompacted(h);
+            }
             break;
         case Kind::MonthCal:
             SetWindowSubclass(h, MonthCalProc, 0, reinterpret_cast<DWORD_PTR>(this));

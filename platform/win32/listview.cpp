@@ -7,7 +7,9 @@
 
 #include <algorithm>
 
+#include "host/alarmlist.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/pathtext.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -15,6 +17,9 @@
 namespace ny {
 
 namespace {
+
+// What a list view's cell keeps free of text on both sides together.
+constexpr int kCellMarginPx = 12;
 
 // State images of LVS_EX_CHECKBOXES: 1 unchecked, 2 checked.
 UINT CheckStateImage(bool checked) { return INDEXTOSTATEIMAGEMASK(checked ? 2 : 1); }
@@ -174,6 +179,14 @@ void Win32Host::fillListCell(Ctl list, NMLVDISPINFOW& info) {
     if (!InOwnMemory(item.pszText, room * sizeof(wchar_t), true)) return;
     std::wstring w;
     if (isRow && item.iSubItem >= 0) w = ToWstr(s.rows->cellText(item.iItem, item.iSubItem));
+    // The tone's path as it fits its column ("C:\…\alarm.mp3", the file's name
+    // in view) when the list paints; another program reading the cell (a
+    // screen reader) gets the whole path.
+    if (item.iSubItem == col::kTone && !(InSendMessageEx(nullptr) & ISMEX_SEND)) {
+        const int width = static_cast<int>(
+            SendMessageW(info.hdr.hwndFrom, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col::kTone), 0));
+        w = PathTextToFit(info.hdr.hwndFrom, w, width - Scale(kCellMarginPx, slot(WindowOf(list)).dpi));
+    }
     size_t n = std::min(w.size(), room - 1);
     // Never half a surrogate pair at the cut.
     if (n < w.size() && n > 0 && IS_HIGH_SURROGATE(w[n - 1])) --n;

@@ -63,7 +63,8 @@ int Win32Host::messageBoxRaw(std::string_view text, int style,
     return MessageBoxW(owner, body.c_str(), title.c_str(), type);
 }
 
-std::optional<std::string> Win32Host::openFileDialog(std::string_view filter) {
+std::optional<std::string> Win32Host::openFileDialog(std::string_view filter,
+                                                     std::string_view folder) {
     // "Mp3文件|*.mp3" -> "Mp3文件\0*.mp3\0\0"
     std::wstring pairs = ToWstr(filter);
     for (wchar_t& c : pairs)
@@ -79,6 +80,18 @@ std::optional<std::string> Win32Host::openFileDialog(std::string_view filter) {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
+    // No folder given: the system's own sounds (%SystemRoot%\Media), when there.
+    std::wstring start = ToWstr(folder);
+    for (wchar_t& c : start)
+        if (c == L'/') c = L'\\';
+    if (start.empty()) {
+        wchar_t root[MAX_PATH] = {};
+        const UINT n = GetWindowsDirectoryW(root, MAX_PATH);
+        const std::wstring media = n > 0 && n < MAX_PATH ? std::wstring(root, n) + L"\\Media" : L"";
+        const DWORD attr = media.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(media.c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) start = media;
+    }
+    if (!start.empty()) ofn.lpstrInitialDir = start.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                 OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&ofn)) return std::nullopt;

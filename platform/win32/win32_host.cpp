@@ -175,6 +175,11 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND:
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE: r = onTheme(w, hwnd, msg, wp); break;
+        case WM_SETCURSOR:
+            // The pointer on its way to 试听: the sound is made ready before
+            // the click, so that the first one starts as fast as later ones.
+            if (reinterpret_cast<HWND>(wp) == hwndOf(Ctl::试听) && wp) warmUpAudio();
+            break;
         case WM_SYSCOMMAND:  // the settings in the system menu
             if (const Ctl c = SystemMenuCtl(wp); c != Ctl::None) {
                 raise(Ev::Click, c);

@@ -107,7 +107,8 @@ public:
     void listSelectRow(Ctl list, int row) override;
     int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
                    bool urgent) override;
-    std::optional<std::string> openFileDialog(std::string_view filter) override;
+    std::optional<std::string> openFileDialog(std::string_view filter,
+                                              std::string_view folder) override;
     void popupMenu(Ctl menu) override;
     void popupMenuAtRow(Ctl menu, Ctl list, int row) override;
     void setTrayIcon(std::string_view tip) override;
@@ -115,6 +116,8 @@ public:
     int requestMp3(std::string_view path, int64_t giveUpMs) override;
     void prepareMp3(std::string_view path) override;
     void stopAudio() override;
+    int probeTone(std::string_view path) override;
+    ToneProblem toneProblem() override { return toneProblem_; }
     void playChime() override;
     LocalTime now() override;
     int64_t monotonicMs() override;
@@ -312,6 +315,10 @@ private:
     // PCM output (audio.cpp): what plays, what was opened ahead by
     // prepareMp3, and the hidden window waveOut reports finished buffers to.
     HWND audioWindow();
+    // Loads the codec and the output's driver ahead of the first sound (the
+    // pointer over 试听).
+    void warmUpAudio();
+    bool warmedUp_ = false;
     bool startPlayback(PlaybackPtr p);
     void onWaveDone(HWAVEOUT out, WAVEHDR* hdr);
     static LRESULT CALLBACK AudioProc(HWND, UINT, WPARAM, LPARAM);
@@ -323,7 +330,8 @@ private:
     void silence();  // stops the sound, keeps the request
     void submitTone(const std::shared_ptr<ToneJob>& job);
     void onTonesOpened();
-    void answerSound(bool started);  // answers the unanswered request
+    // Answers the unanswered request; `why` is told with a failure.
+    void answerSound(bool started, ToneProblem why = ToneProblem::NotSound);
     void giveUpSound();
     bool playMci(UINT device);
     std::unique_ptr<ToneOpeners, ToneOpenersDeleter> openers_;
@@ -331,6 +339,9 @@ private:
     std::shared_ptr<ToneJob> prepareJob_;  // the tone being opened ahead
     int soundRequest_ = 0;                 // the request not yet answered
     int lastRequest_ = 0;
+    std::shared_ptr<ToneJob> probeJob_;  // the tone being checked (probeTone)
+    int lastProbe_ = 0;
+    ToneProblem toneProblem_ = ToneProblem::None;  // told with the answer being raised
 
     UINT mciDevice_ = 0;
     // A device opened ahead by prepareMp3, and the file it holds.

@@ -36,14 +36,14 @@ stop_and_expect_silence() {
 tones=
 make_tones() {
     tones=$NY_RUN/tones
-    if [ ! -f "$tones/list" ]; then
+    if [ ! -f "$tones/list" ] || [ ! -f "$tones/wavima.wav" ]; then
         rm -rf "$tones" "$tones.new"
         "$here/make_tones.sh" "$tones.new" --long >"$NY_RUN/tones.list"
         mv "$NY_RUN/tones.list" "$tones.new/list"
         mv "$tones.new" "$tones"
     fi
     mkdir -p "$dir/tones"
-    cp "$tones"/*.mp3 "$dir/tones/"
+    cp "$tones"/*.mp3 "$tones"/*.wav "$dir/tones/"
 }
 tone_frequency() { awk -v n="$1" '$1 == n { print $2 }' "$tones/list"; }
 
@@ -265,7 +265,7 @@ test_path_tip() {
     start_program
     probe wait-main 20000
     probe_may_fail path-tip
-    [ "$rc" = 0 ] || fail "the tone's path: $(grep -E '^(BAD|tip=|last_left=)' <<<"$out" | tr '\n' ' ')"
+    [ "$rc" = 0 ] || fail "the tone's path: $(grep -E '^(BAD|tip=|path=)' <<<"$out" | tr '\n' ' ')"
 }
 
 # The popup reported by the last probe (entry-click, press, keys, ...) is
@@ -841,15 +841,17 @@ test_sound_files() {
     make_tones
     # name, then what must be heard: its own tone, the default or the chime
     local rows=(cbr44 own mono22 own low8 own vbr own tagged own truncated own long own
-                empty default text default empty chime)
-    fake_clock 50  # ten adds must be done before the minute, also on a busy machine
+                wavima own wav8 own empty default text default empty chime)
+    fake_clock 58  # twelve adds must be done before the minute, also on a busy machine
     start_program
     probe wait-main 20000
     wait_clock_label
     local minute i
     minute=$(date -d "@$minute_fake" '+%Y-%m-%d %H:%M:%S')
     for ((i = 0; i < ${#rows[@]}; i += 2)); do
-        probe settext 铃声路径 "$(winpath "$dir/tones/${rows[i]}.mp3")"
+        local ext=mp3
+        [ "${rows[i]#wav}" = "${rows[i]}" ] || ext=wav
+        probe settext 铃声路径 "$(winpath "$dir/tones/${rows[i]}.$ext")"
         add_alarm "$minute" "${rows[i]}-$((i / 2))"
     done
     capture_start
@@ -887,8 +889,9 @@ test_sound_files() {
     stop_and_expect_silence
 }
 
-# 试听 on each kind of file: a file with sound is heard at once, 停止 silences
-# it; a file without sound stays silent and gives no message.
+# 试听 on each kind of file: a file with sound is heard at once as its own
+# tone, 停止 silences it; a file without sound stays silent, says so by name
+# and leaves 停止 disabled.
 test_sound_preview() {
     make_tones
     start_program
@@ -897,8 +900,10 @@ test_sound_preview() {
     sleep 0.5
     capture_mark
     local file
-    for file in cbr44 mono22 low8 vbr tagged truncated empty text; do
-        probe settext 铃声路径 "$(winpath "$dir/tones/$file.mp3")"
+    for file in cbr44 mono22 low8 vbr tagged truncated empty text wav16 wav8 wavulaw wavalaw wavima; do
+        local ext=mp3
+        [ "${file#wav}" = "$file" ] || ext=wav
+        probe settext 铃声路径 "$(winpath "$dir/tones/$file.$ext")"
         probe click 试听
         local clicked
         clicked=$(val click_unix)
@@ -908,8 +913,13 @@ test_sound_preview() {
         f=$(capture_freq_at "$(calc "$clicked + 0.2")" 0.4)
         if [ "$(tone_frequency "$file")" = 0 ]; then
             [ -z "$heard" ] || fail "$file: a file without sound was heard as a preview"
-            probe no-box 0
-            log "$file: silent, no message"
+            probe box 3000
+            expect_line "box pid=[0-9]+ caption=Ny闹钟 text=不能试听“$file.mp3”：不是可以播放的声音文件" \
+                "the message of $file"
+            probe state 停止
+            [ "$(val enabled)" = 0 ] || fail "$file: 停止 is enabled for a preview that cannot play"
+            probe box-ok 3000
+            log "$file: silent, told"
             continue
         fi
         [ -n "$heard" ] || fail "$file: the preview was not heard"
@@ -920,10 +930,62 @@ test_sound_preview() {
     done
 }
 
+# 选择 through the real open-file dialog: sound files offered first; a text
+# file named .mp3 is refused by name and the tone stays; a WAV is taken, the
+# dialog opens in its folder next time, and 试听 plays it as itself.
+test_choose_tone() {
+    make_tones
+    printf '这不是声音，只是文字。\r\n' >"$dir/tones/假的.mp3"
+    # The system's sounds folder, where the dialog opens before a tone is chosen.
+    mkdir -p "$WINEPREFIX/drive_c/windows/Media"
+    start_program
+    probe wait-main 20000
+    probe text 铃声路径
+    local before
+    before=$(val text)
+    probe click 铃声选择
+    probe file-dialog 10000 "$(winpath "$dir/tones/假的.mp3")"
+    expect_line "filters=声音文件 \(\*\.mp3;\*\.wav\)\|MP3 文件 \(\*\.mp3\)\|所有文件 \(\*\.\*\)" "the filters"
+    [ "$(val folder)" = Media ] || fail "the first dialog did not open in C:\\windows\\Media: $(val folder)"
+    probe box 5000
+    expect_line "box pid=[0-9]+ caption=Ny闹钟 text=不能选用“假的.mp3”：不是可以播放的声音文件" "the refusal"
+    probe box-ok 3000
+    probe text 铃声路径
+    [ "$(val text)" = "$before" ] || fail "the tone changed to $(val text)"
+    probe state 停止
+    [ "$(val enabled)" = 0 ] || fail "停止 is enabled after a refused choice"
+
+    probe click 铃声选择
+    probe file-dialog 10000 "$(winpath "$dir/tones/wav16.wav")"
+    probe no-box 1000
+    probe text 铃声路径
+    case $(val text) in *wav16.wav) ;; *) fail "the WAV was not taken: $(val text)" ;; esac
+
+    probe click 铃声选择
+    probe file-dialog 10000 --cancel
+    [ "$(val folder)" = tones ] || fail "the dialog did not open in the tone's folder: $(val folder)"
+    probe text 铃声路径
+    case $(val text) in *wav16.wav) ;; *) fail "a cancelled dialog changed the tone: $(val text)" ;; esac
+
+    capture_start
+    sleep 0.5
+    capture_mark
+    probe click 试听
+    local clicked heard f
+    clicked=$(val click_unix)
+    sleep 1
+    heard=$(capture_onset_after "$clicked")
+    f=$(capture_freq_at "$(calc "$clicked + 0.2")" 0.4)
+    [ -n "$heard" ] || fail "the chosen WAV was not heard"
+    log "chosen WAV heard ${heard} s after the click, frequency $f"
+    near "$f" "$(tone_frequency wav16)" || fail "the chosen WAV is not its own tone (frequency $f)"
+    stop_and_expect_silence
+}
+
 # 试听 on tones that are no tones (a serial port, a pipe that never answers,
 # megabytes of empty tags, 500 MB of zeros, NUL) while another program asks
-# the window for an answer every 15 ms: it answers throughout, plays nothing,
-# and plays a real tone afterwards. MM_MCINOTIFY naming no device of its own
+# the window for an answer every 15 ms: it answers throughout, plays nothing
+# and tells each in a box, and plays a real tone afterwards. MM_MCINOTIFY naming no device of its own
 # leaves the sound playing.
 test_hostile_tones() {
     make_hostile_tones "$dir/hostile"
@@ -936,11 +998,15 @@ test_hostile_tones() {
     for tone in COM1 '\\.\pipe\nysilent' "$(winpath "$dir/hostile/id3chain.mp3")" \
         "$(winpath "$dir/hostile/zeros.mp3")" NUL; do
         probe settext 铃声路径 "$tone"
-        wine "$NY_PROBE" ping 4000 0 15 >"$dir/ping.txt" 2>/dev/null &
+        # Pinged until the box that tells it cannot be played comes (closing
+        # a box is not what is measured here).
+        wine "$NY_PROBE" ping 4000 -1 15 >"$dir/ping.txt" 2>/dev/null &
         local pinger=$!
         sleep 1
         probe click 试听
         wait "$pinger" || true
+        probe box-ok 3000
+        expect_line "box pid=[0-9]+ caption=Ny闹钟 text=不能试听“.*”：(无法打开|不是可以播放的声音文件)" "the message of $tone"
         worst=$(sed -n 's/^worst_answer_s=//p' "$dir/ping.txt")
         log "$tone: the window answered within ${worst:-?} s at worst"
         [ -n "$worst" ] || fail "$tone: the pinging probe gave no figure"

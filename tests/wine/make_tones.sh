@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the MP3 files the sound tests play, into DIR: each kind of file a user
+# Makes the MP3 and WAV files the sound tests play, into DIR: each kind of file a user
 # may pick, each a sine of its own frequency, so that a recording tells which
 # one was heard. Prints "name frequency" for each file (0: holds no sound).
 #
@@ -42,6 +42,19 @@ tone truncated 3600 4 -b 128
 head -c 20100 "$out/truncated.mp3" >"$out/cut.mp3" && mv "$out/cut.mp3" "$out/truncated.mp3"
 : >"$out/empty.mp3" && echo "empty 0"
 printf 'This is a text file, not music.\r\n' >"$out/text.mp3" && echo "text 0"
+# WAV files of each coding the program plays: plain PCM of 16 and 8 bits,
+# and the kinds the system's codecs decode (µ-law, A-law, IMA ADPCM).
+wav() {  # name frequency rate channels sox-encoding-options...
+    local name=$1 f=$2 r=$3 c=$4
+    shift 4
+    sox -n -r "$r" -c "$c" "$@" "$out/$name.wav" synth 4 sine "$f" gain -3
+    echo "$name $f"
+}
+wav wav16 1500 44100 2 -b 16 -e signed-integer
+wav wav8 1800 22050 1 -b 8 -e unsigned-integer
+wav wavulaw 1300 8000 1 -e mu-law
+wav wavalaw 1700 8000 1 -e a-law
+wav wavima 2200 22050 1 -e ima-adpcm
 if [ "${2:-}" = --long ]; then
     # Ten minutes, for memory; mono at a low rate keeps making it quick.
     sox -n -r 22050 -c 1 -b 16 "$out/long.wav" synth 600 sine 4000 gain -3

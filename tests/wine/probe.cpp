@@ -1140,16 +1140,12 @@ void MouseMove(int x, int y) {
 int CmdPathTip() {
     HWND main = MainOrDie();
     HWND edit = ControlOrDie("铃声路径");
+    // The field draws the path compacted, but its text stays the whole path.
     const std::wstring text = WindowText(edit);
-    RECT client;
-    GetClientRect(edit, &client);
-    const LRESULT last = SendMessageW(edit, EM_POSFROMCHAR, WPARAM(text.size() - 1), 0);
-    const int x = last == -1 ? -1 : short(LOWORD(last));
     Out("path=" + U8(text));
-    Out("last_left=" + std::to_string(x) + " client_right=" + std::to_string(client.right));
     int bad = 0;
-    if (text.empty() || x < 0 || x >= client.right) {
-        Out("BAD the path's last character is not in view");
+    if (text.empty() || text.find(L'\x2026') != std::wstring::npos) {
+        Out("BAD the field's text is not the whole path");
         ++bad;
     }
     RECT r;
@@ -1478,6 +1474,8 @@ int CmdPing(int ms, int boxes, int everyMs) {
     std::string worstAt;
     std::vector<HWND> pressed;
     while (Clock::now() < end) {
+        // boxes < 0: until the program shows a box, left open for the caller.
+        if (boxes < 0 && !Boxes(pid).empty()) break;
         for (HWND b : Boxes(pid)) {
             bool seen = false;
             for (HWND p : pressed) seen |= p == b;
@@ -1930,6 +1928,21 @@ int CmdPress(const std::string& name) {
     return ReportPopup(main);
 }
 
+// The pointer moved onto a control's middle, as before a click.
+int CmdHover(const std::string& name) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (!d) {
+        Out("BAD no control named " + name);
+        return 2;
+    }
+    HWND h = FindControl(MainOrDie(), d->id);
+    RECT r{};
+    GetWindowRect(h, &r);
+    MouseMove((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Out("hover_unix=" + UnixNow());
+    return 0;
+}
+
 // Real key presses: digits as themselves, or left, right, up, down, enter,
 // esc, backspace, delete, tab, space, end, apps, f10, each with any of the
 // prefixes ctrl+ and shift+ (held while it is pressed).
@@ -2089,6 +2102,65 @@ int CmdDialog(const std::string& title, int ms, const std::vector<std::string>& 
             SendMessageW(hit, BM_CLICK, 0, 0);
             Out("checked=" + std::to_string(SendMessageW(hit, BM_GETCHECK, 0, 0)));
         }
+    }
+    return 0;
+}
+
+// The program's open-file dialog, driven as a user would: tells its filters
+// and the folder it opened in, then types `path` into the file name box and
+// presses Enter (Esc for "--cancel").
+int CmdFileDialog(int ms, const std::string& path) {
+    HWND dlg = nullptr;
+    const bool seen = WaitFor(ms, [&] {
+        for (HWND h : Boxes(g_pid))
+            if (GetDlgItem(h, 0x470)) {  // cmb1: the filter list
+                dlg = h;
+                return true;
+            }
+        return false;
+    });
+    if (!seen) {
+        Out("BAD no open-file dialog within " + std::to_string(ms) + " ms");
+        return 1;
+    }
+    std::this_thread::sleep_for(500ms);  // its folder listed
+    auto items = [](HWND combo, bool currentOnly) {
+        std::string all;
+        const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        const LRESULT cur = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            if (currentOnly && i != cur) continue;
+            const LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+            if (len < 0 || len > 4096) continue;
+            std::wstring t(size_t(len) + 1, L'\0');
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t.data()));
+            t.resize(size_t(len));
+            all += (all.empty() ? "" : "|") + U8(t);
+        }
+        return all;
+    };
+    Out("filters=" + items(GetDlgItem(dlg, 0x470), false));
+    Out("folder=" + items(GetDlgItem(dlg, 0x471), true));  // cmb2: "look in"
+    SetForegroundWindow(dlg);
+    std::this_thread::sleep_for(200ms);
+    HWND name = GetDlgItem(dlg, 0x480);  // edt1, or the combo cmb13 holding it
+    if (!name) name = GetDlgItem(dlg, 0x47C);
+    if (name) SetFocus(name);
+    const bool cancel = path == "--cancel";
+    for (wchar_t ch : cancel ? std::wstring() : W(path)) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = ch;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+    }
+    std::this_thread::sleep_for(300ms);
+    Key(cancel ? VK_ESCAPE : VK_RETURN);
+    Out("click_unix=" + UnixNow());
+    if (!WaitFor(5000, [&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); })) {
+        Out("BAD the dialog did not close");
+        return 1;
     }
     return 0;
 }
@@ -2296,6 +2368,7 @@ int Usage() {
         "  ping MS BOXES [EVERY_MS] | pipe-server NAME MS | mci-notify DEVICE\n"
         "  attrs PATH | open-exclusive PATH | hold PATH MS [--no-share] | hostile\n"
         "  lnk PATH | reg HKCU-KEY VALUE | dialog TITLE MS [enter|space|tab|next|click:TEXT...]\n"
+        "  file-dialog MS PATH|--cancel | hover NAME\n"
         "  play MP3 MS [--preopen] [--notify] | readonly PATH on|off | store PATH | make-store PATH N FIRST TONE [STEP [REPEAT]]\n"
         "  box-buttons MS [PRESS] | tray-tip | balloon MS | open-menu list ROW [SUBMENU] | open-menu tray|system\n"
         "  access-name NAME | access-grid | access-events MS | colours NAME R,G,B\n"
@@ -2374,6 +2447,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "theme-changed") return CmdThemeChanged();
     if (c == "grid-click") return CmdGridClick(num(1));
     if (c == "press") return CmdPress(arg(1));
+    if (c == "hover") return CmdHover(arg(1));
     if (c == "keys") return CmdKeys(std::vector<std::string>(a.begin() + 1, a.end()));
     if (c == "cal-day") return CmdCalDay(arg(1));
     if (c == "cal-date") return CmdCalDate();
@@ -2393,6 +2467,7 @@ int wmain(int argc, wchar_t** argv) {
     if (c == "readonly") return CmdReadOnly(arg(1), arg(2) == "on");
     if (c == "store") return CmdStore(arg(1));
     if (c == "lnk") return CmdLnk(arg(1));
+    if (c == "file-dialog") return CmdFileDialog(num(1), arg(2));
     if (c == "dialog") return CmdDialog(arg(1), num(2), std::vector<std::string>(a.begin() + 3, a.end()));
     if (c == "reg") return CmdReg(arg(1), arg(2));
     if (c == "access-name") return CmdAccessName(arg(1));
