@@ -1883,6 +1883,51 @@ expect_colour() {  # control r,g,b message
     log "$1: $(val count) of $(val of) pixels are $2"
 }
 
+# Alarms people keep, with the real mouse and keys: a row's check box and
+# Space switch an alarm off and on (停用 in list and ny.edb), 自定义… ticks
+# weekdays in its dialog (w135 stored, 周一三五 shown), and the label beside
+# 清空列表 names the alarm just added with the time left.
+test_alarms_kept() {
+    start_program
+    probe wait-main 20000
+    add_alarm "$(future 30)" "一"
+    add_alarm "$(future 40)" "二"
+    probe text 下一个闹钟
+    expect_line "text=下一个闹钟：[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2} 一（还有 (29|30) 分钟）" \
+        "the label after 添加"
+    probe list-check 1
+    sleep 0.5
+    probe list
+    expect_line "row 1: .*\|二\|停用" "row 1 after a click on its check box"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 2: .*\|二\|停用" "ny.edb after the check box"
+    probe list-select 1
+    probe keys space
+    sleep 0.5
+    probe list
+    expect_line "row 1: .*\|二\|未响" "row 1 after Space"
+
+    # The alarm's own weekday is ticked when the dialog opens: Monday on,
+    # Wednesday on, its own day as it is, Friday on, then 确定 (Enter).
+    probe list-menu 0 自定义…
+    local own
+    own=$(date -d "$(future 30)" +%u)  # 1 Monday ... 7 Sunday
+    local keys=() d
+    for d in 1 2 3 4 5 6 7; do
+        case $d in
+            1 | 3 | 5) [ "$d" = "$own" ] || keys+=(space) ;;
+            *) [ "$d" = "$own" ] && keys+=(space) ;;
+        esac
+        [ $d -lt 7 ] && keys+=(tab)
+    done
+    probe dialog 自定义重复 5000 "${keys[@]}" enter
+    sleep 0.5
+    probe list
+    expect_line "row 0: [0-9: -]+  周一三五\|.*\|一\|未响" "row 0 with its weekdays"
+    probe store "$(winpath "$dir/ny.edb")"
+    expect_line "record 1: \|w135\|.*\|一\|未响" "ny.edb's 周数 after 自定义…"
+}
+
 # ---------------------------------------------------------------------------
 
 fn=test_$name
