@@ -46,7 +46,7 @@ void NotifyMissedAlarms(App& app) {
     }
     if (missed.size() > kMaxLines)
         text += "\n…还有 " + std::to_string(missed.size() - kMaxLines) + " 个";
-    app.host.messageBox(text, kMbExclamation);
+    app.host.messageBox(text, BoxKind::Exclamation);
 
     // Told is delivered: the notice comes once. The book may have changed
     // while the box was open: only those still missed are settled.

@@ -73,7 +73,7 @@ bool TakeInstanceLock(Host& host) {
     if (held.failure == IoFailure::Sharing) return false;
     host.messageBox("无法使用单实例锁文件 " + host.dataDir() + kLockName + "：" + held.reason +
                         "。程序照常运行，但不能防止同时运行第二个 Ny闹钟。",
-                    kMbExclamation);
+                    BoxKind::Exclamation);
     return true;
 }
 
@@ -85,7 +85,7 @@ void OnMainWindowCreated(App& app) {
         // The user started it to see the window: the running copy shows its
         // own, and the message comes in front of it.
         host.showRunningCopy();
-        host.messageBox("Ny闹钟已经在运行", kMbOk);
+        host.messageBox("Ny闹钟已经在运行", BoxKind::Ok);
         host.exitProcess(0);
         return;
     }

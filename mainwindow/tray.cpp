@@ -6,6 +6,7 @@
 #include <string>
 
 #include "alarms/ring.h"
+#include "host/alarmlist.h"
 #include "host/uitexts.h"
 #include "mainwindow/autostart.h"
 #include "mainwindow/trayhint.h"
@@ -15,8 +16,6 @@ namespace ny {
 namespace {
 
 constexpr std::string_view kNextLine = "\n下一个：";
-// Where the month starts in a minute text.
-constexpr size_t kMonthAt = 5;
 
 // UTF-16 units of one UTF-8 character starting with byte b.
 int UnitsOfChar(unsigned char b) { return b >= 0xF0 ? 2 : 1; }
@@ -51,7 +50,7 @@ std::string TrayTipText(App& app) {
     const Alarm* next = app.book.earliestPending(MinuteAt(app.host.now()));
     if (!next) return tip;
     // "MM-DD HH:MM" of "YYYY-MM-DD HH:MM".
-    tip += std::string(kNextLine) + MinuteText(next->minute).substr(kMonthAt);
+    tip += std::string(kNextLine) + MinuteText(next->minute).substr(timetext::kMonth);
     if (!next->prompt.empty()) {
         tip += " ";
         tip += FitUnits(next->prompt, kTrayTipMaxUnits - Utf16Units(tip));
@@ -77,14 +76,14 @@ bool OnCloseRequest(App& app) {
 }
 
 void OnSizeChanged(App& app) {
-    if (app.host.windowState(Ctl::MainWindow) != kStateMinimised) return;
+    if (app.host.windowState(Ctl::MainWindow) != WindowState::Minimised) return;
     HideToTray(app);
     TellHiddenInTrayOnce(app);
 }
 
-void OnTrayEvent(App& app, int code) {
-    if (code == 1) ShowMainWindow(app);
-    else if (code == 3) {
+void OnTrayEvent(App& app, TrayClick click) {
+    if (click == TrayClick::Left) ShowMainWindow(app);
+    else {
         RefreshStartupCheck(app);  // the user may have changed it elsewhere
         RefreshRingUntilStoppedCheck(app);
         app.host.popupMenu(Ctl::托盘菜单);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "pickers/entrytext.h"
 #include "pickers/popupclose.h"
@@ -19,9 +20,9 @@ struct TimeField {
     const char* unit;
 };
 
-constexpr TimeField kHour{11, 13, 23, 24, "小时"};
-constexpr TimeField kMinute{14, 16, 59, 60, "分钟"};
-constexpr TimeField kSecond{17, 19, 59, 60, "秒钟"};
+constexpr TimeField kHour{timetext::kHour, timetext::kHour + 2, 23, 24, "小时"};
+constexpr TimeField kMinute{timetext::kMinute, timetext::kMinute + 2, 59, 60, "分钟"};
+constexpr TimeField kSecond{timetext::kSecond, timetext::kSecond + 2, 59, 60, "秒钟"};
 
 // The field a caret offset selects: from its start to its end, both included.
 const TimeField* FieldAt(int caret) {
@@ -76,7 +77,7 @@ void FillPickerGrid(App& app, Ctl field) {
     Host& host = app.host;
     const Ctl grid = Ctl::时间高级表格;
     app.TimePickerTarget = field;
-    host.setTimer(Ctl::时间窗口时钟, 1);  // the watch: closes the picker once the field is gone
+    host.setTimer(Ctl::时间窗口时钟, kPopupWatchMs);  // the watch: closes the picker once the field is gone
     host.gridClear(grid);
     const TimeField* f = FieldAt(host.caret(field));
     const int n = f ? f->count : 0;

@@ -593,7 +593,7 @@ TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
         LoadOrCreateStore(app());
 
         ASSERT_EQ(host().boxes.size(), 1u);
-        EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find(aside), std::string::npos) << host().boxes[0].text;
         EXPECT_EQ(bytesOf(aside), bad);
@@ -617,7 +617,7 @@ TEST_F(StoreTest, UnreadableStoreAtStartupIsReportedAndLeftAlone) {
     std::filesystem::create_directory(real("ny.edb"));
     LoadOrCreateStore(app());
     ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+    EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
     EXPECT_NE(host().boxes[0].text.find("Is a directory"), std::string::npos) << host().boxes[0].text;
     EXPECT_TRUE(std::filesystem::is_directory(real("ny.edb")));
@@ -648,7 +648,7 @@ TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
         host().failWrites.reset();
         EXPECT_EQ(bytesOf("ny.edb"), before);
         ASSERT_EQ(host().boxes.size(), 1u);
-        EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find("磁盘空间不足"), std::string::npos) << host().boxes[0].text;
     }
@@ -660,7 +660,7 @@ TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
     host().failWrites.reset();
     EXPECT_FALSE(std::filesystem::exists(real("ny.edb")));
     ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+    EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
     EXPECT_NE(host().boxes[0].text.find("拒绝访问"), std::string::npos);
 }

@@ -679,17 +679,18 @@ bool Win32Host::exists(Ctl c) {
     }
 }
 
-int Win32Host::windowState(Ctl window) {
+WindowState Win32Host::windowState(Ctl window) {
     HWND h = IsWindowCtl(window) ? hwndOf(window) : nullptr;
-    if (!h) return 0;
-    return IsIconic(h) ? kStateMinimised : kStateNormal;
+    if (!h) return WindowState::Normal;
+    return IsIconic(h) ? WindowState::Minimised : IsZoomed(h) ? WindowState::Maximised : WindowState::Normal;
 }
 
-void Win32Host::setWindowState(Ctl window, int state) {
+void Win32Host::setWindowState(Ctl window, WindowState state) {
     HWND h = IsWindowCtl(window) ? hwndOf(window) : nullptr;
     if (!h) return;
-    if (state == kStateMinimised) ShowWindow(h, SW_MINIMIZE);
-    else if (state == kStateNormal && (IsIconic(h) || IsZoomed(h))) ShowWindow(h, SW_RESTORE);
+    if (state == WindowState::Minimised) ShowWindow(h, SW_MINIMIZE);
+    else if (state == WindowState::Maximised) ShowWindow(h, SW_MAXIMIZE);
+    else if (IsIconic(h) || IsZoomed(h)) ShowWindow(h, SW_RESTORE);
 }
 
 void Win32Host::bringToFront(Ctl window) {
