@@ -3,10 +3,12 @@
 #include "app/window.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "alarms/ring.h"
 #include "host/alarmlist.h"
+#include "host/textops.h"
 #include "host/uitexts.h"
 #include "mainwindow/autostart.h"
 #include "mainwindow/trayhint.h"
@@ -29,15 +31,14 @@ int Utf16Units(std::string_view s) {
 }
 
 // The longest start of s that takes at most `units` UTF-16 units, whole
-// characters only; line breaks become spaces (the tip has two lines only).
+// characters only.
 std::string FitUnits(std::string_view s, int units) {
     std::string out;
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         const size_t len = std::min(s.size() - i, size_t(CharBytes(b)));
         if ((units -= UnitsOfChar(b)) < 0) break;
-        if (b == '\r' || b == '\n') out += ' ';
-        else out.append(s.substr(i, len));
+        out.append(s.substr(i, len));
         i += len;
     }
     return out;
@@ -53,7 +54,9 @@ std::string TrayTipText(App& app) {
     tip += std::string(kNextLine) + MinuteText(next->minute).substr(timetext::kMonth);
     if (!next->prompt.empty()) {
         tip += " ";
-        tip += FitUnits(next->prompt, kTrayTipMaxUnits - Utf16Units(tip));
+        // On one line: the tip has two lines only.
+        tip += FitUnits(OneLinePrompt(next->prompt, std::numeric_limits<int>::max()),
+                        kTrayTipMaxUnits - Utf16Units(tip));
     }
     return tip;
 }

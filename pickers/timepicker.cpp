@@ -44,14 +44,11 @@ std::string ReplaceField(const std::string& text, const TimeField& f, const std:
 // A typed character as text: a UTF-16 code unit, so that nothing outside
 // ASCII can split or corrupt the entry (it reads as a non-digit).
 std::string CharText(int code) {
-    if (code > 0 && code < 0x80) return std::string(1, static_cast<char>(code));
-    if (code >= 0x80 && code < 0x800)
-        return {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
-    if (code >= 0x800 && code <= 0xFFFF && (code < 0xD800 || code > 0xDFFF))
-        return {static_cast<char>(0xE0 | (code >> 12)),
-                static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
-                static_cast<char>(0x80 | (code & 0x3F))};
-    return "?";  // a lone surrogate or nothing at all
+    // A lone surrogate or nothing at all.
+    if (code <= 0 || code > 0xFFFF || (code >= 0xD800 && code <= 0xDFFF)) return "?";
+    std::string s;
+    AppendUtf8(s, static_cast<uint32_t>(code));
+    return s;
 }
 
 void Close(App& app) { ClosePopup(app, Ctl::TimePickerWindow); }

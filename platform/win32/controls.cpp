@@ -10,6 +10,7 @@
 #include "platform/win32/access.h"
 #include "platform/win32/colours.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/quit.h"
 #include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
@@ -27,7 +28,7 @@ const wchar_t* ClassName(Ctl window) {
     switch (window) {
         case Ctl::CalendarWindow: return L"NyCalendarWindow";
         case Ctl::TimePickerWindow: return L"NyTimePickerWindow";
-        default: return L"NyMainWindow";
+        default: return kMainWindowClass;
     }
 }
 

@@ -48,6 +48,9 @@ std::string SystemReason(DWORD error);
 // True when the command line holds the switch (any case), as in "/tray".
 bool CommandLineHas(std::string_view switchText);
 
+// The full path of this .exe, however long; empty when Windows cannot say.
+std::wstring ModulePath();
+
 // A sound being played or opened ahead (audio.cpp).
 struct Playback;
 struct PlaybackDeleter {
