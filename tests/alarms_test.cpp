@@ -48,11 +48,17 @@ TEST_F(Alarms, ClockTicksJustAfterEachSecondBegins) {
 
 // ---- adding -------------------------------------------------------------------
 
-TEST_F(Alarms, TimeNumberReadsFixedPositions) {
-    EXPECT_EQ(TimeNumber("2026-12-08 20:40:30"), 20261208204030);
-    EXPECT_EQ(TimeNumber("2027/01/01 08:00:00"), 20270101080000);
-    EXPECT_EQ(TimeNumber(""), 0);
-    EXPECT_EQ(TimeNumber("短位时间"), 0);
+TEST(TimeText, NumberReadsFixedPositions) {
+    const struct {
+        const char* text;
+        int64_t number;
+    } cases[] = {
+        {"2026-12-08 20:40:30", 20261208204030},
+        {"2027/01/01 08:00:00", 20270101080000},
+        {"", 0},
+        {"短位时间", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TimeNumber(c.text), c.number) << c.text;
 }
 
 TEST_F(Alarms, AddValidatesAndStoresTheMinute) {
@@ -122,12 +128,18 @@ TEST_F(Alarms, AddAppendsAfterExistingRows) {
 
 // ---- the check -------------------------------------------------------------------
 
-TEST_F(Alarms, MinuteTextShape) {
-    EXPECT_TRUE(IsMinuteText("2026-12-08 07:30"));
-    EXPECT_FALSE(IsMinuteText("2026-12-08 07:3"));
-    EXPECT_FALSE(IsMinuteText("2026-12-08T07:30"));
-    EXPECT_FALSE(IsMinuteText("2026-1x-08 07:30"));
-    EXPECT_FALSE(IsMinuteText(""));
+TEST(TimeText, MinuteTextShape) {
+    const struct {
+        const char* text;
+        bool minute;
+    } cases[] = {
+        {"2026-12-08 07:30", true},
+        {"2026-12-08 07:3", false},
+        {"2026-12-08T07:30", false},
+        {"2026-1x-08 07:30", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsMinuteText(c.text), c.minute) << c.text;
 }
 
 TEST_F(Alarms, AlarmRingsWithinASecondOfItsMinute) {
