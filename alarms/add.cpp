@@ -25,7 +25,7 @@ void OnAddClicked(App& app) {
     Host& host = app.host;
     const std::string ringTone = host.text(Ctl::铃声路径);
     if (ringTone.empty()) {
-        host.messageBox("请选择铃声！", kMbOk);
+        host.messageBox("请选择铃声！", BoxKind::Ok);
         return;
     }
     // A time typed alone ("7:30") stands for the next such minute; the entry
@@ -36,13 +36,13 @@ void OnAddClicked(App& app) {
     const std::string entered = host.text(Ctl::已设置闹钟时间);
     if (!IsFullTimeText(entered)) {
         host.messageBox("闹钟时间格式不正确，请按“年-月-日 时:分:秒”（如 2026-12-08 07:30:00）重新设置！",
-                        kMbExclamation);
+                        BoxKind::Exclamation);
         return;
     }
     const int64_t now = TimeNumber(host.text(Ctl::短位时间));
     const int64_t alarm = TimeNumber(entered);
     if (!(alarm > now)) {
-        host.messageBox("你设置的闹钟时间小于当前时间，请重新设置！", kMbExclamation);
+        host.messageBox("你设置的闹钟时间小于当前时间，请重新设置！", BoxKind::Exclamation);
         return;
     }
 

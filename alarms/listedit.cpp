@@ -35,7 +35,7 @@ void OnClearClicked(App& app) {
     Host& host = app.host;
     // Taken before the question: a check while it is open may fill the list.
     const bool loaded = app.alarmsLoaded;
-    if (host.messageBox("确定清空全部闹钟数据吗？", kMbOkCancel, "提示") != 0) return;
+    if (host.messageBox("确定清空全部闹钟数据吗？", BoxKind::OkCancel, "提示") != BoxAnswer::Ok) return;
     // A list that start-up could not fill is filled now, but not cleared
     // unseen: the user looks at what "全部" is and may clear again.
     if (!loaded) {

@@ -16,18 +16,6 @@ constexpr size_t kMaxLines = 10;
 // A longer prompt would make the box wider than the screen.
 constexpr int kMaxPromptChars = 40;
 
-// One line per alarm: its prompt's line breaks become spaces, and a long
-// prompt is cut, with "…" where it was cut.
-std::string OneLinePrompt(std::string_view prompt) {
-    std::string flat;
-    for (size_t i = 0; i < prompt.size(); ++i) {
-        if (prompt[i] == '\r' && i + 1 < prompt.size() && prompt[i + 1] == '\n') continue;
-        flat += prompt[i] == '\r' || prompt[i] == '\n' ? ' ' : prompt[i];
-    }
-    if (CharCount(flat) <= kMaxPromptChars) return flat;
-    return LeftChars(flat, kMaxPromptChars) + "…";
-}
-
 }  // namespace
 
 void NotifyMissedAlarms(App& app) {
@@ -42,11 +30,11 @@ void NotifyMissedAlarms(App& app) {
     std::string text = "程序没有运行时错过了 " + std::to_string(missed.size()) + " 个闹钟：";
     for (size_t i = 0; i < missed.size() && i < kMaxLines; ++i) {
         const Alarm& a = *app.book.find(missed[i]);
-        text += "\n" + MinuteText(a.minute) + "  " + OneLinePrompt(a.prompt);
+        text += "\n" + MinuteText(a.minute) + "  " + OneLinePrompt(a.prompt, kMaxPromptChars);
     }
     if (missed.size() > kMaxLines)
         text += "\n…还有 " + std::to_string(missed.size() - kMaxLines) + " 个";
-    app.host.messageBox(text, kMbExclamation);
+    app.host.messageBox(text, BoxKind::Exclamation);
 
     // Told is delivered: the notice comes once. The book may have changed
     // while the box was open: only those still missed are settled.

@@ -1,5 +1,6 @@
 #include "alarms/nextalarm.h"
 
+#include "host/alarmlist.h"
 #include "host/textops.h"
 
 namespace ny {
@@ -11,15 +12,6 @@ constexpr int64_t kMinutesPerHour = 60;
 constexpr int64_t kMinutesPerDay = 24 * kMinutesPerHour;
 // A longer prompt would not fit the label.
 constexpr int kMaxPromptChars = 16;
-// Where the month starts in a minute text.
-constexpr size_t kMonthAt = 5;
-
-std::string OneLine(std::string_view s) {
-    std::string out;
-    for (char c : s) out += c == '\r' || c == '\n' ? ' ' : c;
-    if (CharCount(out) <= kMaxPromptChars) return out;
-    return LeftChars(out, kMaxPromptChars) + "…";
-}
 
 // Whole minutes left, counted down: under a minute is "不到 1 分钟".
 std::string TimeLeft(int64_t ms) {
@@ -42,8 +34,8 @@ std::string TimeLeft(int64_t ms) {
 std::string NextAlarmText(const AlarmBook& book, const LocalTime& now) {
     const Alarm* next = book.earliestPending(MinuteAt(now));
     if (!next) return "没有待响的闹钟";
-    std::string text = "下一个闹钟：" + MinuteText(next->minute).substr(kMonthAt);
-    if (!next->prompt.empty()) text += " " + OneLine(next->prompt);
+    std::string text = "下一个闹钟：" + MinuteText(next->minute).substr(timetext::kMonth);
+    if (!next->prompt.empty()) text += " " + OneLinePrompt(next->prompt, kMaxPromptChars);
     const int64_t left = MsFromCivil(StartOfMinute(next->minute)) - MsFromCivil(now);
     return text + "（" + TimeLeft(left < 0 ? 0 : left) + "）";
 }

@@ -66,9 +66,9 @@ void ShowAlarmBox(App& app, const Alarm& rang) {
     Host& host = app.host;
     // Read once: the button says the length the snooze then takes.
     const int minutes = SnoozeMinutes(host);
-    const int pressed = host.ringBox(rang.prompt.empty() ? txt::kTimeUp : rang.prompt,
+    const RingAnswer pressed = host.ringBox(rang.prompt.empty() ? txt::kTimeUp : rang.prompt,
                                      SnoozeButtonText(minutes), RingBoxTitle(MinuteText(rang.minute)));
-    if (pressed == 1) Snooze(app, rang, minutes);
+    if (pressed == RingAnswer::Snooze) Snooze(app, rang, minutes);
     else EndLoopingRing(app);
 }
 
@@ -102,7 +102,7 @@ void OnRingUntilStoppedChosen(App& app) {
         host.messageBox("无法保存设置“持续响铃直到停止”：不能写入注册表值 HKCU\\Software\\" +
                             std::string(kProgramName) + "\\" + std::string(kRingUntilStoppedValue) +
                             "：" + r.reason,
-                        kMbExclamation);
+                        BoxKind::Exclamation);
     }
     RefreshRingUntilStoppedCheck(app);
 }

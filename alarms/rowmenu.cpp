@@ -102,7 +102,7 @@ void SwitchAlarm(App& app, AlarmId id, bool on) {
         if (auto next = ComingOccurrence(c, now)) c.setMinute(*next);
     } else if (c.minute == kNoMinute || c.minute <= now) {
         // A one-time alarm whose time has passed needs a new time first.
-        app.host.messageBox("这个闹钟的时间已经过了，请改好时间后按“保存”。", kMbExclamation);
+        app.host.messageBox("这个闹钟的时间已经过了，请改好时间后按“保存”。", BoxKind::Exclamation);
         if (const std::optional<size_t> r = app.book.rowOf(id)) {
             app.host.listSelectRow(kList, int(*r));
             OnEditChosen(app);
@@ -143,11 +143,11 @@ void OnDeleteRungChosen(App& app) {
     for (const Alarm& a : app.book.all())
         if (a.state == RingState::Rung && a.repeat == Repeat::Once) rung.push_back(a.id);
     if (rung.empty()) {
-        app.host.messageBox("没有已响的闹钟。", kMbOk);
+        app.host.messageBox("没有已响的闹钟。", BoxKind::Ok);
         return;
     }
     const std::string question = "确定删除 " + std::to_string(rung.size()) + " 个已响的闹钟吗？";
-    if (app.host.messageBox(question, kMbYesNoDefaultNo, "提示") != 0) return;
+    if (app.host.messageBox(question, BoxKind::YesNoDefaultNo, "提示") != BoxAnswer::Yes) return;
     AlarmChange change;
     change.removed = std::move(rung);  // those deleted meanwhile are passed over
     if (ChangeAlarms(app, change).done) app.host.listSelectRow(kList, -1);

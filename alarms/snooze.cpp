@@ -63,7 +63,7 @@ void OnSnoozeMinutesChosen(App& app, Ctl item) {
         host.messageBox("无法保存设置“再响间隔”：不能写入注册表值 HKCU\\Software\\" +
                             std::string(kProgramName) + "\\" + std::string(kSnoozeMinutesValue) +
                             "：" + r.reason,
-                        kMbExclamation);
+                        BoxKind::Exclamation);
     }
     RefreshSnoozeMenu(app);
 }

@@ -101,7 +101,7 @@ void TellChangedOutside(App& app, const std::string& file, Outside what,
         case Outside::NotSaved: text += "，这次的更改没有保存。"; break;
         case Outside::Failed: text += "。" + TextOf(failure); break;
     }
-    app.host.messageBox(text, kMbExclamation);
+    app.host.messageBox(text, BoxKind::Exclamation);
 }
 
 // A store that cannot be used, told as `telling` says.
@@ -115,7 +115,7 @@ void TellFailure(App& app, const StoreResult& r, Telling telling) {
     app.host.messageBox("闹钟数据文件 " + r.file + " 现在无法读写（" + r.reason +
                             "）。在它恢复之前，闹钟照列表响铃，但响过的闹钟记不下来，"
                             "可能会错过闹钟。",
-                        kMbExclamation);
+                        BoxKind::Exclamation);
 }
 
 // What a change did to the book, to be undone when the file refuses it.
@@ -201,9 +201,9 @@ bool TellStoreResult(App& app, const StoreResult& r) {
     Host& host = app.host;
     if (r.recreated)
         host.messageBox("闹钟数据文件 " + r.file + " 已被删除，已按列表中的闹钟重新建立。",
-                        kMbExclamation);
+                        BoxKind::Exclamation);
     if (r.ok()) app.storeOutageTold = false;
-    if (const std::string text = TextOf(r); !text.empty()) host.messageBox(text, kMbExclamation);
+    if (const std::string text = TextOf(r); !text.empty()) host.messageBox(text, BoxKind::Exclamation);
     return r.ok();
 }
 

@@ -40,7 +40,7 @@ struct ChangeOutcome {
 // (into the file as it is); a change naming alarms is not made.
 ChangeOutcome ChangeAlarms(App& app, const AlarmChange& change, Telling telling = Telling::User);
 
-// Tells the user of a result that needs telling (style 48, naming the file
+// Tells the user of a result that needs telling (a warning box, naming the file
 // and the reason). Returns whether the store did what was asked.
 bool TellStoreResult(App& app, const StoreResult& r);
 

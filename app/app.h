@@ -25,9 +25,10 @@ struct App {
     int32_t CountdownRemaining = 0;
     int64_t countdownStartMs = 0;
     int64_t countdownTicks = 0;
+    bool countdownRunning = false;  // its button then cancels
 
     // Calendar popup state.
-    int32_t CalendarPressed = 0;
+    bool CalendarPressed = false;  // on a day, since the last tick
     int32_t CalendarChangeCount = 0;
     Ctl CalendarTarget = Ctl::None;
     Ctl TimePickerTarget = Ctl::None;

@@ -9,7 +9,7 @@ namespace ny {
 inline void ShowMainWindow(App& app) {
     Host& host = app.host;
     host.setVisible(Ctl::MainWindow, true);
-    host.setWindowState(Ctl::MainWindow, kStateNormal);
+    host.setWindowState(Ctl::MainWindow, WindowState::Normal);
     host.removeTrayIcon();
     host.bringToFront(Ctl::MainWindow);
 }

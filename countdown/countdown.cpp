@@ -24,12 +24,13 @@ void Start(App& app) {
                          TextToNumber(host.text(Ctl::组合框_秒));
     // Nothing to count down from below one second.
     if (!(total >= 1)) {
-        host.messageBox("你还没有设置倒计时时间！", kMbOk);
+        host.messageBox("你还没有设置倒计时时间！", BoxKind::Ok);
         return;
     }
     app.CountdownRemaining = total > 2e9 ? 2000000000 : static_cast<int32_t>(total);
     app.countdownStartMs = host.monotonicMs();
     app.countdownTicks = 0;
+    app.countdownRunning = true;
     host.setText(Ctl::按钮_倒计时开始, kRunningCaption);
     host.setTimer(Ctl::时钟_倒计时, kTickMs);
     host.setText(Ctl::标签_到计时, CountdownText(app.CountdownRemaining));
@@ -37,6 +38,7 @@ void Start(App& app) {
 
 void Cancel(App& app) {
     Host& host = app.host;
+    app.countdownRunning = false;
     host.setText(Ctl::按钮_倒计时开始, kIdleCaption);
     host.setTimer(Ctl::时钟_倒计时, 0);
     host.setText(Ctl::标签_到计时, kIdleText);
@@ -53,7 +55,7 @@ std::string CountdownText(int32_t r) {
 }
 
 void OnCountdownButton(App& app) {
-    if (app.host.text(Ctl::按钮_倒计时开始) == kIdleCaption) Start(app);
+    if (!app.countdownRunning) Start(app);
     else Cancel(app);
 }
 
@@ -74,10 +76,11 @@ void OnCountdownTick(App& app) {
     host.setLooping(false);  // only an alarm's tone repeats until stopped
     PlayToBeHeard(app, DefaultRingTonePath(host));
     host.setEnabled(Ctl::停止, true);
+    app.countdownRunning = false;
     host.setText(Ctl::按钮_倒计时开始, kIdleCaption);
     const std::string prompt = host.text(Ctl::编辑框_倒计时闹钟提示信息);
     // In front even while the window stays in the tray.
-    host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, kMbOk, std::nullopt, true);
+    host.messageBox(prompt.empty() ? txt::kTimeUp : prompt, BoxKind::Ok, std::nullopt, true);
 }
 
 }  // namespace ny

@@ -24,6 +24,16 @@ constexpr int kCount = 5;
 constexpr int kDesignWidths[kCount] = {124, 110, 140, 72, 94};
 }  // namespace col
 
+// Where the fields of a full time "YYYY-MM-DD HH:MM:SS" start, and its length.
+namespace timetext {
+constexpr int kMonth = 5;
+constexpr int kDay = 8;
+constexpr int kHour = 11;
+constexpr int kMinute = 14;
+constexpr int kSecond = 17;
+constexpr int kFullChars = 19;
+}  // namespace timetext
+
 constexpr int kMinuteChars = 16;
 
 // The minute a full time text falls in (its first kMinuteChars characters;

@@ -191,7 +191,7 @@ enum class Ev {
     Created,       // window created (handler runs before it takes input)
     CloseRequest,  // user asked to close (title bar, system menu, Esc)
     SizeChanged,   // window state changed
-    Tray,          // tray icon event; code 1 left click, 3 right click
+    Tray,          // tray icon event; code a TrayClick
     Click,         // button click or menu item chosen
     Tick,          // timer tick
     RightClick,    // right click on a list view
@@ -236,16 +236,31 @@ struct Event {
 // month-scroll arrows or the week-day names).
 constexpr int kPressOnDay = 1;
 
-// Message box styles (platform values).
-constexpr int kMbOk = 0;
-constexpr int kMbOkCancel = 1;
-constexpr int kMbExclamation = 48;
-// Yes (index 0) and No (index 1), No the default.
-constexpr int kMbYesNoDefaultNo = 4 | 256;
+// Ev::Tray's code: which button clicked the icon. Other codes mean nothing.
+enum class TrayClick : int { Left = 1, Right = 2 };
 
-// Window states.
-constexpr int kStateNormal = 1;
-constexpr int kStateMinimised = 2;
+// What the handlers answer to an event; the host acts on it where it can.
+enum class Reply {
+    None,
+    Close,  // CloseRequest: the window may close
+    Taken,  // KeyDown: the handler took the key, the window's own use of it is off
+};
+
+// The message boxes the handlers show: their buttons and icon.
+enum class BoxKind {
+    Ok,
+    OkCancel,
+    Exclamation,     // OK, with a warning icon
+    YesNoDefaultNo,  // No the default
+};
+
+// The button pressed (closing a box otherwise answers OK, Cancel or No).
+enum class BoxAnswer { Ok, Cancel, Yes, No };
+
+// The ringing alarm's box: OK, or its second button (snooze).
+enum class RingAnswer { Ok, Snooze };
+
+enum class WindowState { Normal, Minimised, Maximised };
 
 constexpr std::string_view kProgramName = "Ny闹钟";
 constexpr std::string_view kTrayTip = "闹钟 - Verunda";

@@ -55,8 +55,8 @@ public:
     // Destroying MainWindow ends the message loop and with it the program.
     virtual void destroyWindow(Ctl window) = 0;
     virtual bool exists(Ctl c) = 0;
-    virtual int windowState(Ctl window) = 0;  // kStateNormal / kStateMinimised
-    virtual void setWindowState(Ctl window, int state) = 0;
+    virtual WindowState windowState(Ctl window) = 0;
+    virtual void setWindowState(Ctl window, WindowState state) = 0;
     // Puts a shown window in front of other programs' windows.
     virtual void bringToFront(Ctl window) = 0;
     // Outer rectangle in screen pixels.
@@ -97,10 +97,10 @@ public:
     virtual int listColumnWidth(Ctl list, int col) = 0;
 
     // --- dialogs and menus ----------------------------------------------
-    // Returns the 0-based index of the button pressed. No caption given:
-    // the box is titled with the program's name. `urgent` puts the box on
-    // top of every window and in the foreground (a ringing alarm).
-    virtual int messageBox(std::string_view text, int style,
+    // Returns the button pressed. No caption given: the box is titled with
+    // the program's name. `urgent` puts the box on top of every window and
+    // in the foreground (a ringing alarm).
+    virtual BoxAnswer messageBox(std::string_view text, BoxKind kind,
                            std::optional<std::string_view> caption = std::nullopt,
                            bool urgent = false) = 0;
     // Shows the open-file dialog with a filter such as
@@ -194,12 +194,12 @@ public:
     virtual void armWakeTimer(std::optional<LocalTime> at) = 0;
 
     // --- beyond the basics: snooze, ringing until stopped -----------------
-    // The ringing alarm's box: `text`, OK (index 0, the default) and a second
-    // button captioned `second` (index 1); modal, on top and in front, like
+    // The ringing alarm's box: `text`, OK (the default) and a second
+    // button captioned `second` (Snooze); modal, on top and in front, like
     // an urgent messageBox. Closing it otherwise counts as OK. Titled
     // `title`, or with the program's name when none is given.
-    virtual int ringBox(std::string_view text, std::string_view second,
-                        std::string_view title = {}) = 0;
+    virtual RingAnswer ringBox(std::string_view text, std::string_view second,
+                               std::string_view title = {}) = 0;
     // While on, a sound that reaches its end starts again at once, with no
     // gap, until stopAudio or a new play; turned off, the sound playing ends
     // after its current pass. Holds for the sound playing and later plays.

@@ -60,4 +60,32 @@ double TextToNumber(std::string_view s) {
     return std::strtod(std::string(s.substr(start, i - start)).c_str(), nullptr);
 }
 
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | cp >> 6));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | cp >> 12));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | cp >> 18));
+        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::string OneLinePrompt(std::string_view prompt, int maxChars) {
+    std::string flat;
+    for (size_t i = 0; i < prompt.size(); ++i) {
+        if (prompt[i] == '\r' && i + 1 < prompt.size() && prompt[i + 1] == '\n') continue;
+        flat += prompt[i] == '\r' || prompt[i] == '\n' ? ' ' : prompt[i];
+    }
+    if (CharCount(flat) <= maxChars) return flat;
+    return LeftChars(flat, maxChars) + "…";
+}
+
 }  // namespace ny

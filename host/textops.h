@@ -23,4 +23,11 @@ bool MatchesPattern(std::string_view s, std::string_view pattern);
 // does not begin with a number gives 0.
 double TextToNumber(std::string_view s);
 
+// A prompt on one line: each line break (CRLF, CR or LF) becomes a space;
+// longer than maxChars characters it is cut, with "…" where it was cut.
+std::string OneLinePrompt(std::string_view prompt, int maxChars);
+
+// Appends the UTF-8 bytes of one Unicode scalar value.
+void AppendUtf8(std::string& out, uint32_t cp);
+
 }  // namespace ny

@@ -55,7 +55,7 @@ void OnStartupChosen(App& app) {
         const std::string what = on ? "无法取消开机启动：不能删除注册表值 "
                                     : "无法设置开机启动：不能写入注册表值 ";
         const std::string value = std::string(kRunKey) + "\\" + std::string(kStartupValueName);
-        host.messageBox(what + value + "：" + r.reason, kMbExclamation);
+        host.messageBox(what + value + "：" + r.reason, BoxKind::Exclamation);
         return;
     }
     RefreshStartupCheck(app);

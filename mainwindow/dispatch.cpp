@@ -25,7 +25,7 @@ namespace ny {
 
 namespace {
 
-int OnClick(App& app, Ctl c) {
+Reply OnClick(App& app, Ctl c) {
     switch (c) {
         case Ctl::添加: OnAddClicked(app); break;
         case Ctl::清空列表: OnClearClicked(app); break;
@@ -64,10 +64,10 @@ int OnClick(App& app, Ctl c) {
         case Ctl::再响间隔_30: OnSnoozeMinutesChosen(app, c); break;
         default: break;
     }
-    return 0;
+    return Reply::None;
 }
 
-int OnTick(App& app, Ctl c) {
+Reply OnTick(App& app, Ctl c) {
     switch (c) {
         case Ctl::时钟1: OnClockTick(app); break;
         case Ctl::时钟2: OnAlarmCheckTick(app); break;
@@ -78,7 +78,7 @@ int OnTick(App& app, Ctl c) {
         case Ctl::响铃时限时钟: OnRingLimitTick(app); break;
         default: break;
     }
-    return 0;
+    return Reply::None;
 }
 
 // List menu items that change an alarm's minute or whether it rings.
@@ -111,7 +111,7 @@ bool MayMoveNextAlarm(const Event& e) {
     }
 }
 
-int Route(App& app, const Event& e);
+Reply Route(App& app, const Event& e);
 
 // The time picker's keys and characters reach it on the window or the grid,
 // whichever has the focus.
@@ -119,8 +119,8 @@ bool IsPicker(Ctl c) { return c == Ctl::TimePickerWindow || c == Ctl::时间高�
 
 }  // namespace
 
-int Dispatch(App& app, const Event& e) {
-    const int result = Route(app, e);
+Reply Dispatch(App& app, const Event& e) {
+    const Reply result = Route(app, e);
     if (!app.host.exists(Ctl::MainWindow)) return result;
     if (MayMoveNextAlarm(e)) {
         RearmWakeTimer(app);
@@ -134,69 +134,72 @@ int Dispatch(App& app, const Event& e) {
 
 namespace {
 
-int Route(App& app, const Event& e) {
+Reply Route(App& app, const Event& e) {
     switch (e.kind) {
         case Ev::Created:
             if (e.source == Ctl::MainWindow) OnMainWindowCreated(app);
             if (e.source == Ctl::CalendarWindow) OnCalendarCreated(app);
-            return 0;
+            return Reply::None;
         case Ev::CloseRequest:
-            if (e.source == Ctl::MainWindow) return OnCloseRequest(app) ? 1 : 0;
+            if (e.source == Ctl::MainWindow) return OnCloseRequest(app) ? Reply::Close : Reply::None;
             ClosePopup(app, e.source);  // the popups close for good
-            return 0;
+            return Reply::None;
         case Ev::SizeChanged:
             if (e.source == Ctl::MainWindow) OnSizeChanged(app);
-            return 0;
-        case Ev::Tray:
-            if (e.code == 3) RefreshSnoozeMenu(app);  // the value may have been changed elsewhere
-            OnTrayEvent(app, e.code);
-            return 0;
+            return Reply::None;
+        case Ev::Tray: {
+            const auto click = static_cast<TrayClick>(e.code);
+            if (click != TrayClick::Left && click != TrayClick::Right) return Reply::None;
+            if (click == TrayClick::Right) RefreshSnoozeMenu(app);  // the value may have been changed elsewhere
+            OnTrayEvent(app, click);
+            return Reply::None;
+        }
         case Ev::Click: return OnClick(app, e.source);
         case Ev::Tick: return OnTick(app, e.source);
         case Ev::RightClick:
             if (e.source == Ctl::超级列表框1) OnListRightClick(app);
-            return 0;
-        case Ev::ClockChanged: OnClockChanged(app); return 0;
+            return Reply::None;
+        case Ev::ClockChanged: OnClockChanged(app); return Reply::None;
         case Ev::Loaded:
             if (e.source == Ctl::MainWindow) OnMainWindowLoaded(app);
-            return 0;
+            return Reply::None;
         case Ev::MouseUp:
             if (e.source == Ctl::编辑框1) OnEntryMouseUp(app, e.source);
-            return 0;
+            return Reply::None;
         case Ev::MouseDown:
             if (e.source == Ctl::编辑框1) OnEntryMouseDown(app, e.source);
             if (e.source == Ctl::月历) OnCalendarPress(app, e.code == kPressOnDay);
-            return 0;
+            return Reply::None;
         case Ev::SelChange:
             if (e.source == Ctl::月历) OnCalendarChange(app);
-            return 0;
+            return Reply::None;
         case Ev::Deactivated:
             if (e.source == Ctl::CalendarWindow || e.source == Ctl::TimePickerWindow)
                 app.host.destroyWindow(e.source);
-            return 0;
+            return Reply::None;
         case Ev::KeyDown:
             if (IsPicker(e.source)) OnPickerKey(app, static_cast<Key>(e.code));
             if (e.source == Ctl::超级列表框1) OnListKey(app, static_cast<Key>(e.code));
-            // 1: Esc was taken (an edit given up); 0 leaves it to the window.
+            // Esc taken: an edit given up; otherwise it is the window's.
             if (e.source == Ctl::编辑框1 && static_cast<Key>(e.code) == Key::Escape)
-                return OnEntryEscape(app) ? 1 : 0;
-            return 0;
+                return OnEntryEscape(app) ? Reply::Taken : Reply::None;
+            return Reply::None;
         case Ev::Char:
             if (IsPicker(e.source)) OnPickerChar(app, e.code);
-            return 0;
-        case Ev::SoundStarted: OnSoundAnswer(app, e.code, true); return 0;
-        case Ev::SoundFailed: OnSoundAnswer(app, e.code, false); return 0;
+            return Reply::None;
+        case Ev::SoundStarted: OnSoundAnswer(app, e.code, true); return Reply::None;
+        case Ev::SoundFailed: OnSoundAnswer(app, e.code, false); return Reply::None;
         case Ev::RowCheckClicked:
             if (e.source == Ctl::超级列表框1) OnRowCheckClicked(app, e.code);
-            return 0;
+            return Reply::None;
         case Ev::ColumnResized:
             if (e.source == Ctl::超级列表框1) OnListColumnResized(app);
-            return 0;
-        case Ev::ToneProbed: OnToneProbed(app, e.code); return 0;
+            return Reply::None;
+        case Ev::ToneProbed: OnToneProbed(app, e.code); return Reply::None;
         case Ev::CellChosen:
             if (e.source == Ctl::时间高级表格) OnPickerCellChosen(app);
-            return 0;
-        default: return 0;
+            return Reply::None;
+        default: return Reply::None;
     }
 }
 

@@ -6,8 +6,7 @@
 
 namespace ny {
 
-// Routes one event to its handler. For CloseRequest the result is 1 when the
-// window may close; otherwise it is 0.
-int Dispatch(App& app, const Event& e);
+// Routes one event to its handler and says what the host is to do about it.
+Reply Dispatch(App& app, const Event& e);
 
 }  // namespace ny

@@ -14,13 +14,13 @@
 #include "host/uitexts.h"
 #include "mainwindow/tray.h"
 #include "ringtone/defaulttone.h"
+#include "store/alarmstore.h"
 
 namespace ny {
 
 namespace {
 
 constexpr const char* kLockName = "\\ny.yz";
-constexpr const char* kStoreName = "\\ny.edb";
 
 // One copy at a time: "ny.yz" in the data folder, held open with sharing
 // denied. Creates it first when it is not there (`creating` then says so).
@@ -55,7 +55,8 @@ IoResult ChooseDataFolder(Host& host) {
     bool creating = false;
     const IoResult held = HoldLockIn(host, own, &creating);
     if (held.ok || !creating || held.failure != IoFailure::Denied) return held;
-    if (!Absent(host, own + kStoreName) || !Absent(host, own + kStoreName + ".tmp")) return held;
+    const std::string store = own + "\\" + std::string(kStoreFileName);
+    if (!Absent(host, store) || !Absent(host, store + std::string(kTempSuffix))) return held;
     const std::string user = host.perUserDataDir();
     if (user.empty() || !host.makeFolder(user).ok) return held;
     const IoResult there = HoldLockIn(host, user);
@@ -73,7 +74,7 @@ bool TakeInstanceLock(Host& host) {
     if (held.failure == IoFailure::Sharing) return false;
     host.messageBox("无法使用单实例锁文件 " + host.dataDir() + kLockName + "：" + held.reason +
                         "。程序照常运行，但不能防止同时运行第二个 Ny闹钟。",
-                    kMbExclamation);
+                    BoxKind::Exclamation);
     return true;
 }
 
@@ -85,7 +86,7 @@ void OnMainWindowCreated(App& app) {
         // The user started it to see the window: the running copy shows its
         // own, and the message comes in front of it.
         host.showRunningCopy();
-        host.messageBox("Ny闹钟已经在运行", kMbOk);
+        host.messageBox("Ny闹钟已经在运行", BoxKind::Ok);
         host.exitProcess(0);
         return;
     }

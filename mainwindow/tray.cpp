@@ -3,9 +3,12 @@
 #include "app/window.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "alarms/ring.h"
+#include "host/alarmlist.h"
+#include "host/textops.h"
 #include "host/uitexts.h"
 #include "mainwindow/autostart.h"
 #include "mainwindow/trayhint.h"
@@ -15,8 +18,6 @@ namespace ny {
 namespace {
 
 constexpr std::string_view kNextLine = "\n下一个：";
-// Where the month starts in a minute text.
-constexpr size_t kMonthAt = 5;
 
 // UTF-16 units of one UTF-8 character starting with byte b.
 int UnitsOfChar(unsigned char b) { return b >= 0xF0 ? 2 : 1; }
@@ -30,15 +31,14 @@ int Utf16Units(std::string_view s) {
 }
 
 // The longest start of s that takes at most `units` UTF-16 units, whole
-// characters only; line breaks become spaces (the tip has two lines only).
+// characters only.
 std::string FitUnits(std::string_view s, int units) {
     std::string out;
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
         const size_t len = std::min(s.size() - i, size_t(CharBytes(b)));
         if ((units -= UnitsOfChar(b)) < 0) break;
-        if (b == '\r' || b == '\n') out += ' ';
-        else out.append(s.substr(i, len));
+        out.append(s.substr(i, len));
         i += len;
     }
     return out;
@@ -51,10 +51,12 @@ std::string TrayTipText(App& app) {
     const Alarm* next = app.book.earliestPending(MinuteAt(app.host.now()));
     if (!next) return tip;
     // "MM-DD HH:MM" of "YYYY-MM-DD HH:MM".
-    tip += std::string(kNextLine) + MinuteText(next->minute).substr(kMonthAt);
+    tip += std::string(kNextLine) + MinuteText(next->minute).substr(timetext::kMonth);
     if (!next->prompt.empty()) {
         tip += " ";
-        tip += FitUnits(next->prompt, kTrayTipMaxUnits - Utf16Units(tip));
+        // On one line: the tip has two lines only.
+        tip += FitUnits(OneLinePrompt(next->prompt, std::numeric_limits<int>::max()),
+                        kTrayTipMaxUnits - Utf16Units(tip));
     }
     return tip;
 }
@@ -77,14 +79,14 @@ bool OnCloseRequest(App& app) {
 }
 
 void OnSizeChanged(App& app) {
-    if (app.host.windowState(Ctl::MainWindow) != kStateMinimised) return;
+    if (app.host.windowState(Ctl::MainWindow) != WindowState::Minimised) return;
     HideToTray(app);
     TellHiddenInTrayOnce(app);
 }
 
-void OnTrayEvent(App& app, int code) {
-    if (code == 1) ShowMainWindow(app);
-    else if (code == 3) {
+void OnTrayEvent(App& app, TrayClick click) {
+    if (click == TrayClick::Left) ShowMainWindow(app);
+    else {
         RefreshStartupCheck(app);  // the user may have changed it elsewhere
         RefreshRingUntilStoppedCheck(app);
         app.host.popupMenu(Ctl::托盘菜单);

@@ -9,7 +9,7 @@ namespace ny {
 // Returns false: the window never closes, it hides behind the tray icon.
 bool OnCloseRequest(App& app);
 void OnSizeChanged(App& app);
-void OnTrayEvent(App& app, int code);
+void OnTrayEvent(App& app, TrayClick click);
 void OnOpenChosen(App& app);
 void OnQuitChosen(App& app);
 // Visible, no longer minimised, in front, tray icon removed.

@@ -7,8 +7,14 @@
 
 namespace ny {
 
+namespace {
+// How long after a press or a change the calendar decides whether it was a
+// pick: the changes one click makes all come within it.
+constexpr int kCalendarPickWaitMs = 50;
+}  // namespace
+
 void OnCalendarCreated(App& app) {
-    app.CalendarPressed = 0;
+    app.CalendarPressed = false;
     app.CalendarChangeCount = 0;
 }
 
@@ -16,20 +22,20 @@ void OnCalendarPress(App& app, bool onDay) {
     // Presses on the title, the month arrows or the week-day names never
     // pick; whatever they change is cleared by the next tick.
     if (!onDay) return;
-    app.CalendarPressed = 1;
-    app.host.setTimer(Ctl::左键时钟, 50);
+    app.CalendarPressed = true;
+    app.host.setTimer(Ctl::左键时钟, kCalendarPickWaitMs);
 }
 
 void OnCalendarChange(App& app) {
     ++app.CalendarChangeCount;
-    app.host.setTimer(Ctl::左键时钟, 50);
+    app.host.setTimer(Ctl::左键时钟, kCalendarPickWaitMs);
 }
 
 void OnCalendarPickTick(App& app) {
     Host& host = app.host;
     // A press with no change (the day already selected) or one change (another
     // day) is a pick; more changes, or changes without a press, are not.
-    if (app.CalendarPressed == 1 && app.CalendarChangeCount < 2) {
+    if (app.CalendarPressed && app.CalendarChangeCount < 2) {
         const std::string date = FormatDateTime(host.monthCalDate(Ctl::月历), Padding::TwoDigits,
                                                    DateTimeParts::DateOnly);
         const Ctl entry = app.CalendarTarget;
@@ -39,7 +45,7 @@ void OnCalendarPickTick(App& app) {
         ClosePopup(app, Ctl::CalendarWindow);
         return;
     }
-    app.CalendarPressed = 0;
+    app.CalendarPressed = false;
     app.CalendarChangeCount = 0;
 }
 

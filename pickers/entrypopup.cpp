@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "pickers/entrytext.h"
+#include "pickers/popupclose.h"
 #include "pickers/timepicker.h"
 
 namespace ny {
@@ -33,7 +35,8 @@ void OpenEntryPopup(App& app, Ctl field) {
     Host& host = app.host;
     const int caret = host.caret(field);
     const Rect r = host.windowRect(field);
-    const Ctl popup = caret < 11 ? Ctl::CalendarWindow : Ctl::TimePickerWindow;
+    // The date and the space before the hour are the calendar's.
+    const Ctl popup = caret < timetext::kHour ? Ctl::CalendarWindow : Ctl::TimePickerWindow;
     // One popup at a time, whatever the platform did about activation.
     for (Ctl w : {Ctl::CalendarWindow, Ctl::TimePickerWindow})
         if (host.exists(w)) host.destroyWindow(w);
@@ -52,7 +55,7 @@ void OpenEntryPopup(App& app, Ctl field) {
 void PrepareCalendar(App& app, Ctl field) {
     Host& host = app.host;
     app.CalendarTarget = field;
-    host.setTimer(Ctl::日历时钟1, 1);  // the watch: closes the calendar once the field is gone
+    host.setTimer(Ctl::日历时钟1, kPopupWatchMs);  // the watch: closes the calendar once the field is gone
     // An unreadable entry leaves the calendar on its own default day (today).
     if (auto t = EntryDateTime(host.text(field))) host.setMonthCalDate(Ctl::月历, *t);
 }

@@ -1,5 +1,6 @@
 #include "pickers/entrytext.h"
 
+#include "host/alarmlist.h"
 #include "host/textops.h"
 
 namespace ny {
@@ -20,7 +21,7 @@ int LeadingDigits(std::string_view s) {
 
 std::optional<LocalTime> EntryDateTime(std::string_view text) {
     if (auto t = ParseDateTime(text)) return t;
-    return ParseDateTime(LeftChars(text, 19));
+    return ParseDateTime(LeftChars(text, timetext::kFullChars));
 }
 
 }  // namespace ny

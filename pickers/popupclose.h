@@ -7,6 +7,10 @@
 
 namespace ny {
 
+// A popup's watch ticks as often as it can: the popup closes the moment
+// its field is gone.
+constexpr int kPopupWatchMs = 1;
+
 void ClosePopup(App& app, Ctl popup);
 
 }  // namespace ny

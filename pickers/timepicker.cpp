@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "host/alarmlist.h"
 #include "host/textops.h"
 #include "pickers/entrytext.h"
 #include "pickers/popupclose.h"
@@ -19,9 +20,9 @@ struct TimeField {
     const char* unit;
 };
 
-constexpr TimeField kHour{11, 13, 23, 24, "小时"};
-constexpr TimeField kMinute{14, 16, 59, 60, "分钟"};
-constexpr TimeField kSecond{17, 19, 59, 60, "秒钟"};
+constexpr TimeField kHour{timetext::kHour, timetext::kHour + 2, 23, 24, "小时"};
+constexpr TimeField kMinute{timetext::kMinute, timetext::kMinute + 2, 59, 60, "分钟"};
+constexpr TimeField kSecond{timetext::kSecond, timetext::kSecond + 2, 59, 60, "秒钟"};
 
 // The field a caret offset selects: from its start to its end, both included.
 const TimeField* FieldAt(int caret) {
@@ -43,14 +44,11 @@ std::string ReplaceField(const std::string& text, const TimeField& f, const std:
 // A typed character as text: a UTF-16 code unit, so that nothing outside
 // ASCII can split or corrupt the entry (it reads as a non-digit).
 std::string CharText(int code) {
-    if (code > 0 && code < 0x80) return std::string(1, static_cast<char>(code));
-    if (code >= 0x80 && code < 0x800)
-        return {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
-    if (code >= 0x800 && code <= 0xFFFF && (code < 0xD800 || code > 0xDFFF))
-        return {static_cast<char>(0xE0 | (code >> 12)),
-                static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
-                static_cast<char>(0x80 | (code & 0x3F))};
-    return "?";  // a lone surrogate or nothing at all
+    // A lone surrogate or nothing at all.
+    if (code <= 0 || code > 0xFFFF || (code >= 0xD800 && code <= 0xDFFF)) return "?";
+    std::string s;
+    AppendUtf8(s, static_cast<uint32_t>(code));
+    return s;
 }
 
 void Close(App& app) { ClosePopup(app, Ctl::TimePickerWindow); }
@@ -76,7 +74,7 @@ void FillPickerGrid(App& app, Ctl field) {
     Host& host = app.host;
     const Ctl grid = Ctl::时间高级表格;
     app.TimePickerTarget = field;
-    host.setTimer(Ctl::时间窗口时钟, 1);  // the watch: closes the picker once the field is gone
+    host.setTimer(Ctl::时间窗口时钟, kPopupWatchMs);  // the watch: closes the picker once the field is gone
     host.gridClear(grid);
     const TimeField* f = FieldAt(host.caret(field));
     const int n = f ? f->count : 0;

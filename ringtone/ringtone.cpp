@@ -45,7 +45,7 @@ void TellCannotPlay(App& app, std::string_view what, std::string_view path) {
     std::string name(path.substr(NameStart(path)));
     if (name.empty()) name = path.empty() ? "（没有铃声）" : std::string(path);
     app.host.messageBox(std::string(what) + "“" + name + "”：" + std::string(why),
-                        kMbOk | kMbExclamation);
+                        BoxKind::Exclamation);
 }
 
 }  // namespace

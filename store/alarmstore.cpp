@@ -28,7 +28,7 @@ const std::vector<FieldDef>& AlarmFields() {
 }
 
 AlarmStore::AlarmStore(FileOps& fs, const std::string& dataDir, StoreSeen* seen)
-    : fs_(fs), path_(dataDir + "\\ny.edb"), seen_(seen) {}
+    : fs_(fs), path_(dataDir + "\\" + std::string(kStoreFileName)), seen_(seen) {}
 
 // Records marked deleted (left only by an older version whose purge failed)
 // are not alarms.
@@ -118,7 +118,7 @@ StoreLoad AlarmStore::loadOrCreate(const std::string& stamp,
 
     // No store. A save that a power cut interrupted can leave the new content
     // complete in the temporary file: that is the latest the user saved.
-    const std::string temp = path_ + ".tmp";
+    const std::string temp = path_ + std::string(kTempSuffix);
     const IoResult tempHere = fs_.probeFile(temp);
     if (tempHere.ok) {
         const OpenResult r = read(temp, out.alarms, mark);

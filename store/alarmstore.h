@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/fileops.h"
@@ -14,6 +15,11 @@
 #include "store/recordfile.h"
 
 namespace ny {
+
+// The store's file in the data folder, and the suffix of the temporary file
+// a save writes first.
+constexpr std::string_view kStoreFileName = "ny.edb";
+constexpr std::string_view kTempSuffix = ".tmp";
 
 const std::vector<FieldDef>& AlarmFields();
 
@@ -80,7 +86,7 @@ struct StoreFresh {
 
 class AlarmStore {
 public:
-    // The store lives at dataDir + "\ny.edb". With `seen`, every change first
+    // The store is kStoreFileName in the data folder `dataDir`. With `seen`, every change first
     // compares the file with it, and keeps it up to date.
     AlarmStore(FileOps& fs, const std::string& dataDir, StoreSeen* seen = nullptr);
     const std::string& path() const { return path_; }

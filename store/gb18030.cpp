@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/textops.h"
+
 namespace ny {
 namespace {
 
@@ -60,24 +62,6 @@ void EncodeCodePoint(std::string& out, uint32_t cp) {
                                [](uint32_t c, const FourByteRun& r) { return c < r.unicode; });
     --it;
     AppendLinear(out, it->linear + (cp - it->unicode), 0x81);
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | cp >> 6));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | cp >> 12));
-        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | cp >> 18));
-        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // Reads one UTF-8 scalar value at s[i]; advances i. Overlong forms,

@@ -48,11 +48,17 @@ TEST_F(Alarms, ClockTicksJustAfterEachSecondBegins) {
 
 // ---- adding -------------------------------------------------------------------
 
-TEST_F(Alarms, TimeNumberReadsFixedPositions) {
-    EXPECT_EQ(TimeNumber("2026-12-08 20:40:30"), 20261208204030);
-    EXPECT_EQ(TimeNumber("2027/01/01 08:00:00"), 20270101080000);
-    EXPECT_EQ(TimeNumber(""), 0);
-    EXPECT_EQ(TimeNumber("短位时间"), 0);
+TEST(TimeText, NumberReadsFixedPositions) {
+    const struct {
+        const char* text;
+        int64_t number;
+    } cases[] = {
+        {"2026-12-08 20:40:30", 20261208204030},
+        {"2027/01/01 08:00:00", 20270101080000},
+        {"", 0},
+        {"短位时间", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TimeNumber(c.text), c.number) << c.text;
 }
 
 TEST_F(Alarms, AddValidatesAndStoresTheMinute) {
@@ -62,18 +68,18 @@ TEST_F(Alarms, AddValidatesAndStoresTheMinute) {
         const char* entry;
         const char* tone;  // "" = empty path
         const char* box;   // nullptr = accepted
-        int style;
+        BoxKind kind;
     } cases[] = {
-        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 20:40:30", "", "请选择铃声！", 0},
-        {At(2026, 12, 8, 20, 40, 30), "2026-12-08 20:40:30", "t.mp3", kPast, 48},
-        {At(2026, 12, 8, 20, 40, 29), "2026-12-08 20:40:30", "t.mp3", nullptr, 0},
-        {At(2026, 12, 31, 23, 0, 0), "2027-01-01 08:00:00", "t.mp3", nullptr, 0},
-        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 19:59:59", "t.mp3", kPast, 48},
-        {At(2026, 12, 8, 20, 0, 0), "", "t.mp3", "malformed", 48},
-        {At(2026, 12, 8, 20, 0, 0), "2026-12-8 21:00:00", "t.mp3", "malformed", 48},
-        {At(2026, 12, 8, 20, 0, 0), "2026-13-08 21:00:00", "t.mp3", "malformed", 48},
-        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 21:00:00x", "t.mp3", "malformed", 48},
-        {At(2026, 12, 8, 20, 0, 0), "abcd-ef-gh ij:kl:mn", "t.mp3", "malformed", 48},
+        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 20:40:30", "", "请选择铃声！", BoxKind::Ok},
+        {At(2026, 12, 8, 20, 40, 30), "2026-12-08 20:40:30", "t.mp3", kPast, BoxKind::Exclamation},
+        {At(2026, 12, 8, 20, 40, 29), "2026-12-08 20:40:30", "t.mp3", nullptr, BoxKind::Ok},
+        {At(2026, 12, 31, 23, 0, 0), "2027-01-01 08:00:00", "t.mp3", nullptr, BoxKind::Ok},
+        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 19:59:59", "t.mp3", kPast, BoxKind::Exclamation},
+        {At(2026, 12, 8, 20, 0, 0), "", "t.mp3", "malformed", BoxKind::Exclamation},
+        {At(2026, 12, 8, 20, 0, 0), "2026-12-8 21:00:00", "t.mp3", "malformed", BoxKind::Exclamation},
+        {At(2026, 12, 8, 20, 0, 0), "2026-13-08 21:00:00", "t.mp3", "malformed", BoxKind::Exclamation},
+        {At(2026, 12, 8, 20, 0, 0), "2026-12-08 21:00:00x", "t.mp3", "malformed", BoxKind::Exclamation},
+        {At(2026, 12, 8, 20, 0, 0), "abcd-ef-gh ij:kl:mn", "t.mp3", "malformed", BoxKind::Exclamation},
     };
     for (const Case& c : cases) {
         start(c.now);
@@ -90,7 +96,7 @@ TEST_F(Alarms, AddValidatesAndStoresTheMinute) {
             EXPECT_EQ(row(rows() - 1)[0], std::string(c.entry).substr(0, 16));
         } else {
             ASSERT_EQ(host().boxes.size(), 1u) << c.entry;
-            EXPECT_EQ(host().boxes[0].style, c.style) << c.entry;
+            EXPECT_EQ(host().boxes[0].kind, c.kind) << c.entry;
             if (std::string(c.box) != "malformed") {
                 EXPECT_EQ(host().boxes[0].text, c.box);
             }
@@ -122,12 +128,18 @@ TEST_F(Alarms, AddAppendsAfterExistingRows) {
 
 // ---- the check -------------------------------------------------------------------
 
-TEST_F(Alarms, MinuteTextShape) {
-    EXPECT_TRUE(IsMinuteText("2026-12-08 07:30"));
-    EXPECT_FALSE(IsMinuteText("2026-12-08 07:3"));
-    EXPECT_FALSE(IsMinuteText("2026-12-08T07:30"));
-    EXPECT_FALSE(IsMinuteText("2026-1x-08 07:30"));
-    EXPECT_FALSE(IsMinuteText(""));
+TEST(TimeText, MinuteTextShape) {
+    const struct {
+        const char* text;
+        bool minute;
+    } cases[] = {
+        {"2026-12-08 07:30", true},
+        {"2026-12-08 07:3", false},
+        {"2026-12-08T07:30", false},
+        {"2026-1x-08 07:30", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsMinuteText(c.text), c.minute) << c.text;
 }
 
 TEST_F(Alarms, AlarmRingsWithinASecondOfItsMinute) {
@@ -146,11 +158,11 @@ TEST_F(Alarms, AlarmRingsWithinASecondOfItsMinute) {
     EXPECT_EQ(row(0)[3], "已响");
     ASSERT_EQ(host().boxes.size(), 1u);
     EXPECT_EQ(host().boxes[0].text, "起床了");
-    EXPECT_EQ(host().boxes[0].style, 0);
+    EXPECT_EQ(host().boxes[0].kind, BoxKind::Ok);
     EXPECT_TRUE(host().boxes[0].urgent);
     EXPECT_TRUE(host().enabled(Ctl::停止));
     EXPECT_TRUE(host().visible(Ctl::MainWindow));
-    EXPECT_EQ(host().windowState(Ctl::MainWindow), kStateNormal);
+    EXPECT_EQ(host().windowState(Ctl::MainWindow), WindowState::Normal);
     EXPECT_FALSE(host().trayTip.has_value());
     EXPECT_GE(host().frontCount, 1);
     restart();

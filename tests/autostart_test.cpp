@@ -14,7 +14,7 @@ class Autostart : public ProgramTest {
 protected:
     void openTrayMenu() {
         host().raise(Ev::CloseRequest, Ctl::MainWindow);
-        host().raise(Ev::Tray, Ctl::MainWindow, 3);
+        host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Right));
     }
     bool checked() { return host().menuChecks[Ctl::开机启动]; }
     std::string ownCommand() { return "\"" + host().exePath + "\" /tray"; }
@@ -96,7 +96,7 @@ TEST_F(Autostart, AFailedWriteIsToldAndChangesNothing) {
         click(Ctl::开机启动);
         ASSERT_EQ(host().boxes.size(), 1u) << "was on: " << wasOn;
         const auto& box = host().boxes[0];
-        EXPECT_EQ(box.style, kMbExclamation);
+        EXPECT_EQ(box.kind, BoxKind::Exclamation);
         EXPECT_NE(box.text.find("Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Ny闹钟"),
                   std::string::npos)
             << box.text;

@@ -96,7 +96,7 @@ TEST_F(Countdown, CountsDownFromTheBoxesAndRingsTheDefaultTone) {
         EXPECT_TRUE(host().enabled(Ctl::停止)) << what;
         ASSERT_EQ(host().boxes.size(), 1u) << what;
         EXPECT_EQ(host().boxes[0].text, kTimeUp) << what;
-        EXPECT_EQ(host().boxes[0].style, 0) << what;
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Ok) << what;
         EXPECT_FALSE(host().boxes[0].caption.has_value()) << what;
         EXPECT_TRUE(host().boxes[0].urgent) << what;
         expectIdle("0时0分0秒", what);
@@ -129,7 +129,7 @@ TEST_F(Countdown, NothingToCountIsRefused) {
         press();
         ASSERT_EQ(host().boxes.size(), 1u) << what;
         EXPECT_EQ(host().boxes[0].text, "你还没有设置倒计时时间！") << what;
-        EXPECT_EQ(host().boxes[0].style, 0) << what;
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Ok) << what;
         EXPECT_FALSE(host().boxes[0].caption.has_value()) << what;
         expectIdle("00时00分00秒", what);
         host().advance(5000);

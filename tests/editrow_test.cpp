@@ -199,7 +199,7 @@ TEST_F(EditRow, CancelButtonEscAndTheMenuGiveUpAlike) {
         {"取消", [this] { click(Ctl::取消); }},
         {"Esc in the entry",
          [this] {
-             EXPECT_EQ(host().raise(Ev::KeyDown, Ctl::编辑框1, static_cast<int>(Key::Escape)), 1)
+             EXPECT_EQ(host().raise(Ev::KeyDown, Ctl::编辑框1, static_cast<int>(Key::Escape)), Reply::Taken)
                  << "taken: the window must not close";
          }},
         {"取消修改", [this] { menu(1, Ctl::取消修改); }},
@@ -224,7 +224,7 @@ TEST_F(EditRow, CancelButtonEscAndTheMenuGiveUpAlike) {
     click(Ctl::取消);
     EXPECT_EQ(host().focused(), Ctl::编辑框1);
     // Not editing, Esc in the entry is the window's (it hides to the tray).
-    EXPECT_EQ(host().raise(Ev::KeyDown, Ctl::编辑框1, static_cast<int>(Key::Escape)), 0);
+    EXPECT_EQ(host().raise(Ev::KeyDown, Ctl::编辑框1, static_cast<int>(Key::Escape)), Reply::None);
     // 添加 adds again.
     click(Ctl::添加);
     EXPECT_EQ(rows(), 4);

@@ -174,7 +174,7 @@ TEST_F(Keep, DeleteTheRungOnesAfterAQuestionWhoseDefaultIsNo) {
     menu(0, Ctl::删除已响的闹钟);
     ASSERT_EQ(host().boxes.size(), 1u);
     EXPECT_EQ(host().boxes[0].text, "确定删除 1 个已响的闹钟吗？");
-    EXPECT_EQ(host().boxes[0].style, kMbYesNoDefaultNo);
+    EXPECT_EQ(host().boxes[0].kind, BoxKind::YesNoDefaultNo);
     EXPECT_EQ(rows(), 3);
     menu(0, Ctl::删除已响的闹钟);
     EXPECT_EQ(rows(), 2);

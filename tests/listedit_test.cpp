@@ -161,7 +161,7 @@ TEST_F(ListEdit, ClearAsksFirstAndEmptiesListAndStoreOnlyOnOk) {
         click(Ctl::清空列表);
         ASSERT_EQ(host().boxes.size(), 1u) << what;
         EXPECT_EQ(host().boxes[0].text, "确定清空全部闹钟数据吗？") << what;
-        EXPECT_EQ(host().boxes[0].style, 1) << what;
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::OkCancel) << what;
         EXPECT_EQ(host().boxes[0].caption, std::optional<std::string>("提示")) << what;
         EXPECT_FALSE(host().boxes[0].urgent) << what;
 

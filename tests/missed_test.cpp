@@ -70,7 +70,7 @@ TEST_F(Missed, OneNoticeListingTheRowsBeforeTheStartMinute) {
         } else {
             ASSERT_EQ(host().boxes.size(), 1u);
             EXPECT_EQ(host().boxes[0].text, c.text);
-            EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+            EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         }
         EXPECT_TRUE(plays().empty()) << "no sound";
         // The missed ones are rung now, in list and store; the rest are not.
@@ -142,7 +142,7 @@ TEST_F(Missed, MarkedAfterTheBoxAndOnlyWhatTheStoreTook) {
     add("2026-03-07 07:10:00", "二");
     beforeStart = [this] {
         SimHost& h = host();
-        SimHost::BoxAnswer a;
+        SimHost::BoxPress a;
         a.whileOpen = [&h] {
             EXPECT_EQ(h.listCell(Ctl::超级列表框1, 0, 3), "未响") << "marked before the box closed";
             h.failWrites = "磁盘已满。";

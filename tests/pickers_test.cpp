@@ -517,7 +517,7 @@ TEST_F(Pickers, OnlyAPressOnADayWithFewerThanTwoChangesPicks) {
         EXPECT_EQ(entry(), c.picks ? picked : "2026-12-08 07:30:00");
         if (!c.picks) {
             // The counts were cleared: a plain click on a day picks next.
-            EXPECT_EQ(app().CalendarPressed, 0);
+            EXPECT_FALSE(app().CalendarPressed);
             EXPECT_EQ(app().CalendarChangeCount, 0);
             host().clickCalendarDay(Ctl::月历, At(2026, 12, 20, 0, 0, 0));
             host().advance(50);

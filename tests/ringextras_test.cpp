@@ -15,7 +15,7 @@ namespace {
 constexpr int kSnooze = 1;
 
 // The box answered with `button` after `openMs`, running `meanwhile` first.
-SimHost::BoxAnswer Press(int button, int64_t openMs, std::function<void()> meanwhile = {}) {
+SimHost::BoxPress Press(int button, int64_t openMs, std::function<void()> meanwhile = {}) {
     return {button, openMs, std::move(meanwhile)};
 }
 
@@ -23,7 +23,7 @@ class RingExtras : public ProgramTest {
 protected:
     // An alarm with a prompt and its own tone rings at `minute`:00 (started
     // 30 s before); the box is answered with `answer`.
-    void ringAt(const LocalTime& minute, SimHost::BoxAnswer answer) {
+    void ringAt(const LocalTime& minute, SimHost::BoxPress answer) {
         writeFile("wake.mp3", "ID3 wake tone");
         start(CivilFromMs(MsFromCivil(minute) - 30000));
         add(ShortTimeText(minute), "起床", path("wake.mp3"));
@@ -206,7 +206,7 @@ TEST_F(RingExtras, TheMenuItemTogglesTheSettingAndItsCheck) {
     // A value set elsewhere shows when the tray menu opens.
     host().settings[std::string(kRingUntilStoppedValue)] = 1;
     host().raise(Ev::CloseRequest, Ctl::MainWindow);
-    host().raise(Ev::Tray, Ctl::MainWindow, 3);
+    host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Right));
     EXPECT_TRUE(host().menuChecks[Ctl::持续响铃直到停止]);
     // A failed write is told and changes nothing.
     host().failSettingWrites = "拒绝访问。";

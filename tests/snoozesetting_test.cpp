@@ -81,7 +81,7 @@ TEST_F(SnoozeSetting, TheTrayMenuShowsAValueChangedElsewhere) {
     start(At(2026, 12, 10, 7, 0, 0));
     host().settings[value()] = 15;
     host().raise(Ev::CloseRequest, Ctl::MainWindow);
-    host().raise(Ev::Tray, Ctl::MainWindow, 3);
+    host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Right));
     EXPECT_EQ(checked(), std::vector<Ctl>{Ctl::再响间隔_15});
 }
 

@@ -137,7 +137,7 @@ TEST_F(Startup, SecondCopyGivesWayWithoutTouchingAnything) {
 
     ASSERT_EQ(second.boxes.size(), 1u);
     EXPECT_EQ(second.boxes[0].text, "Ny闹钟已经在运行");
-    EXPECT_EQ(second.boxes[0].style, 0);
+    EXPECT_EQ(second.boxes[0].kind, BoxKind::Ok);
     EXPECT_FALSE(second.boxes[0].caption.has_value());
     EXPECT_FALSE(second.boxes[0].urgent);
 

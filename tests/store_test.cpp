@@ -21,6 +21,7 @@
 #include "store/gb18030.h"
 #include "store/recordfile.h"
 #include "tests/forge.h"
+#include "tests/program_fixture.h"
 
 namespace ny {
 namespace {
@@ -593,7 +594,7 @@ TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
         LoadOrCreateStore(app());
 
         ASSERT_EQ(host().boxes.size(), 1u);
-        EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find(aside), std::string::npos) << host().boxes[0].text;
         EXPECT_EQ(bytesOf(aside), bad);
@@ -617,7 +618,7 @@ TEST_F(StoreTest, UnreadableStoreAtStartupIsReportedAndLeftAlone) {
     std::filesystem::create_directory(real("ny.edb"));
     LoadOrCreateStore(app());
     ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+    EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
     EXPECT_NE(host().boxes[0].text.find("Is a directory"), std::string::npos) << host().boxes[0].text;
     EXPECT_TRUE(std::filesystem::is_directory(real("ny.edb")));
@@ -648,7 +649,7 @@ TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
         host().failWrites.reset();
         EXPECT_EQ(bytesOf("ny.edb"), before);
         ASSERT_EQ(host().boxes.size(), 1u);
-        EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find("磁盘空间不足"), std::string::npos) << host().boxes[0].text;
     }
@@ -660,7 +661,7 @@ TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
     host().failWrites.reset();
     EXPECT_FALSE(std::filesystem::exists(real("ny.edb")));
     ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+    EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
     EXPECT_NE(host().boxes[0].text.find("拒绝访问"), std::string::npos);
 }
@@ -708,3 +709,54 @@ TEST_F(StoreTest, ARecordLeftMarkedDeletedIsNoRow) {
 
 }  // namespace
 }  // namespace ny
+
+// ---- several alarms changed in one write --------------------------------------
+
+namespace ny::testing {
+namespace {
+
+class StoreChange : public ProgramTest {};
+
+TEST_F(StoreChange, SeveralAlarmsInOneWriteAndAGoneOneWritesNothing) {
+    start(At(2026, 12, 10, 6, 0, 0));
+    add("2026-12-11 07:00:00", "一");
+    add("2026-12-11 08:00:00", "二");
+    add("2026-12-11 09:00:00", "三");
+    Alarm a = app().book.at(0), b = app().book.at(2);
+    a.setRepeat(Repeat::Weekdays);
+    b.setMinute(*MinuteOfText("2026-12-12 09:30"));
+    b.setState(RingState::Rung);
+    AlarmChange both;
+    both.changed = {a, b};
+    const int64_t opsBefore = host().fileOps;
+    ASSERT_TRUE(ChangeAlarms(app(), both).done);
+    const int64_t opsOfOneChange = host().fileOps - opsBefore;
+    const auto records = StoreOf(app()).loadOrCreate("x").alarms;
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].repeat, Repeat::Weekdays);
+    EXPECT_EQ(MinuteText(records[0].minute), "2026-12-11 07:00");
+    EXPECT_EQ(records[1].repeat, Repeat::Once);
+    EXPECT_EQ(records[1].prompt, "二");
+    EXPECT_EQ(MinuteText(records[2].minute), "2026-12-12 09:30");
+    EXPECT_EQ(records[2].state, RingState::Rung);
+    EXPECT_EQ(records[2].prompt, "三");
+    EXPECT_EQ(row(2), (std::vector<std::string>{"2026-12-12 09:30", path("alarm.mp3"), "三", "已响"}));
+    // One change costs what one alarm's costs: a single rewrite of the file.
+    a.setRepeat(Repeat::Daily);
+    AlarmChange one;
+    one.changed = {a};
+    const int64_t opsAt = host().fileOps;
+    ASSERT_TRUE(ChangeAlarms(app(), one).done);
+    EXPECT_EQ(host().fileOps - opsAt, opsOfOneChange);
+
+    const std::string before = readFile("ny.edb");
+    Alarm gone = a;
+    gone.id = 999999;
+    AlarmChange none;
+    none.changed = {gone};
+    EXPECT_FALSE(ChangeAlarms(app(), none).done);
+    EXPECT_EQ(readFile("ny.edb"), before);
+}
+
+}  // namespace
+}  // namespace ny::testing

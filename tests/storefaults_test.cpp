@@ -91,7 +91,7 @@ TEST_F(StoreFaults, StartUpTellsAbsentFromUnreadableAndRecoversTheTemporaryFile)
         EXPECT_EQ(prompts(), c.listed);
         if (*c.told) {
             ASSERT_EQ(host().boxes.size(), 1u);
-            EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+            EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
             EXPECT_NE(host().boxes[0].text.find(c.told), std::string::npos) << host().boxes[0].text;
             EXPECT_NE(host().boxes[0].text.find(dir()), std::string::npos) << host().boxes[0].text;
         } else {
@@ -168,7 +168,7 @@ TEST_F(StoreFaults, ALockFileThatFailsForAnotherReasonIsToldAndTheProgramRunsOn)
         host().failWrites.reset();
         EXPECT_FALSE(host().ended());
         ASSERT_GE(host().boxes.size(), 1u);
-        EXPECT_EQ(host().boxes[0].style, kMbExclamation);
+        EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(dir() + "\\ny.yz"), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find(c.reason), std::string::npos) << host().boxes[0].text;
         EXPECT_EQ(host().listColumns(Ctl::超级列表框1).size(), 5u);
@@ -250,7 +250,7 @@ TEST_F(StoreFaults, TheListChangesOnlyWhenTheStoreDid) {
         EXPECT_EQ(readFile("ny.edb"), before);
         int told = 0, rang = 0;
         for (const auto& b : host().boxes) {
-            if (b.style == kMbExclamation && b.text.find("磁盘已满") != std::string::npos) ++told;
+            if (b.kind == BoxKind::Exclamation && b.text.find("磁盘已满") != std::string::npos) ++told;
             if (b.text == "一") ++rang;
         }
         EXPECT_EQ(told, 1);

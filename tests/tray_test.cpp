@@ -21,16 +21,16 @@ class Tray : public ProgramTest {
 protected:
     void hide(Hide how) {
         if (how == Hide::Close) {
-            EXPECT_EQ(host().raise(Ev::CloseRequest, Ctl::MainWindow), 0) << "the window closed";
+            EXPECT_EQ(host().raise(Ev::CloseRequest, Ctl::MainWindow), Reply::None) << "the window closed";
         } else {
-            host().setWindowState(Ctl::MainWindow, kStateMinimised);
+            host().setWindowState(Ctl::MainWindow, WindowState::Minimised);
         }
     }
     void show(Show how) {
         if (how == Show::TrayClick) {
-            host().raise(Ev::Tray, Ctl::MainWindow, 1);
+            host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Left));
         } else {
-            host().raise(Ev::Tray, Ctl::MainWindow, 3);
+            host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Right));
             click(Ctl::打开);
         }
     }
@@ -44,7 +44,7 @@ protected:
     }
     void expectShown(const std::string& what) {
         EXPECT_TRUE(host().visible(Ctl::MainWindow)) << what;
-        EXPECT_EQ(host().windowState(Ctl::MainWindow), kStateNormal) << what;
+        EXPECT_EQ(host().windowState(Ctl::MainWindow), WindowState::Normal) << what;
         EXPECT_FALSE(host().trayTip.has_value()) << what;
     }
 };
@@ -53,7 +53,7 @@ TEST_F(Tray, CloseRequestHidesBehindATrayIcon) {
     start(At(2026, 3, 7, 9, 0, 0));
     hide(Hide::Close);
     expectHidden("after close");
-    EXPECT_EQ(host().windowState(Ctl::MainWindow), kStateNormal);
+    EXPECT_EQ(host().windowState(Ctl::MainWindow), WindowState::Normal);
     // The program runs on: the clock still ticks.
     host().advance(3100);
     EXPECT_EQ(host().text(Ctl::短位时间), "2026-03-07 09:00:03");
@@ -66,14 +66,14 @@ TEST_F(Tray, MinimiseHidesAndStaysMinimised) {
     start(At(2026, 3, 7, 9, 0, 0));
     hide(Hide::Minimise);
     expectHidden("after minimise");
-    EXPECT_EQ(host().windowState(Ctl::MainWindow), kStateMinimised);
+    EXPECT_EQ(host().windowState(Ctl::MainWindow), WindowState::Minimised);
     EXPECT_TRUE(host().popups.empty());
 }
 
 TEST_F(Tray, OtherSizeChangesLeaveTheWindowShown) {
     start(At(2026, 3, 7, 9, 0, 0));
-    host().setWindowState(Ctl::MainWindow, kStateNormal);
-    host().setWindowState(Ctl::MainWindow, 3);  // maximised
+    host().setWindowState(Ctl::MainWindow, WindowState::Normal);
+    host().setWindowState(Ctl::MainWindow, WindowState::Maximised);
     EXPECT_TRUE(host().visible(Ctl::MainWindow));
     EXPECT_FALSE(host().trayTip.has_value());
 }
@@ -101,7 +101,7 @@ TEST_F(Tray, EveryWayBackRestoresTheWindowAndRemovesTheIcon) {
 TEST_F(Tray, RightClickOnTheIconPopsUpTheTrayMenu) {
     start(At(2026, 3, 7, 9, 0, 0));
     hide(Hide::Close);
-    host().raise(Ev::Tray, Ctl::MainWindow, 3);
+    host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Right));
     EXPECT_EQ(host().popups, std::vector<Ctl>{Ctl::托盘菜单});
     // The menu alone changes nothing.
     expectHidden("menu open");
@@ -112,10 +112,10 @@ TEST_F(Tray, OtherTrayCodesDoNothing) {
     start(At(2026, 3, 7, 9, 0, 0));
     hide(Hide::Minimise);
     // Moves, double clicks, button releases, the middle button.
-    for (int code : {0, 2, 4, 5, 6, 0x200, 0x202, 0x203, 0x205, 0x206, -1}) {
+    for (int code : {0, 3, 4, 5, 6, 0x200, 0x202, 0x203, 0x205, 0x206, -1}) {
         host().raise(Ev::Tray, Ctl::MainWindow, code);
         expectHidden("code " + std::to_string(code));
-        EXPECT_EQ(host().windowState(Ctl::MainWindow), kStateMinimised) << code;
+        EXPECT_EQ(host().windowState(Ctl::MainWindow), WindowState::Minimised) << code;
     }
     EXPECT_TRUE(host().popups.empty());
     EXPECT_EQ(host().frontCount, 0);
@@ -125,7 +125,7 @@ TEST_F(Tray, QuitItemEndsTheProgramWithoutAnIconLeft) {
     start(At(2026, 3, 7, 9, 0, 0));
     add("2026-03-07 09:02:00", "不会响");
     hide(Hide::Close);
-    host().raise(Ev::Tray, Ctl::MainWindow, 3);
+    host().raise(Ev::Tray, Ctl::MainWindow, static_cast<int>(TrayClick::Right));
     click(Ctl::关闭);
     EXPECT_TRUE(host().ended());
     EXPECT_FALSE(host().exists(Ctl::MainWindow));

@@ -45,7 +45,7 @@ TEST_F(TrayTip, TheNextAlarmNotYetRung) {
         {"malformed minutes are no alarm",
          {{"2026-12-11 7:30", "a", "未响"}, {"2026-02-30 07:30", "b", "未响"}}, kTip},
         {"line breaks become spaces", {{"2026-12-11 07:30", "起床\r\n刷牙", "未响"}},
-         kTip + "\n下一个：12-11 07:30 起床  刷牙"},
+         kTip + "\n下一个：12-11 07:30 起床 刷牙"},
     };
     for (const Case& c : cases) {
         start(At(2026, 12, 10, 8, 0, 20));

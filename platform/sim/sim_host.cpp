@@ -143,8 +143,8 @@ void SimHost::sleep(int64_t ms) {
     advance(0);
 }
 
-int SimHost::raise(Ev kind, Ctl source, int code) {
-    if (!onEvent) return 0;
+Reply SimHost::raise(Ev kind, Ctl source, int code) {
+    if (!onEvent) return Reply::None;
     return onEvent(Event{kind, source, code});
 }
 
@@ -212,8 +212,8 @@ void SimHost::destroyWindow(Ctl window) {
 }
 
 bool SimHost::exists(Ctl c) { return find(c) != nullptr; }
-int SimHost::windowState(Ctl w) { return find(w) ? st(w).windowState : 0; }
-void SimHost::setWindowState(Ctl w, int state) {
+WindowState SimHost::windowState(Ctl w) { return find(w) ? st(w).windowState : WindowState::Normal; }
+void SimHost::setWindowState(Ctl w, WindowState state) {
     if (!find(w)) return;
     st(w).windowState = state;
     raise(Ev::SizeChanged, w);
@@ -339,16 +339,21 @@ int SimHost::listShowCount(Ctl l) const {
 
 // ---- dialogs, menus, tray, audio ------------------------------------------------
 
-int SimHost::messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
-                        bool urgent) {
-    boxes.push_back({std::string(text), style,
+BoxAnswer SimHost::messageBox(std::string_view text, BoxKind kind,
+                              std::optional<std::string_view> caption, bool urgent) {
+    boxes.push_back({std::string(text), kind,
                      caption ? std::optional<std::string>(std::string(*caption)) : std::nullopt,
                      urgent, now(), {}});
-    return answerBox();
+    const int button = answerBox();
+    switch (kind) {
+        case BoxKind::OkCancel: return button == 1 ? BoxAnswer::Cancel : BoxAnswer::Ok;
+        case BoxKind::YesNoDefaultNo: return button == 1 ? BoxAnswer::No : BoxAnswer::Yes;
+        default: return BoxAnswer::Ok;
+    }
 }
 
 int SimHost::answerBox() {
-    BoxAnswer a;
+    BoxPress a;
     if (!boxAnswers.empty()) {
         a = std::move(boxAnswers.front());
         boxAnswers.pop_front();
@@ -731,11 +736,12 @@ void SimHost::armWakeTimer(std::optional<LocalTime> at) {
 
 // ---- snooze, ringing until stopped -----------------------------------------------
 
-int SimHost::ringBox(std::string_view text, std::string_view second, std::string_view title) {
-    boxes.push_back({std::string(text), kMbOk,
+RingAnswer SimHost::ringBox(std::string_view text, std::string_view second,
+                            std::string_view title) {
+    boxes.push_back({std::string(text), BoxKind::Ok,
                      title.empty() ? std::nullopt : std::optional<std::string>(title), true, now(),
                      std::string(second)});
-    return answerBox();
+    return answerBox() == 1 ? RingAnswer::Snooze : RingAnswer::Ok;
 }
 
 void SimHost::setLooping(bool on) {

@@ -32,7 +32,7 @@ public:
     ~SimHost() override;
 
     // The event sink (normally Dispatch over an App).
-    std::function<int(const Event&)> onEvent;
+    std::function<Reply(const Event&)> onEvent;
 
     // ---- driving the simulation ---------------------------------------
     // Lets virtual time pass, firing due timers in order (re-entrant: a
@@ -47,18 +47,20 @@ public:
     // after waking, timers that fell due fire once (as WM_TIMER does).
     void sleep(int64_t ms);
     // Raises an event as the platform would.
-    int raise(Ev kind, Ctl source, int code = 0);
+    Reply raise(Ev kind, Ctl source, int code = 0);
 
     // ---- scripts and records -------------------------------------------
-    struct BoxAnswer {
+    // The user's press on the next box: its buttons counted from 0 in the
+    // order the box shows them.
+    struct BoxPress {
         int button = 0;
         int64_t elapseMs = 0;             // virtual time that passes while it is open
         std::function<void()> whileOpen;  // runs while the box is open
     };
-    std::deque<BoxAnswer> boxAnswers;  // empty: OK at once
+    std::deque<BoxPress> boxAnswers;  // empty: OK at once
     struct Box {
         std::string text;
-        int style;
+        BoxKind kind;
         std::optional<std::string> caption;
         bool urgent;
         LocalTime at;
@@ -156,8 +158,8 @@ public:
     void loadWindow(Ctl window) override;
     void destroyWindow(Ctl window) override;
     bool exists(Ctl c) override;
-    int windowState(Ctl window) override;
-    void setWindowState(Ctl window, int state) override;
+    WindowState windowState(Ctl window) override;
+    void setWindowState(Ctl window, WindowState state) override;
     void bringToFront(Ctl window) override;
     Rect windowRect(Ctl c) override;
     void moveWindow(Ctl window, int left, int top) override;
@@ -179,7 +181,7 @@ public:
     void listSelectRow(Ctl list, int row) override;
     int listColumnWidth(Ctl list, int col) override;
     std::optional<uint8_t> weekdayDialog(uint8_t checked) override;
-    int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
+    BoxAnswer messageBox(std::string_view text, BoxKind kind, std::optional<std::string_view> caption,
                    bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter,
                                               std::string_view folder) override;
@@ -239,7 +241,7 @@ public:
     IoResult deleteStartupValue(std::string_view name) override;
     void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
-    int ringBox(std::string_view text, std::string_view second, std::string_view title = {}) override;
+    RingAnswer ringBox(std::string_view text, std::string_view second, std::string_view title = {}) override;
     void showRunningCopy() override { ++runningCopyShown; }
     void showTrayBalloon(std::string_view text) override;
     void setLooping(bool on) override;
@@ -272,7 +274,7 @@ private:
         std::string text;
         bool enabled = true;
         bool visible = true;
-        int windowState = kStateNormal;
+        WindowState windowState = WindowState::Normal;
         int64_t period = 0;
         int64_t due = 0;
         int caret = 0;

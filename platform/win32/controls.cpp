@@ -10,6 +10,7 @@
 #include "platform/win32/access.h"
 #include "platform/win32/colours.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/quit.h"
 #include "platform/win32/syslibs.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/pathtext.h"
@@ -28,7 +29,7 @@ const wchar_t* ClassName(Ctl window) {
     switch (window) {
         case Ctl::CalendarWindow: return L"NyCalendarWindow";
         case Ctl::TimePickerWindow: return L"NyTimePickerWindow";
-        default: return L"NyMainWindow";
+        default: return kMainWindowClass;
     }
 }
 
@@ -683,17 +684,18 @@ bool Win32Host::exists(Ctl c) {
     }
 }
 
-int Win32Host::windowState(Ctl window) {
+WindowState Win32Host::windowState(Ctl window) {
     HWND h = IsWindowCtl(window) ? hwndOf(window) : nullptr;
-    if (!h) return 0;
-    return IsIconic(h) ? kStateMinimised : kStateNormal;
+    if (!h) return WindowState::Normal;
+    return IsIconic(h) ? WindowState::Minimised : IsZoomed(h) ? WindowState::Maximised : WindowState::Normal;
 }
 
-void Win32Host::setWindowState(Ctl window, int state) {
+void Win32Host::setWindowState(Ctl window, WindowState state) {
     HWND h = IsWindowCtl(window) ? hwndOf(window) : nullptr;
     if (!h) return;
-    if (state == kStateMinimised) ShowWindow(h, SW_MINIMIZE);
-    else if (state == kStateNormal && (IsIconic(h) || IsZoomed(h))) ShowWindow(h, SW_RESTORE);
+    if (state == WindowState::Minimised) ShowWindow(h, SW_MINIMIZE);
+    else if (state == WindowState::Maximised) ShowWindow(h, SW_MAXIMIZE);
+    else if (IsIconic(h) || IsZoomed(h)) ShowWindow(h, SW_RESTORE);
 }
 
 void Win32Host::bringToFront(Ctl window) {

@@ -203,7 +203,8 @@ void Win32Host::addSystemMenuItems() {
     }
 }
 
-int Win32Host::ringBox(std::string_view text, std::string_view second, std::string_view title) {
+RingAnswer Win32Host::ringBox(std::string_view text, std::string_view second,
+                              std::string_view title) {
     g_ringBox.second = ToWstr(second);
     g_ringBox.hook = SetWindowsHookExW(WH_CBT, RingBoxHook, nullptr, GetCurrentThreadId());
     // An OK/Cancel box whose Cancel becomes the second button (see above).
@@ -213,7 +214,7 @@ int Win32Host::ringBox(std::string_view text, std::string_view second, std::stri
         UnhookWindowsHookEx(g_ringBox.hook);
         g_ringBox.hook = nullptr;
     }
-    return pressed == kSecondButtonId ? 1 : 0;
+    return pressed == kSecondButtonId ? RingAnswer::Snooze : RingAnswer::Ok;
 }
 
 void Win32Host::setLooping(bool on) { looping_ = on; }

@@ -77,15 +77,7 @@ std::wstring FullPath(const std::wstring& path) {
 }  // namespace
 
 std::string Win32Host::programDir() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);  // cut short: try a larger buffer
-    }
+    std::wstring path = ModulePath();
     const size_t cut = path.find_last_of(L"\\/");
     path.resize(cut == std::wstring::npos ? 0 : cut);
     return ToUtf8(path);

@@ -18,7 +18,6 @@ constexpr DWORD kWaitForExitMs = 5000;
 // A copy busy for longer than this (a box of its own is no reason: its loop
 // answers) is not waited for: the second start's message comes anyway.
 constexpr UINT kWaitForShowMs = 3000;
-constexpr wchar_t kMainClass[] = L"NyMainWindow";
 
 // Full, long form of a path, so that two spellings of one file compare equal.
 std::wstring Canonical(const std::wstring& path) {
@@ -36,17 +35,14 @@ std::wstring Canonical(const std::wstring& path) {
 }
 
 std::wstring OwnPath() {
-    std::wstring path(32768, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(n < path.size() ? n : 0);
-    return Canonical(path);
+    return Canonical(ModulePath());
 }
 
 // A main window of another process running this very .exe (same full path):
 // a portable copy elsewhere is left alone.
 HANDLE OpenCopyOf(HWND hwnd, const std::wstring& exe) {
     wchar_t cls[64];
-    if (!GetClassNameW(hwnd, cls, 64) || lstrcmpW(cls, kMainClass) != 0) return nullptr;
+    if (!GetClassNameW(hwnd, cls, 64) || lstrcmpW(cls, kMainWindowClass) != 0) return nullptr;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid == 0 || pid == GetCurrentProcessId()) return nullptr;

@@ -5,6 +5,9 @@
 
 namespace ny {
 
+// The main window's class: how a copy finds the others' windows.
+constexpr wchar_t kMainWindowClass[] = L"NyMainWindow";
+
 // The private message the main window takes as 关闭; registered by name, so
 // that the asking process and the running copy agree on its number.
 constexpr wchar_t kQuitMessageName[] = L"Ny闹钟.quit";

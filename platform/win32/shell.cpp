@@ -13,34 +13,30 @@
 namespace ny {
 namespace {
 
-// The buttons of each message box type, in the order the program counts them.
-int ButtonIndex(int style, int id) {
-    static const int kOk[] = {IDOK};
-    static const int kOkCancel[] = {IDOK, IDCANCEL};
-    static const int kAbortRetryIgnore[] = {IDABORT, IDRETRY, IDIGNORE};
-    static const int kYesNoCancel[] = {IDYES, IDNO, IDCANCEL};
-    static const int kYesNo[] = {IDYES, IDNO};
-    static const int kRetryCancel[] = {IDRETRY, IDCANCEL};
-    const int* first = kOk;
-    int n = 1;
-    switch (static_cast<UINT>(style) & MB_TYPEMASK) {
-        case MB_OKCANCEL: first = kOkCancel, n = 2; break;
-        case MB_ABORTRETRYIGNORE: first = kAbortRetryIgnore, n = 3; break;
-        case MB_YESNOCANCEL: first = kYesNoCancel, n = 3; break;
-        case MB_YESNO: first = kYesNo, n = 2; break;
-        case MB_RETRYCANCEL: first = kRetryCancel, n = 2; break;
-        default: break;
+int StyleOf(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::OkCancel: return MB_OKCANCEL;
+        case BoxKind::Exclamation: return MB_OK | MB_ICONEXCLAMATION;
+        case BoxKind::YesNoDefaultNo: return MB_YESNO | MB_DEFBUTTON2;
+        case BoxKind::Ok: break;
     }
-    for (int i = 0; i < n; ++i)
-        if (first[i] == id) return i;
-    return 0;
+    return MB_OK;
+}
+
+BoxAnswer AnswerOf(int id) {
+    switch (id) {
+        case IDCANCEL: return BoxAnswer::Cancel;
+        case IDYES: return BoxAnswer::Yes;
+        case IDNO: return BoxAnswer::No;
+        default: return BoxAnswer::Ok;
+    }
 }
 
 }  // namespace
 
-int Win32Host::messageBox(std::string_view text, int style,
-                          std::optional<std::string_view> caption, bool urgent) {
-    return ButtonIndex(style, messageBoxRaw(text, style, caption, urgent));
+BoxAnswer Win32Host::messageBox(std::string_view text, BoxKind kind,
+                                std::optional<std::string_view> caption, bool urgent) {
+    return AnswerOf(messageBoxRaw(text, StyleOf(kind), caption, urgent));
 }
 
 int Win32Host::messageBoxRaw(std::string_view text, int style,

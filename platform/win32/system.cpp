@@ -18,18 +18,19 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 
 }  // namespace
 
-std::string Win32Host::programPath() {
+std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
-            return ToUtf8(path);
+            return path;
         }
         path.resize(path.size() * 2);  // cut short: a long path
     }
 }
+
+std::string Win32Host::programPath() { return ToUtf8(ModulePath()); }
 
 bool CommandLineHas(std::string_view switchText) {
     int argc = 0;

@@ -74,11 +74,11 @@ Ctl Win32Host::windowCtl(HWND hwnd) const {
 
 // ---- events -----------------------------------------------------------------
 
-int Win32Host::raise(Ev kind, Ctl source, int code) {
+Reply Win32Host::raise(Ev kind, Ctl source, int code) {
     const Ctl w = WindowOf(source);
-    if (w == Ctl::None || !onEvent) return 0;
+    if (w == Ctl::None || !onEvent) return Reply::None;
     const Slot& s = slot(w);
-    if (!s.ready || s.dying) return 0;  // nothing flows before Created or while it is torn down
+    if (!s.ready || s.dying) return Reply::None;  // nothing flows before Created or while it is torn down
     return onEvent(Event{kind, source, code});
 }
 
@@ -128,7 +128,7 @@ bool Win32Host::escapeCloses(HWND target) {
         SendMessageW(target, CB_GETDROPPEDSTATE, 0, 0))
         return false;
     if (d && d->id == Ctl::编辑框1 && hwndOf(d->id) == target &&
-        raise(Ev::KeyDown, d->id, static_cast<int>(Key::Escape)) == 1)
+        raise(Ev::KeyDown, d->id, static_cast<int>(Key::Escape)) == Reply::Taken)
         return true;
     SendMessageW(root, WM_CLOSE, 0, 0);
     return true;
@@ -267,7 +267,7 @@ std::optional<LRESULT> Win32Host::onTimer(WPARAM wp) {
 std::optional<LRESULT> Win32Host::onWindowLife(Ctl w, UINT msg, WPARAM wp) {
     switch (msg) {
         case WM_CLOSE:
-            if (raise(Ev::CloseRequest, w) == 1) destroyWindow(w);
+            if (raise(Ev::CloseRequest, w) == Reply::Close) destroyWindow(w);
             return 0;
         case WM_SIZE:
             raise(Ev::SizeChanged, w);
@@ -321,8 +321,8 @@ std::optional<LRESULT> Win32Host::onClockNotice(Ctl w, UINT msg, WPARAM wp) {
 }
 
 std::optional<LRESULT> Win32Host::onTrayIcon(Ctl w, LPARAM lp) {
-    if (LOWORD(lp) == WM_LBUTTONUP) raise(Ev::Tray, w, 1);
-    else if (LOWORD(lp) == WM_RBUTTONUP) raise(Ev::Tray, w, 3);
+    if (LOWORD(lp) == WM_LBUTTONUP) raise(Ev::Tray, w, static_cast<int>(TrayClick::Left));
+    else if (LOWORD(lp) == WM_RBUTTONUP) raise(Ev::Tray, w, static_cast<int>(TrayClick::Right));
     return 0;
 }
 

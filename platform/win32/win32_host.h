@@ -48,6 +48,9 @@ std::string SystemReason(DWORD error);
 // True when the command line holds the switch (any case), as in "/tray".
 bool CommandLineHas(std::string_view switchText);
 
+// The full path of this .exe, however long; empty when Windows cannot say.
+std::wstring ModulePath();
+
 // A sound being played or opened ahead (audio.cpp).
 struct Playback;
 struct PlaybackDeleter {
@@ -70,7 +73,7 @@ public:
 
     // Where events go (normally Dispatch over an App). Its result answers a
     // close request: 1 lets the window close.
-    std::function<int(const Event&)> onEvent;
+    std::function<Reply(const Event&)> onEvent;
 
     // Runs the message loop until MainWindow has been destroyed.
     void run();
@@ -82,8 +85,8 @@ public:
     void loadWindow(Ctl window) override;
     void destroyWindow(Ctl window) override;
     bool exists(Ctl c) override;
-    int windowState(Ctl window) override;
-    void setWindowState(Ctl window, int state) override;
+    WindowState windowState(Ctl window) override;
+    void setWindowState(Ctl window, WindowState state) override;
     void bringToFront(Ctl window) override;
     Rect windowRect(Ctl c) override;
     void moveWindow(Ctl window, int left, int top) override;
@@ -105,8 +108,8 @@ public:
     int listRowCount(Ctl list) override;
     int listSelectedRow(Ctl list) override;
     void listSelectRow(Ctl list, int row) override;
-    int messageBox(std::string_view text, int style, std::optional<std::string_view> caption,
-                   bool urgent) override;
+    BoxAnswer messageBox(std::string_view text, BoxKind kind,
+                         std::optional<std::string_view> caption, bool urgent) override;
     std::optional<std::string> openFileDialog(std::string_view filter,
                                               std::string_view folder) override;
     void popupMenu(Ctl menu) override;
@@ -149,7 +152,8 @@ public:
     void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
     // snooze, ringing until stopped, settings (extras.cpp)
-    int ringBox(std::string_view text, std::string_view second, std::string_view title = {}) override;
+    RingAnswer ringBox(std::string_view text, std::string_view second,
+                       std::string_view title = {}) override;
     // the second start, the tray hint (shell.cpp)
     void showRunningCopy() override;
     void showTrayBalloon(std::string_view text) override;
@@ -188,7 +192,7 @@ private:
     Ctl windowCtl(HWND hwnd) const;
 
     // ---- events (win32_host.cpp) ------------------------------------------
-    int raise(Ev kind, Ctl source, int code = 0);
+    Reply raise(Ev kind, Ctl source, int code = 0);
     // KeyDown for a key the handlers answer; other keys raise nothing.
     void raiseKey(Ctl source, WPARAM vk);
     void deliver(MSG& msg);
