@@ -256,9 +256,10 @@ std::wstring ListCell(HWND list, int row, int col) {
     return s;
 }
 
-RECT ListRowRect(HWND list, int row) {
+// A part of a row (LVIR_BOUNDS: the whole; LVIR_ICON: its icon's place).
+RECT ListRowRect(HWND list, int row, LONG part = LVIR_BOUNDS) {
     Remote r(list, sizeof(RECT));
-    RECT rc{LVIR_BOUNDS, 0, 0, 0};
+    RECT rc{part, 0, 0, 0};
     r.put(&rc, sizeof rc);
     SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(r.at()));
     r.get(&rc, sizeof rc);
@@ -1101,12 +1102,8 @@ POINT ListRowPoint(HWND list, int row) {
 
 // Where row `row`'s check box is, in screen coordinates.
 POINT ListCheckBoxPoint(HWND list, int row) {
-    Remote r(list, sizeof(RECT));
-    RECT box{LVIR_ICON, 0, 0, 0};
-    r.put(&box, sizeof box);
-    SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(r.at()));
-    r.get(&box, sizeof box);
-    RECT rc = ListRowRect(list, row);
+    const RECT box = ListRowRect(list, row, LVIR_ICON);
+    const RECT rc = ListRowRect(list, row);
     // The state image lies left of the (empty) icon, at the row's start.
     POINT p{rc.left + (box.left - rc.left) / 2, (rc.top + rc.bottom) / 2};
     if (box.left - rc.left < 4) p.x = rc.left + 8;

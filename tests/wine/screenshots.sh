@@ -27,13 +27,7 @@ probe settext 闹钟提示信息输入 "该出门了"
 # The window with its title bar, cut from the whole screen.
 shot() {  # file
     probe main
-    local x y w h
-    read -r x y w h <<<"$(val rect)"
-    sleep 1.2  # let the clock label tick and everything repaint
-    import -display "$DISPLAY" -window root "$dir/screen.png"
-    mkdir -p "$outdir"
-    convert "$dir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$1"
-    log "wrote $1"
+    shot_rect "$1"
 }
 
 shot "$outdir/screenshot-alarms$suffix.png"

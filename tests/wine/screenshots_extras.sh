@@ -31,13 +31,7 @@ add_alarm "$(date -d "@$next" '+%Y-%m-%d %H:%M:%S')" "起床，记得带上准�
 # The window and what opened beside it, cut from the whole screen.
 shot() {  # file extra-width extra-height
     probe main
-    local x y w h
-    read -r x y w h <<<"$(val rect)"
-    sleep 1
-    import -display "$DISPLAY" -window root "$dir/screen.png"
-    mkdir -p "$outdir"
-    convert "$dir/screen.png" -crop "$((w + $2))x$((h + $3))+${x}+${y}" +repage "$1"
-    log "wrote $1"
+    shot_rect "$1" "$2" "$3"
 }
 k=$(( dpi * 100 / 96 ))  # percent
 

@@ -29,18 +29,12 @@ probe list-select 3
 
 # The window with its title bar, cut from the whole screen.
 shot() {  # file [window-title]
-    local x y w h
     if [ -n "${2:-}" ]; then
         probe dialog "$2" 5000
     else
         probe main
     fi
-    read -r x y w h <<<"$(val rect)"
-    sleep 1.2  # let the clock label tick and everything repaint
-    import -display "$DISPLAY" -window root "$dir/screen.png"
-    mkdir -p "$outdir"
-    convert "$dir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$1"
-    log "wrote $1"
+    shot_rect "$1"
 }
 
 shot "$outdir/screenshot-kept$suffix.png"

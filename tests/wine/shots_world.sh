@@ -50,3 +50,15 @@ mv "$dir/$exe" "$dir/$(basename "$NY_TONE")" "$WINEPREFIX/drive_c/Ny闹钟/"
 dir=$WINEPREFIX/drive_c/Ny闹钟
 
 day() { date -d "+$1 day" "+%Y-%m-%d $2:00"; }
+
+# The window the last probe found (its rect), with room to spare on the
+# right and below, cut from the whole screen into FILE.
+shot_rect() {  # file [extra-width extra-height]
+    local x y w h
+    read -r x y w h <<<"$(val rect)"
+    sleep 1.2  # let the clock label tick and everything repaint
+    import -display "$DISPLAY" -window root "$dir/screen.png"
+    mkdir -p "$outdir"
+    convert "$dir/screen.png" -crop "$((w + ${2:-0}))x$((h + ${3:-0}))+${x}+${y}" +repage "$1"
+    log "wrote $1"
+}
