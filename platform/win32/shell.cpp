@@ -125,13 +125,23 @@ void Win32Host::trackMenu(Ctl menu, POINT at) {
     PostMessageW(main, WM_NULL, 0, 0);
 }
 
-bool Win32Host::addTrayIcon(DWORD message) {
-    HWND main = hwndOf(Ctl::MainWindow);
-    if (!main) return false;
+namespace {
+
+// The program's one tray icon, as every call about it names it.
+NOTIFYICONDATAW TrayIconOf(HWND main) {
     NOTIFYICONDATAW nid{};
     nid.cbSize = sizeof nid;
     nid.hWnd = main;
     nid.uID = kTrayIconId;
+    return nid;
+}
+
+}  // namespace
+
+bool Win32Host::addTrayIcon(DWORD message) {
+    HWND main = hwndOf(Ctl::MainWindow);
+    if (!main) return false;
+    NOTIFYICONDATAW nid = TrayIconOf(main);
     nid.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     nid.uCallbackMessage = WMAPP_NOTIFYCALLBACK;
     nid.hIcon = iconSmall_;
@@ -152,10 +162,7 @@ void Win32Host::setTrayIcon(std::string_view tip) {
 void Win32Host::removeTrayIcon() {
     HWND main = hwndOf(Ctl::MainWindow);
     if (!trayShown_ || !main) return;
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = main;
-    nid.uID = kTrayIconId;
+    NOTIFYICONDATAW nid = TrayIconOf(main);
     Shell_NotifyIconW(NIM_DELETE, &nid);
     trayShown_ = false;
 }
@@ -163,10 +170,7 @@ void Win32Host::removeTrayIcon() {
 void Win32Host::showTrayBalloon(std::string_view text) {
     HWND main = hwndOf(Ctl::MainWindow);
     if (!trayShown_ || !main) return;
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = main;
-    nid.uID = kTrayIconId;
+    NOTIFYICONDATAW nid = TrayIconOf(main);
     nid.uFlags = NIF_INFO;
     nid.dwInfoFlags = NIIF_INFO;
     lstrcpynW(nid.szInfo, ToWstr(text).c_str(), static_cast<int>(sizeof nid.szInfo / sizeof nid.szInfo[0]));

@@ -1813,16 +1813,26 @@ HWND PopupOrDie(ny::Ctl window) {
     return p;
 }
 
+// The control of the design named `name`, in the main window or in its
+// popup (which must be open); nullptr when it is not there. `design`: its
+// design, nullptr when no control has that name (said, and then nullptr).
+HWND DesignedControl(const std::string& name, const ny::ControlDesign** design = nullptr) {
+    const ny::ControlDesign* d = DesignByName(name);
+    if (design) *design = d;
+    if (!d) {
+        Out("BAD no control named " + name + " in the design");
+        return nullptr;
+    }
+    HWND window = d->window == ny::Ctl::MainWindow ? MainOrDie() : PopupOrDie(d->window);
+    return FindControl(window, d->id);
+}
+
 // How many pixels of a control's rectangle on the screen are exactly the
 // colour "R,G,B" (a control of a popup: the popup must be open).
 int CmdColours(const std::string& name, const std::string& rgb) {
-    const ny::ControlDesign* d = DesignByName(name);
-    if (!d) {
-        Out("BAD no control named " + name + " in the design");
-        return 2;
-    }
-    HWND h = d->window == ny::Ctl::MainWindow ? ControlOrDie(name)
-                                              : FindControl(PopupOrDie(d->window), d->id);
+    const ny::ControlDesign* d = nullptr;
+    HWND h = DesignedControl(name, &d);
+    if (!d) return 2;
     int r = 0, g = 0, b = 0;
     if (!h || std::sscanf(rgb.c_str(), "%d,%d,%d", &r, &g, &b) != 3) {
         Out("BAD control or colour");
@@ -1910,14 +1920,10 @@ int CmdGridClick(int value) {
 
 // A real click in the middle of a control of the open popup (or the main window).
 int CmdPress(const std::string& name) {
-    const ny::ControlDesign* d = DesignByName(name);
-    if (!d) {
-        Out("BAD no control named " + name);
-        return 2;
-    }
+    const ny::ControlDesign* d = nullptr;
+    HWND h = DesignedControl(name, &d);
+    if (!d) return 2;
     HWND main = MainOrDie();
-    HWND window = d->window == ny::Ctl::MainWindow ? main : PopupOrDie(d->window);
-    HWND h = FindControl(window, d->id);
     RECT r{};
     GetWindowRect(h, &r);
     MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -2270,14 +2276,9 @@ long AccRole(IAccessible* acc, long child) {
 // A control's name and role ("name=闹钟设置", "role=42"), of the main window
 // or of an open popup.
 int CmdAccessName(const std::string& name) {
-    const ny::ControlDesign* d = DesignByName(name);
-    if (!d) {
-        Out("BAD no control named " + name);
-        return 2;
-    }
-    HWND main = MainOrDie();
-    HWND window = d->window == ny::Ctl::MainWindow ? main : PopupOrDie(d->window);
-    HWND h = FindControl(window, d->id);
+    const ny::ControlDesign* d = nullptr;
+    HWND h = DesignedControl(name, &d);
+    if (!d) return 2;
     if (!h) {
         Out("BAD control " + name + " not found");
         return 1;
