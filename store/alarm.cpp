@@ -98,14 +98,24 @@ Minute MinuteAt(const LocalTime& t) {
 LocalTime StartOfMinute(Minute m) { return CivilFromMs(m * kMsPerMinute); }
 
 std::string MinuteText(Minute m) {
-    if (m == kNoMinute) return {};
+    std::string s;
+    PutMinuteText(m, s);
+    return s;
+}
+
+void PutMinuteText(Minute m, std::string& out) {
+    if (m == kNoMinute) {
+        out.clear();
+        return;
+    }
     const LocalTime t = CivilFromMs(m * kMsPerMinute);
     // Digits by hand: a store of 100,000 alarms formats as many.
     if (t.year < 0 || t.year > 9999) {
         char buf[40];
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
                       t.minute);
-        return buf;
+        out = buf;
+        return;
     }
     char s[] = "0000-00-00 00:00";
     auto two = [&](int at, int v) {
@@ -118,7 +128,7 @@ std::string MinuteText(Minute m) {
     two(8, t.day);
     two(11, t.hour);
     two(14, t.minute);
-    return std::string(s, sizeof s - 1);
+    out.assign(s, sizeof s - 1);
 }
 
 std::optional<Minute> MinuteOfText(std::string_view s) {
@@ -177,15 +187,32 @@ void Alarm::setState(RingState s) {
     verbatim = Without(verbatim, &Verbatim::state);
 }
 
-void AlarmToFields(const Alarm& a, std::vector<std::string>& f) {
-    f.resize(kFieldCount);
+std::span<const std::string_view> AlarmFieldTexts::of(const Alarm& a) {
+    static_assert(std::tuple_size_v<decltype(values_)> == kFieldCount);
     const Alarm::Verbatim* v = a.verbatim.get();
-    f[kMonth] = v && v->month ? *v->month : std::string();
-    f[kRepeat] = v && v->repeat ? *v->repeat : RepeatCode(a.repeat, a.days);
-    f[kTime] = AlarmTimeText(a);
-    f[kTone] = a.tone;
-    f[kPrompt] = a.prompt;
-    f[kState] = v && v->state ? *v->state : std::string(RingStateCode(a.state));
+    values_[kMonth] = v && v->month ? std::string_view(*v->month) : std::string_view();
+    if (v && v->repeat) {
+        values_[kRepeat] = *v->repeat;
+    } else {
+        repeat_ = RepeatCode(a.repeat, a.days);
+        values_[kRepeat] = repeat_;
+    }
+    if (v && v->time) {
+        values_[kTime] = *v->time;
+    } else {
+        PutMinuteText(a.minute, time_);
+        values_[kTime] = time_;
+    }
+    values_[kTone] = a.tone;
+    values_[kPrompt] = a.prompt;
+    values_[kState] = v && v->state ? std::string_view(*v->state) : RingStateCode(a.state);
+    return values_;
+}
+
+void AlarmToFields(const Alarm& a, std::vector<std::string>& f) {
+    AlarmFieldTexts texts;
+    const auto values = texts.of(a);
+    f.assign(values.begin(), values.end());
 }
 
 Alarm AlarmOfFields(std::vector<std::string>&& f) {

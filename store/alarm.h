@@ -3,9 +3,11 @@
 // two functions at the end are the only ones that turn one into the other.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +78,8 @@ LocalTime StartOfMinute(Minute m);
 // "YYYY-MM-DD HH:MM" and back; nullopt unless the text is exactly that shape
 // and names a real date and time.
 std::string MinuteText(Minute m);
+// The same into `out`, reusing its room.
+void PutMinuteText(Minute m, std::string& out);
 std::optional<Minute> MinuteOfText(std::string_view minuteText);
 // The minute of the list's and the record's time field as shown: the text
 // the record holds when it did not read as a minute.
@@ -84,6 +88,18 @@ std::string AlarmTimeText(const Alarm& a);
 // The record's six fields (月份, 周数, 闹钟时间, 铃声文件, 闹钟提示信息,
 // 是否已响铃) and back. The id is the caller's.
 void AlarmToFields(const Alarm& a, std::vector<std::string>& fields);
+
+// The same six texts without copying them: they point into the alarm and
+// into this object, and stand until its next `of` or a change of the alarm.
+// Writing 100,000 alarms then copies and allocates nothing per alarm.
+class AlarmFieldTexts {
+public:
+    std::span<const std::string_view> of(const Alarm& a);
+
+private:
+    std::array<std::string_view, 6> values_;
+    std::string repeat_, time_;
+};
 Alarm AlarmOfFields(std::vector<std::string>&& fields);
 
 }  // namespace ny

@@ -188,15 +188,11 @@ StoreResult AlarmStore::save(const std::vector<Alarm>& alarms) {
     // the user sees and trusts.
     const bool gone = fs_.probeFile(path_).failure == IoFailure::NotFound;
     ContentMark mark;
-    const RecordSource values = [&alarms](size_t k, std::vector<std::string>& f) {
-        AlarmToFields(alarms[k], f);
-    };
+    AlarmFieldTexts texts;
+    const RecordSource values = [&alarms, &texts](size_t k) { return texts.of(alarms[k]); };
     // A file that appeared meanwhile is not replaced: it is another
     // program's, to be read first.
-    // About the size of the version last seen: the buffer is taken once.
-    const size_t hint = seen_ && seen_->known ? size_t(seen_->content.size) + 4096 : 0;
-    const IoResult w =
-        WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &mark, hint);
+    const IoResult w = WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &mark);
     if (!w.ok && gone && w.failure == IoFailure::AlreadyExists) {
         StoreResult r = Result(StoreStatus::ChangedOutside, path_);
         r.changedOutside = true;

@@ -17,11 +17,17 @@ IoResult Retried(FileOps& fs, Op op) {
 
 IoResult ReplaceWholeFile(FileOps& fs, const std::string& path, std::string_view bytes,
                           bool mustBeNew) {
+    return ReplaceWholeFile(fs, path, [bytes](const BytePut& put) { return put(bytes); },
+                            mustBeNew);
+}
+
+IoResult ReplaceWholeFile(FileOps& fs, const std::string& path, const ByteProducer& produce,
+                          bool mustBeNew) {
     const std::string temp = path + ".tmp";
     int64_t h = -1;
     IoResult r = Retried(fs, [&] { return fs.createFile(temp, &h); });
     if (!r.ok) return r;
-    r = fs.writeHandle(h, bytes);
+    r = produce([&fs, h](std::string_view piece) { return fs.writeHandle(h, piece); });
     if (r.ok) r = fs.flushHandle(h);
     IoResult closed = fs.closeHandle(h);
     if (r.ok) r = closed;

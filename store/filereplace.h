@@ -4,6 +4,7 @@
 // and the temporary file is removed.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,15 @@ constexpr int64_t kReplaceRetryPauseMs = 200;
 // With `mustBeNew` a file already at `path` is never replaced (the store is
 // created only where there really is none): failure AlreadyExists.
 IoResult ReplaceWholeFile(FileOps& fs, const std::string& path, std::string_view bytes,
+                          bool mustBeNew = false);
+
+// Takes the new content a piece at a time, as it is produced: a large file
+// is never held whole in memory. The producer hands each piece to `put` in
+// order and stops at the first failure `put` returns (returning it); it may
+// fail by itself too. Either way nothing of the new content reaches `path`.
+using BytePut = std::function<IoResult(std::string_view)>;
+using ByteProducer = std::function<IoResult(const BytePut& put)>;
+IoResult ReplaceWholeFile(FileOps& fs, const std::string& path, const ByteProducer& produce,
                           bool mustBeNew = false);
 
 }  // namespace ny

@@ -61,8 +61,9 @@ struct ContentMark {
 // values in field order (the vector is reused for the next record: move out
 // what is kept).
 using RecordVisitor = std::function<void(bool deleted, std::vector<std::string>& values)>;
-// The values of record k (0-based) of a file being written, in field order.
-using RecordSource = std::function<void(size_t k, std::vector<std::string>& values)>;
+// The values of record k (0-based) of a file being written, in field order;
+// they need stand only until the next call.
+using RecordSource = std::function<std::span<const std::string_view>(size_t k)>;
 
 // Reads the whole file at `path` and hands its records to `each` in order,
 // keeping none of them: memory stays near the file's size. With `expected`
@@ -74,11 +75,11 @@ OpenResult ReadRecords(FileOps& fs, const std::string& path, std::span<const Fie
                        const RecordVisitor& each, ContentMark* mark = nullptr,
                        const std::function<void(size_t)>& expect = {});
 // Writes a file of `count` live records in one whole-file replace
-// (ReplaceWholeFile, `mustBeNew` as there). `mark`: the version written.
-// `sizeHint`: about how many bytes it will take (memory taken at once).
+// (ReplaceWholeFile, `mustBeNew` as there), made and written a piece at a
+// time: memory does not grow with the file. `mark`: the version written.
 IoResult WriteRecords(FileOps& fs, const std::string& path, std::span<const FieldDef> fields,
                       size_t count, const RecordSource& values, bool mustBeNew = false,
-                      ContentMark* mark = nullptr, size_t sizeHint = 0);
+                      ContentMark* mark = nullptr);
 
 class RecordFile {
 public:
