@@ -27,55 +27,6 @@ namespace ny {
 
 namespace {
 
-// ---- the output ------------------------------------------------------------------
-
-// waveOut tells a hidden window of ours when a buffer has played; the refill
-// runs on the user-interface thread, between events, like everything else.
-constexpr UINT kBuffers = 4;
-constexpr UINT kBufferMs = 200;
-
-}  // namespace
-
-struct Playback {
-    std::wstring path;  // empty for the chime
-    std::unique_ptr<PcmSource> source;
-    HWAVEOUT out = nullptr;
-    WAVEHDR hdrs[kBuffers] = {};
-    std::vector<char> data[kBuffers];
-    UINT queued = 0;  // buffers with the device
-    bool started = false;
-
-    ~Playback() {
-        if (!out) return;
-        Winmm().waveOutReset(out);  // silence now, every buffer returned
-        for (WAVEHDR& h : hdrs)
-            if (h.dwFlags & WHDR_PREPARED) Winmm().waveOutUnprepareHeader(out, &h, sizeof h);
-        Winmm().waveOutClose(out);
-    }
-
-    // Fills buffer i from the source and hands it to the device; false at the end.
-    bool feed(UINT i) {
-        WAVEHDR& h = hdrs[i];
-        if (h.dwFlags & WHDR_PREPARED) Winmm().waveOutUnprepareHeader(out, &h, sizeof h);
-        const size_t n = source->read(data[i].data(), data[i].size());
-        if (n == 0) return false;
-        h = WAVEHDR{};
-        h.lpData = data[i].data();
-        h.dwBufferLength = static_cast<DWORD>(n);
-        if (Winmm().waveOutPrepareHeader(out, &h, sizeof h) != MMSYSERR_NOERROR) return false;
-        if (Winmm().waveOutWrite(out, &h, sizeof h) != MMSYSERR_NOERROR) {
-            Winmm().waveOutUnprepareHeader(out, &h, sizeof h);
-            return false;
-        }
-        ++queued;
-        return true;
-    }
-};
-
-void PlaybackDeleter::operator()(Playback* p) const { delete p; }
-
-namespace {
-
 // Messages to the hidden audio window: tones opened by the opener thread
 // wait to be collected; a request served at once is answered.
 constexpr UINT WMAPP_TONES_OPENED = WM_APP + 10;
@@ -102,53 +53,6 @@ LRESULT CALLBACK Win32Host::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
-
-namespace {
-
-// The device opened and the first buffers filled, not yet written.
-PlaybackPtr OpenPlayback(HWND notify, std::unique_ptr<PcmSource> source, std::wstring path) {
-    PlaybackPtr p(new Playback);
-    p->path = std::move(path);
-    p->source = ToOutputFormat(std::move(source));
-    const WAVEFORMATEX f = ToWaveFormat(p->source->format());
-    if (!notify || Winmm().waveOutOpen(&p->out, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(notify), 0,
-                               CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
-        p->out = nullptr;
-        return nullptr;
-    }
-    const size_t bytes = p->source->format().bytesFor(kBufferMs);
-    for (auto& d : p->data) d.resize(bytes);
-    return p;
-}
-
-// The path goes in a structure, never into a command string, so no
-// character of it can be read as MCI syntax. 0 when it cannot be opened or
-// holds no sound (the device opens some files it cannot play).
-UINT OpenMci(const std::wstring& file) {
-    MCI_OPEN_PARMSW open{};
-    open.lpstrDeviceType = L"mpegvideo";
-    open.lpstrElementName = file.c_str();
-    if (Winmm().mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_WAIT,
-                        reinterpret_cast<DWORD_PTR>(&open)) != 0)
-        return 0;
-    MCI_STATUS_PARMS length{};
-    length.dwItem = MCI_STATUS_LENGTH;
-    if (Winmm().mciSendCommandW(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
-                        reinterpret_cast<DWORD_PTR>(&length)) != 0 ||
-        length.dwReturn == 0) {
-        MCI_GENERIC_PARMS close{};
-        Winmm().mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
-        return 0;
-    }
-    return open.wDeviceID;
-}
-
-void CloseMci(UINT device) {
-    MCI_GENERIC_PARMS close{};
-    Winmm().mciSendCommandW(device, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
-}
-
-}  // namespace
 
 // ---- the opener thread ---------------------------------------------------------
 // Opening a tone (the file, the probe, the codec, the first second decoded,
@@ -212,10 +116,7 @@ volatile LONG g_stuckOpeners = 0;
 // open, as the first MP3 would keep it.
 void WarmUp() {
     WarmUpMp3Codec();
-    const WAVEFORMATEX out = ToWaveFormat(kOutputFormat);
-    HWAVEOUT h = nullptr;
-    if (Winmm().waveOutOpen(&h, WAVE_MAPPER, &out, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR)
-        Winmm().waveOutClose(h);
+    WarmUpOutput();
 }
 
 void OpenTone(ToneJob& job, HWND notify) {
@@ -231,7 +132,7 @@ void OpenTone(ToneJob& job, HWND notify) {
     bool mayTryMci = false;
     if (auto source = OpenSource(job.path, &job.problem, &mayTryMci)) {
         if (job.probeOnly) return;  // its start decoded: it plays
-        job.playback = OpenPlayback(notify, std::move(source), job.path);
+        job.playback = Playback::Open(notify, std::move(source), job.path);
         if (job.playback) return;
         mayTryMci = true;
         job.problem = ToneProblem::NotSound;
@@ -279,30 +180,6 @@ DWORD WINAPI OpenerMain(void* arg) {
     }
     if (self->abandoned) InterlockedDecrement(&g_stuckOpeners);
     return 0;
-}
-
-// Ringing until stopped: the same sound again from its start on the same
-// device, so that the next buffer follows the last one without a gap.
-bool RewindForLoop(Playback& p) {
-    std::unique_ptr<PcmSource> s;
-    if (p.path.empty()) s = MakeChime();
-    else {
-        bool mayTryMci = false;
-        ToneProblem why;
-        s = OpenSource(p.path, &why, &mayTryMci);
-    }
-    if (!s) return false;
-    p.source = ToOutputFormat(std::move(s));
-    return true;
-}
-
-// The same for a sound that only MCI plays: from its start, told at its end.
-bool ReplayMci(UINT device, HWND notify) {
-    MCI_PLAY_PARMS play{};
-    play.dwFrom = 0;
-    play.dwCallback = reinterpret_cast<DWORD_PTR>(notify);
-    return notify && Winmm().mciSendCommandW(device, MCI_PLAY, MCI_FROM | MCI_NOTIFY,
-                                     reinterpret_cast<DWORD_PTR>(&play)) == 0;
 }
 
 }  // namespace
@@ -380,25 +257,16 @@ HWND Win32Host::audioWindow() {
 
 bool Win32Host::startPlayback(PlaybackPtr p) {
     silence();  // one channel: the new sound replaces the old
-    for (UINT i = 0; i < kBuffers; ++i)
-        if (!p->feed(i)) break;
-    if (p->queued == 0) return false;
-    p->started = true;
+    if (!p->start()) return false;
     playing_ = std::move(p);
     return true;
 }
 
 void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
-    Playback* p = playing_.get();
-    if (!p || p->out != out) return;  // a device already stopped
-    for (UINT i = 0; i < kBuffers; ++i) {
-        if (&p->hdrs[i] != hdr || !(hdr->dwFlags & WHDR_DONE) || p->queued == 0) continue;
-        --p->queued;
-        if (!p->feed(i) && looping_ && RewindForLoop(*p)) p->feed(i);
-        // Played to its end: free the device and the buffers.
-        if (p->queued == 0) playing_.reset();
-        return;
-    }
+    // Not for a device already stopped.
+    if (!playing_ || !playing_->bufferDone(out, hdr, looping_)) return;
+    // Played to its end: free the device and the buffers.
+    if (playing_->over()) playing_.reset();
 }
 
 void Win32Host::prepareMp3(std::string_view path) {
@@ -406,7 +274,7 @@ void Win32Host::prepareMp3(std::string_view path) {
     // output ready within the time it has.
     warmUpAudio();
     const std::wstring file = ToWstr(path);
-    if ((prepared_ && prepared_->path == file) || (preparedDevice_ && preparedPath_ == file) ||
+    if ((prepared_ && prepared_->path() == file) || (preparedDevice_ && preparedPath_ == file) ||
         (prepareJob_ && prepareJob_->path == file) || (playJob_ && playJob_->path == file))
         return;
     prepared_.reset();
@@ -427,7 +295,7 @@ int Win32Host::requestMp3(std::string_view path, int64_t giveUpMs) {
     if (giveUpMs > 0) SetTimer(notify, kGiveUpTimer, static_cast<UINT>(giveUpMs), nullptr);
     // Opening and decoding the first second is most of the delay before a
     // sound is heard: what was opened ahead for this file starts now.
-    if (prepared_ && prepared_->path == file) {
+    if (prepared_ && prepared_->path() == file) {
         const bool ok = startPlayback(std::move(prepared_));
         PostMessageW(notify, WMAPP_SOUND_ANSWER, static_cast<WPARAM>(id), ok);
     } else if (preparedDevice_ && preparedPath_ == file) {
@@ -507,14 +375,8 @@ void Win32Host::giveUpSound() {
 bool Win32Host::playMci(UINT device) {
     silence();
     mciDevice_ = device;
-    MCI_PLAY_PARMS play{};
-    DWORD flags = 0;
-    if (HWND main = hwndOf(Ctl::MainWindow)) {
-        // Told when the sound has ended, the device is closed again.
-        play.dwCallback = reinterpret_cast<DWORD_PTR>(main);
-        flags |= MCI_NOTIFY;
-    }
-    if (Winmm().mciSendCommandW(mciDevice_, MCI_PLAY, flags, reinterpret_cast<DWORD_PTR>(&play)) != 0) {
+    // Told when the sound has ended, the device is closed again.
+    if (!PlayMci(mciDevice_, hwndOf(Ctl::MainWindow), false)) {
         silence();
         return false;
     }
@@ -523,7 +385,7 @@ bool Win32Host::playMci(UINT device) {
 
 void Win32Host::playChime() {
     stopAudio();
-    if (PlaybackPtr p = OpenPlayback(audioWindow(), MakeChime(), std::wstring()))
+    if (PlaybackPtr p = Playback::Open(audioWindow(), MakeChime(), std::wstring()))
         startPlayback(std::move(p));
 }
 
@@ -547,7 +409,8 @@ void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
     // by another program naming device 0 while none plays).
     if (flags != MCI_NOTIFY_SUCCESSFUL || mciDevice_ == 0 || static_cast<UINT>(device) != mciDevice_)
         return;
-    if (looping_ && ReplayMci(mciDevice_, hwndOf(Ctl::MainWindow))) return;
+    // Ringing until stopped: from its start, told at its end again.
+    if (HWND main = hwndOf(Ctl::MainWindow); looping_ && main && PlayMci(mciDevice_, main, true)) return;
     silence();
 }
 

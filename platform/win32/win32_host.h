@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/win32/sounddevice.h"
 
 namespace ny {
 
@@ -51,12 +52,6 @@ bool CommandLineHas(std::string_view switchText);
 // The full path of this .exe, however long; empty when Windows cannot say.
 std::wstring ModulePath();
 
-// A sound being played or opened ahead (audio.cpp).
-struct Playback;
-struct PlaybackDeleter {
-    void operator()(Playback* p) const;
-};
-using PlaybackPtr = std::unique_ptr<Playback, PlaybackDeleter>;
 // A tone being opened off the window's thread, and the threads that open them (audio.cpp).
 struct ToneJob;
 struct ToneOpeners;
