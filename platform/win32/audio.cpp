@@ -12,14 +12,11 @@
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <deque>
 #include <memory>
 #include <vector>
 
-#include "host/devicepath.h"
 #include "host/pcm.h"
-#include "platform/win32/pcmsource.h"
-#include "platform/win32/syslibs.h"
+#include "platform/win32/toneopener.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 
@@ -29,7 +26,6 @@ namespace {
 
 // Messages to the hidden audio window: tones opened by the opener thread
 // wait to be collected; a request served at once is answered.
-constexpr UINT WMAPP_TONES_OPENED = WM_APP + 10;
 constexpr UINT WMAPP_SOUND_ANSWER = WM_APP + 11;
 // The timer of a sound that must start soon (requestMp3's giveUpMs).
 constexpr UINT_PTR kGiveUpTimer = 1;
@@ -54,186 +50,9 @@ LRESULT CALLBACK Win32Host::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     }
 }
 
-// ---- the opener thread ---------------------------------------------------------
-// Opening a tone (the file, the probe, the codec, the first second decoded,
-// the output device) happens on a thread of its own: a path may name
-// something that blocks a read for minutes, and the window must answer
-// meanwhile. The window's thread collects what was opened.
-
-struct ToneJob {
-    enum Kind { Play, Probe, WarmUp };
-    ToneJob(std::wstring w, std::string u, Kind k = Play)
-        : path(std::move(w)), utf8(std::move(u)), probeOnly(k == Probe), warmUp(k == WarmUp) {}
-    const std::wstring path;
-    const std::string utf8;
-    // Only checked (Host::probeTone): opened and decoded a little, never played.
-    const bool probeOnly;
-    // No tone: the codec and the output made ready for the first one.
-    const bool warmUp;
-    volatile LONG cancelled = 0;  // set by the window's thread
-    // Filled by the opener: a sound ready to start, or an MCI device, and
-    // why there is neither.
-    PlaybackPtr playback;
-    UINT mci = 0;
-    ToneProblem problem = ToneProblem::None;
-};
-
-namespace {
-
-void Cancel(std::shared_ptr<ToneJob>& job) {
-    if (job) InterlockedExchange(&job->cancelled, 1);
-    job.reset();
-}
-
-// One thread and its queue. A thread stuck on a tone nobody waits for any
-// more is left to finish on its own while a new one takes the queue.
-struct Opener {
-    SRWLOCK lock = SRWLOCK_INIT;
-    CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
-    std::deque<std::shared_ptr<ToneJob>> queue;
-    std::shared_ptr<ToneJob> busy;
-    DWORD busySince = 0;
-    bool quit = false;
-    bool abandoned = false;
-    HWND notify = nullptr;
-    // What was opened, for the window's thread (shared by every opener).
-    std::shared_ptr<std::pair<SRWLOCK, std::vector<std::shared_ptr<ToneJob>>>> done;
-};
-
-// Busy this long on a cancelled tone, an opener counts as stuck.
-constexpr DWORD kStuckMs = 100;
-// At most this many stuck openers at once: beyond, requests queue (and a
-// sound that must start soon gives up by its timer).
-constexpr LONG kMaxStuck = 4;
-volatile LONG g_stuckOpeners = 0;
-
-// The first sound of a process would pay for loading the MP3 codec and the
-// output's driver (under Wine, the connection to the sound server): 20-100 ms
-// more than later ones. Done once, silently, when the pointer first comes
-// over 试听 (the click follows a tenth of a second or more later) or an
-// alarm's tone is prepared ahead of its minute, not at start: under Wine the output's driver costs about 4.5 MB, which an idle
-// program that never plays need not hold. Only the codec's driver is kept
-// open, as the first MP3 would keep it.
-void WarmUp() {
-    WarmUpMp3Codec();
-    WarmUpOutput();
-}
-
-void OpenTone(ToneJob& job, HWND notify) {
-    if (job.warmUp) {
-        WarmUp();
-        return;
-    }
-    // A device name is refused on its name, before anything is opened.
-    if (IsDevicePath(job.utf8)) {
-        job.problem = ToneProblem::CannotOpen;
-        return;
-    }
-    bool mayTryMci = false;
-    if (auto source = OpenSource(job.path, &job.problem, &mayTryMci)) {
-        if (job.probeOnly) return;  // its start decoded: it plays
-        job.playback = Playback::Open(notify, std::move(source), job.path);
-        if (job.playback) return;
-        mayTryMci = true;
-        job.problem = ToneProblem::NotSound;
-    }
-    // What the codec cannot decode, MCI may.
-    if (mayTryMci && !job.cancelled) job.mci = OpenMci(job.path);
-    if (job.mci) job.problem = ToneProblem::None;
-    if (job.mci && job.probeOnly) {
-        CloseMci(job.mci);
-        job.mci = 0;
-    }
-}
-
-DWORD WINAPI OpenerMain(void* arg) {
-    auto* ref = static_cast<std::shared_ptr<Opener>*>(arg);
-    const std::shared_ptr<Opener> self = *ref;
-    delete ref;
-    for (;;) {
-        AcquireSRWLockExclusive(&self->lock);
-        while (!self->quit && self->queue.empty())
-            SleepConditionVariableSRW(&self->wake, &self->lock, INFINITE, 0);
-        if (self->quit) {
-            ReleaseSRWLockExclusive(&self->lock);
-            break;
-        }
-        std::shared_ptr<ToneJob> job = std::move(self->queue.front());
-        self->queue.pop_front();
-        self->busy = job;
-        self->busySince = GetTickCount();
-        ReleaseSRWLockExclusive(&self->lock);
-
-        if (!job->cancelled) OpenTone(*job, self->notify);
-
-        AcquireSRWLockExclusive(&self->lock);
-        self->busy.reset();
-        ReleaseSRWLockExclusive(&self->lock);
-        if (job->cancelled) {
-            if (job->mci) CloseMci(job->mci);  // the playback closes itself
-            continue;
-        }
-        AcquireSRWLockExclusive(&self->done->first);
-        self->done->second.push_back(std::move(job));
-        ReleaseSRWLockExclusive(&self->done->first);
-        PostMessageW(self->notify, WMAPP_TONES_OPENED, 0, 0);
-    }
-    if (self->abandoned) InterlockedDecrement(&g_stuckOpeners);
-    return 0;
-}
-
-}  // namespace
-
-struct ToneOpeners {
-    std::shared_ptr<Opener> current;
-    std::shared_ptr<std::pair<SRWLOCK, std::vector<std::shared_ptr<ToneJob>>>> done;
-};
-
-void ToneOpenersDeleter::operator()(ToneOpeners* o) const {
-    if (o->current) {
-        AcquireSRWLockExclusive(&o->current->lock);
-        o->current->quit = true;
-        ReleaseSRWLockExclusive(&o->current->lock);
-        WakeConditionVariable(&o->current->wake);
-    }
-    delete o;
-}
-
 void Win32Host::submitTone(const std::shared_ptr<ToneJob>& job) {
-    if (!openers_) {
-        openers_.reset(new ToneOpeners);
-        openers_->done = std::make_shared<std::pair<SRWLOCK, std::vector<std::shared_ptr<ToneJob>>>>();
-        InitializeSRWLock(&openers_->done->first);
-    }
-    std::shared_ptr<Opener>& cur = openers_->current;
-    std::deque<std::shared_ptr<ToneJob>> carried;
-    bool fresh = !cur;
-    if (cur) {
-        AcquireSRWLockExclusive(&cur->lock);
-        if (cur->busy && cur->busy->cancelled && GetTickCount() - cur->busySince >= kStuckMs &&
-            g_stuckOpeners < kMaxStuck) {
-            cur->quit = true;
-            cur->abandoned = true;
-            carried.swap(cur->queue);
-            InterlockedIncrement(&g_stuckOpeners);
-            fresh = true;
-        }
-        ReleaseSRWLockExclusive(&cur->lock);
-        if (fresh) WakeConditionVariable(&cur->wake);
-    }
-    if (fresh) {
-        auto o = std::make_shared<Opener>();
-        o->notify = audioWindow();
-        o->done = openers_->done;
-        o->queue.swap(carried);
-        HANDLE t = CreateThread(nullptr, 0, OpenerMain, new std::shared_ptr<Opener>(o), 0, nullptr);
-        if (t) CloseHandle(t);
-        cur = o;  // without a thread the jobs stay queued: a sound that must be heard gives up
-    }
-    AcquireSRWLockExclusive(&cur->lock);
-    cur->queue.push_back(job);
-    ReleaseSRWLockExclusive(&cur->lock);
-    WakeConditionVariable(&cur->wake);
+    if (!openers_) openers_ = std::make_unique<ToneOpeners>(audioWindow());
+    openers_->submit(job);
 }
 
 void Win32Host::warmUpAudio() {
@@ -316,11 +135,7 @@ int Win32Host::requestMp3(std::string_view path, int64_t giveUpMs) {
 
 void Win32Host::onTonesOpened() {
     if (!openers_) return;
-    std::vector<std::shared_ptr<ToneJob>> jobs;
-    AcquireSRWLockExclusive(&openers_->done->first);
-    jobs.swap(openers_->done->second);
-    ReleaseSRWLockExclusive(&openers_->done->first);
-    for (auto& job : jobs) {
+    for (auto& job : openers_->collect()) {
         if (job == playJob_) {
             playJob_.reset();
             bool ok = job->playback && startPlayback(std::move(job->playback));

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "host/host.h"
-#include "platform/win32/sounddevice.h"
+#include "platform/win32/toneopener.h"
 
 namespace ny {
 
@@ -52,12 +52,6 @@ bool CommandLineHas(std::string_view switchText);
 // The full path of this .exe, however long; empty when Windows cannot say.
 std::wstring ModulePath();
 
-// A tone being opened off the window's thread, and the threads that open them (audio.cpp).
-struct ToneJob;
-struct ToneOpeners;
-struct ToneOpenersDeleter {
-    void operator()(ToneOpeners* o) const;
-};
 
 class Win32Host final : public Host {
 public:
@@ -333,7 +327,7 @@ private:
     void answerSound(bool started, ToneProblem why = ToneProblem::NotSound);
     void giveUpSound();
     bool playMci(UINT device);
-    std::unique_ptr<ToneOpeners, ToneOpenersDeleter> openers_;
+    std::unique_ptr<ToneOpeners> openers_;
     std::shared_ptr<ToneJob> playJob_;     // the requested tone being opened
     std::shared_ptr<ToneJob> prepareJob_;  // the tone being opened ahead
     int soundRequest_ = 0;                 // the request not yet answered
