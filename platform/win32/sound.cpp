@@ -2,66 +2,62 @@
 // second at a time and played as 16-bit PCM through waveOut: no media
 // framework between the file and the speaker, so it starts at once and
 // works wherever Windows (or Wine) has its MP3 codec. A WAV is read the same
-// way: plain PCM converted in code, the compressed kinds (ADPCM, µ-law,
-// A-law) by the system's ACM codec for them. MP3 files the codec cannot
-// take go to MCI's mpegvideo device as before. A tone is opened on a thread
-// of its own and started by the window's thread, which never waits for a
-// file. The chime is made in code.
-#include <windows.h>
+// way. MP3 files the codec cannot take go to MCI's mpegvideo device.
+#include "platform/win32/sound.h"
 
 #include <mmsystem.h>
 
-#include <algorithm>
-#include <memory>
-#include <vector>
+#include <utility>
 
 #include "host/pcm.h"
-#include "platform/win32/toneopener.h"
-#include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 
 namespace ny {
 
 namespace {
 
-// Messages to the hidden audio window: tones opened by the opener thread
-// wait to be collected; a request served at once is answered.
+// A request served at once is answered through the hidden window, after
+// requestMp3 has returned its id.
 constexpr UINT WMAPP_SOUND_ANSWER = WM_APP + 11;
 // The timer of a sound that must start soon (requestMp3's giveUpMs).
 constexpr UINT_PTR kGiveUpTimer = 1;
 
 }  // namespace
 
-LRESULT CALLBACK Win32Host::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* host = reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!host) return DefWindowProcW(hwnd, msg, wp, lp);
+Sound::Sound(HINSTANCE instance, std::function<void(Ev, int)> raise, std::function<HWND()> mainWindow,
+             const bool& looping)
+    : instance_(instance), raise_(std::move(raise)), mainWindow_(std::move(mainWindow)), looping_(looping) {}
+
+LRESULT CALLBACK Sound::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* sound = reinterpret_cast<Sound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!sound) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
         case MM_WOM_DONE:
-            host->onWaveDone(reinterpret_cast<HWAVEOUT>(wp), reinterpret_cast<WAVEHDR*>(lp));
+            sound->onWaveDone(reinterpret_cast<HWAVEOUT>(wp), reinterpret_cast<WAVEHDR*>(lp));
             return 0;
-        case WMAPP_TONES_OPENED: host->onTonesOpened(); return 0;
+        case WMAPP_TONES_OPENED: sound->onTonesOpened(); return 0;
         case WMAPP_SOUND_ANSWER:
-            if (static_cast<int>(wp) == host->soundRequest_) host->answerSound(lp != 0);
+            if (static_cast<int>(wp) == sound->soundRequest_) sound->answerSound(lp != 0);
             return 0;
         case WM_TIMER:
-            if (wp == kGiveUpTimer) host->giveUpSound();
+            if (wp == kGiveUpTimer) sound->giveUpSound();
             return 0;
         default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 
-void Win32Host::submitTone(const std::shared_ptr<ToneJob>& job) {
+void Sound::submitTone(const std::shared_ptr<ToneJob>& job) {
     if (!openers_) openers_ = std::make_unique<ToneOpeners>(audioWindow());
     openers_->submit(job);
 }
 
-void Win32Host::warmUpAudio() {
+void Sound::warmUpAudio() {
     if (warmedUp_) return;
     warmedUp_ = true;
     submitTone(std::make_shared<ToneJob>(std::wstring(), std::string(), ToneJob::WarmUp));
 }
 
-HWND Win32Host::audioWindow() {
+HWND Sound::audioWindow() {
     if (audioWindow_) return audioWindow_;
     WNDCLASSW wc{};
     wc.lpfnWndProc = AudioProc;
@@ -74,21 +70,21 @@ HWND Win32Host::audioWindow() {
     return audioWindow_;
 }
 
-bool Win32Host::startPlayback(PlaybackPtr p) {
+bool Sound::startPlayback(PlaybackPtr p) {
     silence();  // one channel: the new sound replaces the old
     if (!p->start()) return false;
     playing_ = std::move(p);
     return true;
 }
 
-void Win32Host::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
+void Sound::onWaveDone(HWAVEOUT out, WAVEHDR* hdr) {
     // Not for a device already stopped.
     if (!playing_ || !playing_->bufferDone(out, hdr, looping_)) return;
     // Played to its end: free the device and the buffers.
     if (playing_->over()) playing_.reset();
 }
 
-void Win32Host::prepareMp3(std::string_view path) {
+void Sound::prepareMp3(std::string_view path) {
     // A sound is coming: should this tone fail, its fallback finds the
     // output ready within the time it has.
     warmUpAudio();
@@ -105,7 +101,7 @@ void Win32Host::prepareMp3(std::string_view path) {
     submitTone(prepareJob_);
 }
 
-int Win32Host::requestMp3(std::string_view path, int64_t giveUpMs) {
+int Sound::requestMp3(std::string_view path, int64_t giveUpMs) {
     const std::wstring file = ToWstr(path);
     stopAudio();  // one channel: the new sound replaces the old, and the older request
     const int id = ++lastRequest_;
@@ -133,7 +129,7 @@ int Win32Host::requestMp3(std::string_view path, int64_t giveUpMs) {
     return id;
 }
 
-void Win32Host::onTonesOpened() {
+void Sound::onTonesOpened() {
     if (!openers_) return;
     for (auto& job : openers_->collect()) {
         if (job == playJob_) {
@@ -147,7 +143,7 @@ void Win32Host::onTonesOpened() {
         } else if (job == probeJob_) {
             probeJob_.reset();
             toneProblem_ = job->problem;
-            raise(Ev::ToneProbed, Ctl::MainWindow, lastProbe_);
+            raise_(Ev::ToneProbed, lastProbe_);
             toneProblem_ = ToneProblem::None;
         } else if (job == prepareJob_) {
             prepareJob_.reset();
@@ -162,24 +158,24 @@ void Win32Host::onTonesOpened() {
     }
 }
 
-void Win32Host::answerSound(bool started, ToneProblem why) {
+void Sound::answerSound(bool started, ToneProblem why) {
     const int id = soundRequest_;
     soundRequest_ = 0;
     if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
     if (!id) return;
     toneProblem_ = started ? ToneProblem::None : why;
-    raise(started ? Ev::SoundStarted : Ev::SoundFailed, Ctl::MainWindow, id);
+    raise_(started ? Ev::SoundStarted : Ev::SoundFailed, id);
     toneProblem_ = ToneProblem::None;
 }
 
-int Win32Host::probeTone(std::string_view path) {
+int Sound::probeTone(std::string_view path) {
     Cancel(probeJob_);  // a newer choice: the older one is never answered
     probeJob_ = std::make_shared<ToneJob>(ToWstr(path), std::string(path), ToneJob::Probe);
     submitTone(probeJob_);
     return lastProbe_ = lastProbe_ % 0x7FFFFFFF + 1;
 }
 
-void Win32Host::giveUpSound() {
+void Sound::giveUpSound() {
     if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
     if (!soundRequest_) return;
     // Dropped for good: it must not start late on top of what comes next.
@@ -187,24 +183,24 @@ void Win32Host::giveUpSound() {
     answerSound(false, ToneProblem::NotInTime);
 }
 
-bool Win32Host::playMci(UINT device) {
+bool Sound::playMci(UINT device) {
     silence();
     mciDevice_ = device;
     // Told when the sound has ended, the device is closed again.
-    if (!PlayMci(mciDevice_, hwndOf(Ctl::MainWindow), false)) {
+    if (!PlayMci(mciDevice_, mainWindow_(), false)) {
         silence();
         return false;
     }
     return true;
 }
 
-void Win32Host::playChime() {
+void Sound::playChime() {
     stopAudio();
     if (PlaybackPtr p = Playback::Open(audioWindow(), MakeChime(), std::wstring()))
         startPlayback(std::move(p));
 }
 
-void Win32Host::stopAudio() {
+void Sound::stopAudio() {
     // The request not yet answered goes too: it is never heard, never answered.
     soundRequest_ = 0;
     if (audioWindow_) KillTimer(audioWindow_, kGiveUpTimer);
@@ -212,20 +208,20 @@ void Win32Host::stopAudio() {
     silence();
 }
 
-void Win32Host::silence() {
+void Sound::silence() {
     playing_.reset();  // silent at once; buffers and device freed
     if (!mciDevice_) return;
     CloseMci(mciDevice_);
     mciDevice_ = 0;
 }
 
-void Win32Host::onMciNotify(WPARAM flags, LPARAM device) {
+void Sound::onMciNotify(WPARAM flags, LPARAM device) {
     // Only the device playing now, never another's (or a message posted
     // by another program naming device 0 while none plays).
     if (flags != MCI_NOTIFY_SUCCESSFUL || mciDevice_ == 0 || static_cast<UINT>(device) != mciDevice_)
         return;
     // Ringing until stopped: from its start, told at its end again.
-    if (HWND main = hwndOf(Ctl::MainWindow); looping_ && main && PlayMci(mciDevice_, main, true)) return;
+    if (HWND main = mainWindow_(); looping_ && main && PlayMci(mciDevice_, main, true)) return;
     silence();
 }
 
