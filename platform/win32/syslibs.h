@@ -1,5 +1,5 @@
 // The system libraries that are not on the system's known list (winmm,
-// uxtheme, oleacc; msacm32 through LoadSystemDll in audio.cpp), reached only from the system folder: a library
+// uxtheme, oleacc; msacm32 through LoadSystemDll in pcmsource.cpp), reached only from the system folder: a library
 // of the same name beside the .exe is never loaded. Each is loaded on first
 // use; a function the system lacks answers with a failure of its own kind
 // (an MMSYSERR, an HRESULT, 0), so a caller sees an ordinary error.

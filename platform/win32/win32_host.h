@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/win32/sound.h"
 
 namespace ny {
 
@@ -51,18 +52,6 @@ bool CommandLineHas(std::string_view switchText);
 // The full path of this .exe, however long; empty when Windows cannot say.
 std::wstring ModulePath();
 
-// A sound being played or opened ahead (audio.cpp).
-struct Playback;
-struct PlaybackDeleter {
-    void operator()(Playback* p) const;
-};
-using PlaybackPtr = std::unique_ptr<Playback, PlaybackDeleter>;
-// A tone being opened off the window's thread, and the threads that open them (audio.cpp).
-struct ToneJob;
-struct ToneOpeners;
-struct ToneOpenersDeleter {
-    void operator()(ToneOpeners* o) const;
-};
 
 class Win32Host final : public Host {
 public:
@@ -116,12 +105,12 @@ public:
     void popupMenuAtRow(Ctl menu, Ctl list, int row) override;
     void setTrayIcon(std::string_view tip) override;
     void removeTrayIcon() override;
-    int requestMp3(std::string_view path, int64_t giveUpMs) override;
-    void prepareMp3(std::string_view path) override;
-    void stopAudio() override;
-    int probeTone(std::string_view path) override;
-    ToneProblem toneProblem() override { return toneProblem_; }
-    void playChime() override;
+    int requestMp3(std::string_view path, int64_t giveUpMs) override { return sound_.requestMp3(path, giveUpMs); }
+    void prepareMp3(std::string_view path) override { sound_.prepareMp3(path); }
+    void stopAudio() override { sound_.stopAudio(); }
+    int probeTone(std::string_view path) override { return sound_.probeTone(path); }
+    ToneProblem toneProblem() override { return sound_.toneProblem(); }
+    void playChime() override { sound_.playChime(); }
     LocalTime now() override;
     int64_t monotonicMs() override;
     bool wait(int64_t ms) override;
@@ -270,9 +259,9 @@ private:
     int messageBoxRaw(std::string_view text, int style, std::optional<std::string_view> caption,
                       bool urgent);
 
-    // ---- tray and audio (shell.cpp, audio.cpp) ----------------------------
+    // ---- tray and sound (shell.cpp, sound.cpp) ----------------------------
     bool addTrayIcon(DWORD message);
-    void onMciNotify(WPARAM flags, LPARAM device);
+    void onMciNotify(WPARAM flags, LPARAM device) { sound_.onMciNotify(flags, device); }
 
     HINSTANCE instance_;
     std::array<Slot, static_cast<size_t>(Ctl::Count_)> slots_{};
@@ -316,41 +305,12 @@ private:
     // (it has no window of its own on screen) comes in front of it.
     bool runningCopyShown_ = false;
 
-    // PCM output (audio.cpp): what plays, what was opened ahead by
-    // prepareMp3, and the hidden window waveOut reports finished buffers to.
-    HWND audioWindow();
-    // Loads the codec and the output's driver ahead of the first sound (the
-    // pointer over 试听).
-    void warmUpAudio();
-    bool warmedUp_ = false;
-    bool startPlayback(PlaybackPtr p);
-    void onWaveDone(HWAVEOUT out, WAVEHDR* hdr);
-    static LRESULT CALLBACK AudioProc(HWND, UINT, WPARAM, LPARAM);
-    PlaybackPtr playing_;
+    // The sound requests (sound.cpp), answered as events of the main window.
+    void warmUpAudio() { sound_.warmUpAudio(); }
     bool looping_ = false;  // a sound at its end starts again (setLooping)
-    PlaybackPtr prepared_;
-    HWND audioWindow_ = nullptr;
-    // Tones are opened by another thread; the window's thread starts them.
-    void silence();  // stops the sound, keeps the request
-    void submitTone(const std::shared_ptr<ToneJob>& job);
-    void onTonesOpened();
-    // Answers the unanswered request; `why` is told with a failure.
-    void answerSound(bool started, ToneProblem why = ToneProblem::NotSound);
-    void giveUpSound();
-    bool playMci(UINT device);
-    std::unique_ptr<ToneOpeners, ToneOpenersDeleter> openers_;
-    std::shared_ptr<ToneJob> playJob_;     // the requested tone being opened
-    std::shared_ptr<ToneJob> prepareJob_;  // the tone being opened ahead
-    int soundRequest_ = 0;                 // the request not yet answered
-    int lastRequest_ = 0;
-    std::shared_ptr<ToneJob> probeJob_;  // the tone being checked (probeTone)
-    int lastProbe_ = 0;
-    ToneProblem toneProblem_ = ToneProblem::None;  // told with the answer being raised
+    Sound sound_{instance_, [this](Ev kind, int code) { raise(kind, Ctl::MainWindow, code); },
+                 [this] { return hwndOf(Ctl::MainWindow); }, looping_};
 
-    UINT mciDevice_ = 0;
-    // A device opened ahead by prepareMp3, and the file it holds.
-    UINT preparedDevice_ = 0;
-    std::wstring preparedPath_;
     std::vector<HANDLE> held_;
 
     // The timer that wakes the computer for the next alarm (system.cpp).
