@@ -452,71 +452,6 @@ void Win32Host::relayout(Ctl window, int dpi) {
     InvalidateRect(hwndOf(window), nullptr, TRUE);
 }
 
-namespace {
-
-// The month calendar's part under client point `pt` (MCHT_*).
-LRESULT CalendarHit(HWND cal, int x, int y) {
-    MCHITTESTINFO ht{};
-    ht.cbSize = MCHITTESTINFO_V1_SIZE;
-    ht.pt = {x, y};
-    return SendMessageW(cal, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
-}
-
-// Where the calendar draws a title button (MCHT_TITLEBTNPREV or NEXT), found
-// by asking what lies under its points: a coarse search of the top third's
-// side where it belongs, then its edges pixel by pixel. Empty when none.
-RECT TitleButton(HWND cal, LRESULT which) {
-    RECT c;
-    GetClientRect(cal, &c);
-    const bool left = which == MCHT_TITLEBTNPREV;
-    const int x0 = left ? 0 : c.right * 2 / 3, x1 = left ? c.right / 3 : c.right;
-    constexpr int kStep = 3;  // smaller than any arrow
-    for (int y = 0; y < c.bottom / 3; y += kStep)
-        for (int x = x0; x < x1; x += kStep) {
-            if (CalendarHit(cal, x, y) != which) continue;
-            RECT r{x, y, x + 1, y + 1};
-            while (r.left > 0 && CalendarHit(cal, r.left - 1, y) == which) --r.left;
-            while (r.right < c.right && CalendarHit(cal, r.right, y) == which) ++r.right;
-            const int mid = (r.left + r.right) / 2;
-            while (r.top > 0 && CalendarHit(cal, mid, r.top - 1) == which) --r.top;
-            while (r.bottom < c.bottom && CalendarHit(cal, mid, r.bottom) == which) ++r.bottom;
-            return r;
-        }
-    return {};
-}
-
-}  // namespace
-
-void Win32Host::fitCalendar() {
-    HWND win = hwndOf(Ctl::CalendarWindow), cal = hwndOf(Ctl::月历);
-    if (!win || !cal) return;
-    RECT need{};
-    if (!SendMessageW(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&need))) return;
-    const int w = need.right - need.left, h = need.bottom - need.top;
-    // Exactly its size: more would leave a blank strip beside the month.
-    SetWindowPos(cal, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT outer{0, 0, w, h};
-    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(win, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(win, GWL_EXSTYLE)));
-    SetWindowPos(win, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The year buttons go inside the month arrows, side by side with them,
-    // so that both are seen and reached whole.
-    const int gap = Scale(2, slot(Ctl::CalendarWindow).dpi);
-    const RECT prev = TitleButton(cal, MCHT_TITLEBTNPREV), next = TitleButton(cal, MCHT_TITLEBTNNEXT);
-    for (Ctl b : {Ctl::左年按钮, Ctl::右年按钮}) {
-        HWND bh = hwndOf(b);
-        const RECT& arrow = b == Ctl::左年按钮 ? prev : next;
-        if (!bh || arrow.right <= arrow.left) continue;
-        RECT br;
-        GetWindowRect(bh, &br);
-        const int bw = br.right - br.left, bhgt = br.bottom - br.top;
-        const int x = b == Ctl::左年按钮 ? arrow.right + gap : arrow.left - gap - bw;
-        const int y = (arrow.top + arrow.bottom - bhgt) / 2;
-        SetWindowPos(bh, HWND_TOP, x, std::max(y, 0), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-}
-
 // ---- the path control's tip ------------------------------------------------------
 
 void Win32Host::addPathTip(const ControlDesign& d) {
@@ -722,6 +657,21 @@ void Win32Host::moveWindow(Ctl window, int left, int top) {
         SetWindowPos(h, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The screen a popup is placed within: the monitor the control is on.
+Rect Win32Host::workArea(Ctl c) {
+    HWND h = hwndOf(c);
+    HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST)
+                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!m || !GetMonitorInfoW(m, &mi)) {
+        RECT r{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+        return {r.left, r.top, r.right, r.bottom};
+    }
+    return {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
+}
+
 // ---- properties -----------------------------------------------------------------
 
 std::string Win32Host::text(Ctl c) {
@@ -863,39 +813,5 @@ void Win32Host::setTimer(Ctl timer, int64_t periodMs) {
 }
 
 int64_t Win32Host::timerPeriod(Ctl timer) { return exists(timer) ? slot(timer).period : 0; }
-
-// ---- month calendar and screen for the date and time popups ---------------------
-
-LocalTime Win32Host::monthCalDate(Ctl cal) {
-    HWND h = exists(cal) ? hwndOf(cal) : nullptr;
-    SYSTEMTIME st{};
-    if (!h || !SendMessageW(h, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&st))) return {};
-    return LocalTime{st.wYear, st.wMonth, st.wDay, 0, 0, 0, 0};
-}
-
-void Win32Host::setMonthCalDate(Ctl cal, const LocalTime& day) {
-    HWND h = exists(cal) ? hwndOf(cal) : nullptr;
-    if (!h) return;
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(day.year);
-    st.wMonth = static_cast<WORD>(day.month);
-    st.wDay = static_cast<WORD>(day.day);
-    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(day));
-    SendMessageW(h, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st));
-}
-
-Rect Win32Host::workArea(Ctl c) {
-    HWND h = hwndOf(c);
-    HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST)
-                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (!m || !GetMonitorInfoW(m, &mi)) {
-        RECT r{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-        return {r.left, r.top, r.right, r.bottom};
-    }
-    return {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom};
-}
 
 }  // namespace ny

@@ -203,7 +203,6 @@ private:
     bool escapeCloses(HWND target);
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK GridProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ListKeysProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK TabLeavesProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -230,14 +229,17 @@ private:
     void createControl(Ctl window, const ControlDesign& d);
     void setUpControl(HWND h, const ControlDesign& d, int dpi);
     void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
-    // The month calendar at the size it asks for, the popup around it, and
-    // the year buttons beside its month arrows.
-    void fitCalendar();
     // The tip that shows a path control's whole text.
     void addPathTip(const ControlDesign& d);
     void placePathTip(const ControlDesign& d);
     void setPathTip(Ctl c, const std::wstring& text);
     void trackMenu(Ctl menu, POINT at);
+    // ---- the month calendar (calendar.cpp) --------------------------------
+    // Raises the press on it, saying whether it hit a day.
+    static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    // The month calendar at the size it asks for, the popup around it, and
+    // the year buttons beside its month arrows.
+    void fitCalendar();
     // ---- the list view (listview.cpp) -------------------------------------
     void setUpList(HWND h);
     void rescaleList(HWND h, int oldDpi, int dpi);
