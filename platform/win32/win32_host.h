@@ -229,10 +229,6 @@ private:
     void createControl(Ctl window, const ControlDesign& d);
     void setUpControl(HWND h, const ControlDesign& d, int dpi);
     void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
-    // The tip that shows a path control's whole text.
-    void addPathTip(const ControlDesign& d);
-    void placePathTip(const ControlDesign& d);
-    void setPathTip(Ctl c, const std::wstring& text);
     void trackMenu(Ctl menu, POINT at);
     // ---- the month calendar (calendar.cpp) --------------------------------
     // Raises the press on it, saying whether it hit a day.
@@ -240,6 +236,11 @@ private:
     // The month calendar at the size it asks for, the popup around it, and
     // the year buttons beside its month arrows.
     void fitCalendar();
+    // ---- the path control's tip (pathtip.cpp) ------------------------------
+    // The tip that shows a path control's whole text.
+    void addPathTip(const ControlDesign& d);
+    void placePathTip(const ControlDesign& d);
+    void setPathTip(Ctl c, const std::wstring& text);
     // ---- the list view (listview.cpp) -------------------------------------
     void setUpList(HWND h);
     void rescaleList(HWND h, int oldDpi, int dpi);
