@@ -452,18 +452,6 @@ void Win32Host::relayout(Ctl window, int dpi) {
     InvalidateRect(hwndOf(window), nullptr, TRUE);
 }
 
-void Win32Host::createMenus() {
-    for (const ControlDesign& d : ControlDesigns())
-        if (d.kind == Kind::Menu) slot(d.id).menu = CreatePopupMenu();
-    for (const ControlDesign& d : ControlDesigns()) {
-        const bool submenu = d.kind == Kind::Menu && d.parentMenu != Ctl::None;
-        if ((d.kind != Kind::MenuItem && !submenu) || !slot(d.parentMenu).menu) continue;
-        if (d.separatorBefore) AppendMenuW(slot(d.parentMenu).menu, MF_SEPARATOR, 0, nullptr);
-        if (!d.hidden) insertMenuEntry(d);  // a hidden item comes with setVisible
-    }
-    addSystemMenuItems();
-}
-
 void Win32Host::showPage(int page) {
     page_ = page;
     for (const ControlDesign& d : ControlDesigns()) {

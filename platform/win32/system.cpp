@@ -94,16 +94,6 @@ IoResult Win32Host::deleteStartupValue(std::string_view name) {
     return {};
 }
 
-void Win32Host::setMenuChecked(Ctl item, bool on) {
-    const ControlDesign* d = FindDesign(item);
-    if (!d || d->kind != Kind::MenuItem || !exists(item)) return;
-    CheckMenuItem(slot(d->parentMenu).menu, static_cast<UINT>(item),
-                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    if (d->inSystemMenu)
-        CheckMenuItem(GetSystemMenu(hwndOf(Ctl::MainWindow), FALSE), SystemMenuId(item),
-                      MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
-
 void Win32Host::armWakeTimer(std::optional<LocalTime> at) {
     if (!wakeTimer_) {
         // Named after the process, so that a test can find it and ask when it is due.

@@ -33,7 +33,8 @@ struct GridData;
 
 // The handlers' name for a key, Key::None for keys they do not answer.
 Key KeyOf(WPARAM vk);
-// The design item a system menu command stands for, or None.
+// The design item a system menu command stands for, or None; and the
+// command that stands for an item (menus.cpp).
 Ctl SystemMenuCtl(WPARAM command);
 UINT SystemMenuId(Ctl c);
 
@@ -149,15 +150,18 @@ public:
     std::optional<std::string> startupValue(std::string_view name) override;
     IoResult setStartupValue(std::string_view name, std::string_view command) override;
     IoResult deleteStartupValue(std::string_view name) override;
-    void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
-    // snooze, ringing until stopped, settings (extras.cpp)
+    // a menu item's check mark, also in the system menu (menus.cpp)
+    void setMenuChecked(Ctl item, bool on) override;
+    // the ringing alarm's box with its snooze button (ringbox.cpp)
     RingAnswer ringBox(std::string_view text, std::string_view second,
                        std::string_view title = {}) override;
     // the second start, the tray hint (shell.cpp)
     void showRunningCopy() override;
     void showTrayBalloon(std::string_view text) override;
+    // a sound that starts again at its end (looping.cpp)
     void setLooping(bool on) override;
+    // the program's own settings (settings.cpp)
     std::optional<uint32_t> settingValue(std::string_view name) override;
     IoResult setSettingValue(std::string_view name, uint32_t value) override;
     int gridRowCount(Ctl grid) override;
@@ -229,7 +233,16 @@ private:
     void createControl(Ctl window, const ControlDesign& d);
     void setUpControl(HWND h, const ControlDesign& d, int dpi);
     void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
-    void trackMenu(Ctl menu, POINT at);
+    void showPage(int page);
+    void applyVisibility(Ctl c);
+    void forgetWindow(Ctl window);
+    HFONT fontFor(const ControlDesign& d, int dpi);
+    HFONT uiFontFor(int dpi);
+    HBITMAP arrowBitmap(bool pointsLeft, int dpi);
+    // The window moved to a monitor of another DPI: every control again at
+    // its design rectangle and font for the new DPI.
+    void relayout(Ctl window, int dpi);
+    LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
     // ---- the month calendar (calendar.cpp) --------------------------------
     // Raises the press on it, saying whether it hit a day.
     static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -253,22 +266,16 @@ private:
     void registerGridClass();
     void rescaleGrid(HWND h, int dpi);
     GridData* gridData(Ctl grid);
-    void createMenus();
-    void showPage(int page);
-    void applyVisibility(Ctl c);
-    void forgetWindow(Ctl window);
-    HFONT fontFor(const ControlDesign& d, int dpi);
-    HFONT uiFontFor(int dpi);
-    HBITMAP arrowBitmap(bool pointsLeft, int dpi);
-    // The window moved to a monitor of another DPI: every control again at
-    // its design rectangle and font for the new DPI.
-    void relayout(Ctl window, int dpi);
-    LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
 
-    // ---- menus beyond the basics, the ring box (extras.cpp) ---------------
+    // ---- menus (menus.cpp) ------------------------------------------------
+    void createMenus();
+    // Puts a designed entry in its place among those of its menu shown now.
     void insertMenuEntry(const ControlDesign& d);
     void showMenuItem(const ControlDesign& d, bool on);
     void addSystemMenuItems();
+    void trackMenu(Ctl menu, POINT at);
+
+    // ---- boxes (shell.cpp) -------------------------------------------------
     // MessageBoxW's own answer (IDOK, IDCANCEL, ...).
     int messageBoxRaw(std::string_view text, int style, std::optional<std::string_view> caption,
                       bool urgent);
