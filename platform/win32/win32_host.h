@@ -46,12 +46,6 @@ bool InOwnMemory(const void* p, size_t bytes, bool writable);
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
 
-// True when the command line holds the switch (any case), as in "/tray".
-bool CommandLineHas(std::string_view switchText);
-
-// The full path of this .exe, however long; empty when Windows cannot say.
-std::wstring ModulePath();
-
 // A sound being played or opened ahead (audio.cpp).
 struct Playback;
 struct PlaybackDeleter {
