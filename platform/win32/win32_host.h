@@ -31,6 +31,11 @@ constexpr UINT WMAPP_LOADED = WM_APP + 2;
 constexpr wchar_t kGridClass[] = L"NyGrid";
 struct GridData;
 
+// The three windows; every other Ctl is a control, a timer or a menu.
+inline bool IsWindowCtl(Ctl c) {
+    return c == Ctl::MainWindow || c == Ctl::CalendarWindow || c == Ctl::TimePickerWindow;
+}
+
 // The handlers' name for a key, Key::None for keys they do not answer.
 Key KeyOf(WPARAM vk);
 // The design item a system menu command stands for, or None; and the
@@ -228,6 +233,7 @@ private:
     void setUpControl(HWND h, const ControlDesign& d, int dpi);
     void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
     void showPage(int page);
+    // Shows or hides a control as its own visibility and its page say (properties.cpp).
     void applyVisibility(Ctl c);
     void forgetWindow(Ctl window);
     HFONT fontFor(const ControlDesign& d, int dpi);
