@@ -1,5 +1,10 @@
-// Windows and controls: building them from their designs, their properties
-// and timers. The time grid is in grid.cpp, the list view in listview.cpp.
+// Windows and controls built from their designs: the window classes, the
+// fonts and arrow pictures at each DPI, each kind of control set up, laid
+// out again on a DPI change and coloured by the theme; the tab pages; the
+// windows' life, state and place. Beside it: their properties
+// (properties.cpp), the month calendar (calendar.cpp), the path tip
+// (pathtip.cpp), the menus (menus.cpp), the time grid (grid.cpp) and the
+// list view (listview.cpp).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,10 +42,6 @@ size_t WindowIndex(Ctl window) {
     return static_cast<size_t>(window) - static_cast<size_t>(Ctl::MainWindow);
 }
 
-bool IsWindowCtl(Ctl c) {
-    return c == Ctl::MainWindow || c == Ctl::CalendarWindow || c == Ctl::TimePickerWindow;
-}
-
 // A control's position in its window's client area: designs give it relative
 // to the window, the tab control or a group box. Each step is scaled on its
 // own, so that a control keeps its scaled place within its container.
@@ -74,13 +75,6 @@ int ArrowOf(Ctl c) {
     if (c == Ctl::左年按钮) return 1;
     if (c == Ctl::右年按钮) return 2;
     return 0;
-}
-
-std::wstring WindowText(HWND h) {
-    const int n = GetWindowTextLengthW(h);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    s.resize(static_cast<size_t>(GetWindowTextW(h, s.data(), n + 1)));
-    return s;
 }
 
 std::wstring TwoDigits(int v) {
@@ -452,137 +446,6 @@ void Win32Host::relayout(Ctl window, int dpi) {
     InvalidateRect(hwndOf(window), nullptr, TRUE);
 }
 
-namespace {
-
-// The month calendar's part under client point `pt` (MCHT_*).
-LRESULT CalendarHit(HWND cal, int x, int y) {
-    MCHITTESTINFO ht{};
-    ht.cbSize = MCHITTESTINFO_V1_SIZE;
-    ht.pt = {x, y};
-    return SendMessageW(cal, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
-}
-
-// Where the calendar draws a title button (MCHT_TITLEBTNPREV or NEXT), found
-// by asking what lies under its points: a coarse search of the top third's
-// side where it belongs, then its edges pixel by pixel. Empty when none.
-RECT TitleButton(HWND cal, LRESULT which) {
-    RECT c;
-    GetClientRect(cal, &c);
-    const bool left = which == MCHT_TITLEBTNPREV;
-    const int x0 = left ? 0 : c.right * 2 / 3, x1 = left ? c.right / 3 : c.right;
-    constexpr int kStep = 3;  // smaller than any arrow
-    for (int y = 0; y < c.bottom / 3; y += kStep)
-        for (int x = x0; x < x1; x += kStep) {
-            if (CalendarHit(cal, x, y) != which) continue;
-            RECT r{x, y, x + 1, y + 1};
-            while (r.left > 0 && CalendarHit(cal, r.left - 1, y) == which) --r.left;
-            while (r.right < c.right && CalendarHit(cal, r.right, y) == which) ++r.right;
-            const int mid = (r.left + r.right) / 2;
-            while (r.top > 0 && CalendarHit(cal, mid, r.top - 1) == which) --r.top;
-            while (r.bottom < c.bottom && CalendarHit(cal, mid, r.bottom) == which) ++r.bottom;
-            return r;
-        }
-    return {};
-}
-
-}  // namespace
-
-void Win32Host::fitCalendar() {
-    HWND win = hwndOf(Ctl::CalendarWindow), cal = hwndOf(Ctl::月历);
-    if (!win || !cal) return;
-    RECT need{};
-    if (!SendMessageW(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&need))) return;
-    const int w = need.right - need.left, h = need.bottom - need.top;
-    // Exactly its size: more would leave a blank strip beside the month.
-    SetWindowPos(cal, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT outer{0, 0, w, h};
-    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(win, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(win, GWL_EXSTYLE)));
-    SetWindowPos(win, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The year buttons go inside the month arrows, side by side with them,
-    // so that both are seen and reached whole.
-    const int gap = Scale(2, slot(Ctl::CalendarWindow).dpi);
-    const RECT prev = TitleButton(cal, MCHT_TITLEBTNPREV), next = TitleButton(cal, MCHT_TITLEBTNNEXT);
-    for (Ctl b : {Ctl::左年按钮, Ctl::右年按钮}) {
-        HWND bh = hwndOf(b);
-        const RECT& arrow = b == Ctl::左年按钮 ? prev : next;
-        if (!bh || arrow.right <= arrow.left) continue;
-        RECT br;
-        GetWindowRect(bh, &br);
-        const int bw = br.right - br.left, bhgt = br.bottom - br.top;
-        const int x = b == Ctl::左年按钮 ? arrow.right + gap : arrow.left - gap - bw;
-        const int y = (arrow.top + arrow.bottom - bhgt) / 2;
-        SetWindowPos(bh, HWND_TOP, x, std::max(y, 0), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-}
-
-// ---- the path control's tip ------------------------------------------------------
-
-void Win32Host::addPathTip(const ControlDesign& d) {
-    HWND main = hwndOf(d.window);
-    if (!main) return;
-    if (!pathTip_)
-        pathTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, main, nullptr,
-                                   instance_, nullptr);
-    if (!pathTip_) return;
-    SendMessageW(pathTip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
-    // Which window a disabled control's mouse reaches differs between
-    // systems: the control, its parent or the window beneath it.
-    pathTipOn_ = {hwndOf(d.id), main};
-    if (HWND tab = hwndOf(Ctl::选择夹1)) pathTipOn_.push_back(tab);
-    for (HWND on : pathTipOn_) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof ti;
-        ti.uFlags = TTF_SUBCLASS;
-        ti.hwnd = on;
-        ti.uId = static_cast<UINT_PTR>(d.id);
-        ti.lpszText = const_cast<wchar_t*>(L"");
-        SendMessageW(pathTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-    placePathTip(d);
-}
-
-void Win32Host::placePathTip(const ControlDesign& d) {
-    HWND h = hwndOf(d.id);
-    if (!pathTip_ || !h) return;
-    for (HWND on : pathTipOn_) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof ti;
-        ti.hwnd = on;
-        ti.uId = static_cast<UINT_PTR>(d.id);
-        GetWindowRect(h, &ti.rect);
-        MapWindowPoints(nullptr, on, reinterpret_cast<POINT*>(&ti.rect), 2);
-        SendMessageW(pathTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-}
-
-void Win32Host::setPathTip(Ctl c, const std::wstring& text) {
-    if (!pathTip_) return;
-    for (HWND on : pathTipOn_) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof ti;
-        ti.hwnd = on;
-        ti.uId = static_cast<UINT_PTR>(c);
-        ti.lpszText = const_cast<wchar_t*>(text.c_str());
-        SendMessageW(pathTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-}
-
-void Win32Host::createMenus() {
-    for (const ControlDesign& d : ControlDesigns())
-        if (d.kind == Kind::Menu) slot(d.id).menu = CreatePopupMenu();
-    for (const ControlDesign& d : ControlDesigns()) {
-        const bool submenu = d.kind == Kind::Menu && d.parentMenu != Ctl::None;
-        if ((d.kind != Kind::MenuItem && !submenu) || !slot(d.parentMenu).menu) continue;
-        if (d.separatorBefore) AppendMenuW(slot(d.parentMenu).menu, MF_SEPARATOR, 0, nullptr);
-        if (!d.hidden) insertMenuEntry(d);  // a hidden item comes with setVisible
-    }
-    addSystemMenuItems();
-}
-
 void Win32Host::showPage(int page) {
     page_ = page;
     for (const ControlDesign& d : ControlDesigns()) {
@@ -591,15 +454,6 @@ void Win32Host::showPage(int page) {
             SendMessageW(hwndOf(d.id), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
         if (d.page >= 0) applyVisibility(d.id);
     }
-}
-
-void Win32Host::applyVisibility(Ctl c) {
-    const ControlDesign* d = FindDesign(c);
-    HWND h = hwndOf(c);
-    if (!d || !h) return;
-    const bool show = slot(c).ownVisible && (d->page < 0 || d->page == page_);
-    ShowWindow(h, show ? SW_SHOWNA : SW_HIDE);
-    if (d->showsEnd) setPathTip(c, show ? WindowText(h) : std::wstring());  // no tip over the other page
 }
 
 void Win32Host::forgetWindow(Ctl window) {
@@ -722,168 +576,7 @@ void Win32Host::moveWindow(Ctl window, int left, int top) {
         SetWindowPos(h, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// ---- properties -----------------------------------------------------------------
-
-std::string Win32Host::text(Ctl c) {
-    if (!exists(c)) return {};
-    const ControlDesign* d = FindDesign(c);
-    if (d && d->kind == Kind::MenuItem) {
-        wchar_t buf[256] = {};
-        GetMenuStringW(slot(d->parentMenu).menu, static_cast<UINT>(c), buf, 256, MF_BYCOMMAND);
-        return ToUtf8(buf);
-    }
-    HWND h = hwndOf(c);
-    if (!h) return {};
-    if (d && d->kind == Kind::Combo) {
-        // A drop-down list's text is its selected item.
-        const LRESULT i = SendMessageW(h, CB_GETCURSEL, 0, 0);
-        if (i < 0) return {};
-        const LRESULT n = SendMessageW(h, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (n <= 0) return {};
-        std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-        SendMessageW(h, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
-        s.resize(static_cast<size_t>(n));
-        return ToUtf8(s);
-    }
-    return ToUtf8(WindowText(h));
-}
-
-void Win32Host::setText(Ctl c, std::string_view s) {
-    if (!exists(c)) return;
-    const ControlDesign* d = FindDesign(c);
-    const std::wstring w = ToWstr(s);
-    if (d && d->kind == Kind::MenuItem) {
-        ModifyMenuW(slot(d->parentMenu).menu, static_cast<UINT>(c), MF_BYCOMMAND | MF_STRING,
-                    static_cast<UINT_PTR>(c), w.c_str());
-        return;
-    }
-    HWND h = hwndOf(c);
-    if (!h) return;
-    if (d && d->kind == Kind::Combo) {
-        // Only listed items can be chosen; anything else clears the choice.
-        const LRESULT i = SendMessageW(h, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(w.c_str()));
-        SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-        return;
-    }
-    SetWindowTextW(h, w.c_str());
-    if (d && d->showsEnd) {
-        // The end in view: a path's file name says which file it is.
-        const int len = GetWindowTextLengthW(h);
-        SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(len), len);
-        SendMessageW(h, EM_SCROLLCARET, 0, 0);
-        setPathTip(c, w);
-    }
-    if (d && d->kind == Kind::TransparentLabel) {
-        // It draws no ground of its own: the old text goes only when the
-        // window beneath repaints that spot.
-        RECT r;
-        GetWindowRect(h, &r);
-        HWND parent = GetParent(h);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
-}
-
-bool Win32Host::enabled(Ctl c) {
-    if (!exists(c)) return false;
-    const ControlDesign* d = FindDesign(c);
-    if (d && d->kind == Kind::MenuItem)
-        return !(GetMenuState(slot(d->parentMenu).menu, static_cast<UINT>(c), MF_BYCOMMAND) &
-                 MF_GRAYED);
-    HWND h = hwndOf(c);
-    return h ? IsWindowEnabled(h) != FALSE : true;
-}
-
-void Win32Host::setEnabled(Ctl c, bool on) {
-    if (!exists(c)) return;
-    const ControlDesign* d = FindDesign(c);
-    if (d && d->kind == Kind::MenuItem) {
-        EnableMenuItem(slot(d->parentMenu).menu, static_cast<UINT>(c),
-                       MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-        return;
-    }
-    if (HWND h = hwndOf(c)) EnableWindow(h, on);
-}
-
-bool Win32Host::visible(Ctl c) {
-    if (!exists(c)) return false;
-    if (IsWindowCtl(c)) return IsWindowVisible(hwndOf(c)) != FALSE;
-    return hwndOf(c) && slot(c).ownVisible;
-}
-
-void Win32Host::setVisible(Ctl c, bool on) {
-    if (!exists(c)) return;
-    if (const ControlDesign* d = FindDesign(c); d && d->kind == Kind::MenuItem) {
-        showMenuItem(*d, on);
-        return;
-    }
-    if (IsWindowCtl(c)) {
-        slot(c).ownVisible = on;
-        ShowWindow(hwndOf(c), on ? SW_SHOW : SW_HIDE);
-        return;
-    }
-    slot(c).ownVisible = on;
-    applyVisibility(c);
-}
-
-int Win32Host::caret(Ctl edit) {
-    HWND h = exists(edit) ? hwndOf(edit) : nullptr;
-    if (!h) return 0;
-    DWORD start = 0;
-    SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-    return CharsBeforeUnit(WindowText(h), static_cast<int>(start));
-}
-
-void Win32Host::setFocus(Ctl c) {
-    if (HWND h = exists(c) ? hwndOf(c) : nullptr) SetFocus(h);
-}
-
-void Win32Host::setCaret(Ctl edit, int offset) {
-    HWND h = exists(edit) ? hwndOf(edit) : nullptr;
-    if (!h) return;
-    const int units = UnitsBeforeChar(WindowText(h), offset);
-    SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(units), units);
-}
-
-// ---- timers -------------------------------------------------------------------
-
-void Win32Host::setTimer(Ctl timer, int64_t periodMs) {
-    const ControlDesign* d = FindDesign(timer);
-    if (!d || d->kind != Kind::Timer || !exists(timer)) return;
-    HWND owner = hwndOf(d->window);
-    Slot& s = slot(timer);
-    s.period = std::max<int64_t>(periodMs, 0);
-    // SetTimer on a running id restarts its period: that is the re-arm.
-    if (s.period > 0)
-        SetTimer(owner, static_cast<UINT_PTR>(timer),
-                 static_cast<UINT>(std::min<int64_t>(s.period, USER_TIMER_MAXIMUM)), nullptr);
-    else
-        KillTimer(owner, static_cast<UINT_PTR>(timer));
-}
-
-int64_t Win32Host::timerPeriod(Ctl timer) { return exists(timer) ? slot(timer).period : 0; }
-
-// ---- month calendar and screen for the date and time popups ---------------------
-
-LocalTime Win32Host::monthCalDate(Ctl cal) {
-    HWND h = exists(cal) ? hwndOf(cal) : nullptr;
-    SYSTEMTIME st{};
-    if (!h || !SendMessageW(h, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&st))) return {};
-    return LocalTime{st.wYear, st.wMonth, st.wDay, 0, 0, 0, 0};
-}
-
-void Win32Host::setMonthCalDate(Ctl cal, const LocalTime& day) {
-    HWND h = exists(cal) ? hwndOf(cal) : nullptr;
-    if (!h) return;
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(day.year);
-    st.wMonth = static_cast<WORD>(day.month);
-    st.wDay = static_cast<WORD>(day.day);
-    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(day));
-    SendMessageW(h, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st));
-}
-
+// The screen a popup is placed within: the monitor the control is on.
 Rect Win32Host::workArea(Ctl c) {
     HWND h = hwndOf(c);
     HMONITOR m = h ? MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/commandline.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 

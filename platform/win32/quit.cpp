@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/design.h"
-#include "platform/win32/win32_host.h"
+#include "platform/win32/commandline.h"
 #include "platform/win32/wstr.h"
 
 namespace ny {

@@ -1,8 +1,7 @@
-// Message boxes, the open-file dialog, popup menus, the tray icon and its
-// balloon, and the second start's call on the running copy.
+// Message boxes, the open-file dialog, the tray icon and its balloon, and
+// the second start's call on the running copy.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -93,36 +92,6 @@ std::optional<std::string> Win32Host::openFileDialog(std::string_view filter,
     if (!GetOpenFileNameW(&ofn)) return std::nullopt;
     file.resize(file.find(L'\0'));
     return ToUtf8(file);
-}
-
-void Win32Host::popupMenu(Ctl menu) {
-    POINT at{};
-    GetCursorPos(&at);
-    trackMenu(menu, at);
-}
-
-void Win32Host::popupMenuAtRow(Ctl menu, Ctl list, int row) {
-    HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h) return;
-    POINT at{0, 0};
-    if (row >= 0 && row < listRowCount(list)) {
-        SendMessageW(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-        RECT r{LVIR_LABEL, 0, 0, 0};
-        if (SendMessageW(h, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)))
-            at = {r.left + (r.bottom - r.top), r.bottom};
-    }
-    ClientToScreen(h, &at);
-    trackMenu(menu, at);
-}
-
-void Win32Host::trackMenu(Ctl menu, POINT at) {
-    HWND main = hwndOf(Ctl::MainWindow);
-    HMENU m = exists(menu) ? slot(menu).menu : nullptr;
-    if (!main || !m) return;
-    // Without these two the menu stays open when the user clicks elsewhere.
-    SetForegroundWindow(main);
-    TrackPopupMenu(m, TPM_RIGHTBUTTON, at.x, at.y, 0, main, nullptr);
-    PostMessageW(main, WM_NULL, 0, 0);
 }
 
 namespace {

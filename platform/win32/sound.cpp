@@ -24,9 +24,8 @@ constexpr UINT_PTR kGiveUpTimer = 1;
 
 }  // namespace
 
-Sound::Sound(HINSTANCE instance, std::function<void(Ev, int)> raise, std::function<HWND()> mainWindow,
-             const bool& looping)
-    : instance_(instance), raise_(std::move(raise)), mainWindow_(std::move(mainWindow)), looping_(looping) {}
+Sound::Sound(HINSTANCE instance, std::function<void(Ev, int)> raise, std::function<HWND()> mainWindow)
+    : instance_(instance), raise_(std::move(raise)), mainWindow_(std::move(mainWindow)) {}
 
 LRESULT CALLBACK Sound::AudioProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* sound = reinterpret_cast<Sound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));

@@ -20,10 +20,8 @@ namespace ny {
 class Sound {
 public:
     // `raise` tells the handlers an event of the main window with its code;
-    // `mainWindow` is told when an MCI sound ends; `looping` is read at each
-    // end of a sound (ringing until stopped).
-    Sound(HINSTANCE instance, std::function<void(Ev, int)> raise, std::function<HWND()> mainWindow,
-          const bool& looping);
+    // `mainWindow` is told when an MCI sound ends.
+    Sound(HINSTANCE instance, std::function<void(Ev, int)> raise, std::function<HWND()> mainWindow);
     Sound(const Sound&) = delete;
     Sound& operator=(const Sound&) = delete;
 
@@ -34,6 +32,9 @@ public:
     int probeTone(std::string_view path);
     ToneProblem toneProblem() const { return toneProblem_; }
     void playChime();
+    // Whether a sound that reaches its end starts again: only a ringing
+    // alarm's tone repeats.
+    void setLooping(bool on) { looping_ = on; }
     // Loads the codec and the output's driver ahead of the first sound (the
     // pointer over 试听).
     void warmUpAudio();
@@ -56,7 +57,7 @@ private:
     HINSTANCE instance_;
     std::function<void(Ev, int)> raise_;
     std::function<HWND()> mainWindow_;
-    const bool& looping_;  // a sound at its end starts again
+    bool looping_ = false;  // a sound at its end starts again
     HWND audioWindow_ = nullptr;
     bool warmedUp_ = false;
     PlaybackPtr playing_;

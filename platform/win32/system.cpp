@@ -1,12 +1,11 @@
-// The program's place in the system: its own path and start switch, the
-// per-user Run value that starts it with Windows, and the timer that wakes
-// the computer for the next alarm.
+// The program's place in the system: its own path and start switch as the
+// handlers ask for them, the per-user Run value that starts it with
+// Windows, and the timer that wakes the computer for the next alarm.
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include <string>
 
+#include "platform/win32/commandline.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -18,31 +17,7 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 
 }  // namespace
 
-std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);  // cut short: a long path
-    }
-}
-
 std::string Win32Host::programPath() { return ToUtf8(ModulePath()); }
-
-bool CommandLineHas(std::string_view switchText) {
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv) return false;
-    const std::wstring wanted = ToWstr(switchText);
-    bool found = false;
-    for (int i = 1; i < argc && !found; ++i)
-        found = CompareStringOrdinal(argv[i], -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL;
-    LocalFree(argv);
-    return found;
-}
 
 bool Win32Host::startedInTray() { return CommandLineHas(kTraySwitch); }
 
@@ -92,16 +67,6 @@ IoResult Win32Host::deleteStartupValue(std::string_view name) {
     if (e != ERROR_SUCCESS && e != ERROR_FILE_NOT_FOUND)
         return {false, SystemReason(static_cast<DWORD>(e))};
     return {};
-}
-
-void Win32Host::setMenuChecked(Ctl item, bool on) {
-    const ControlDesign* d = FindDesign(item);
-    if (!d || d->kind != Kind::MenuItem || !exists(item)) return;
-    CheckMenuItem(slot(d->parentMenu).menu, static_cast<UINT>(item),
-                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    if (d->inSystemMenu)
-        CheckMenuItem(GetSystemMenu(hwndOf(Ctl::MainWindow), FALSE), SystemMenuId(item),
-                      MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void Win32Host::armWakeTimer(std::optional<LocalTime> at) {

@@ -394,26 +394,6 @@ LRESULT CALLBACK Win32Host::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK Win32Host::MonthCalProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR ref) {
-    if (msg == WM_LBUTTONDOWN) {
-        // The press is reported first, saying whether it hit a day (not the
-        // title, its arrows or the week-day names), then goes on to the
-        // calendar as usual.
-        MCHITTESTINFO ht{};
-        ht.cbSize = MCHITTESTINFO_V1_SIZE;
-        ht.pt = {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        const LRESULT hit = SendMessageW(hwnd, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
-        const bool onDay = hit != -1 && (hit & MCHT_CALENDARDATE) == MCHT_CALENDARDATE &&
-                           (hit & 0xFF) == (MCHT_CALENDARDATE & 0xFF);
-        reinterpret_cast<Win32Host*>(ref)->raise(
-            Ev::MouseDown, static_cast<Ctl>(GetDlgCtrlID(hwnd)), onDay ? kPressOnDay : 0);
-        if (!IsWindow(hwnd)) return 0;
-    }
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, MonthCalProc, id);
-    return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
 // ---- clock ------------------------------------------------------------------
 
 LocalTime Win32Host::now() {

@@ -32,9 +32,15 @@ constexpr UINT WMAPP_LOADED = WM_APP + 2;
 constexpr wchar_t kGridClass[] = L"NyGrid";
 struct GridData;
 
+// The three windows; every other Ctl is a control, a timer or a menu.
+inline bool IsWindowCtl(Ctl c) {
+    return c == Ctl::MainWindow || c == Ctl::CalendarWindow || c == Ctl::TimePickerWindow;
+}
+
 // The handlers' name for a key, Key::None for keys they do not answer.
 Key KeyOf(WPARAM vk);
-// The design item a system menu command stands for, or None.
+// The design item a system menu command stands for, or None; and the
+// command that stands for an item (menus.cpp).
 Ctl SystemMenuCtl(WPARAM command);
 UINT SystemMenuId(Ctl c);
 
@@ -45,12 +51,6 @@ bool InOwnMemory(const void* p, size_t bytes, bool writable);
 
 // The system's own words for an error code.
 std::string SystemReason(DWORD error);
-
-// True when the command line holds the switch (any case), as in "/tray".
-bool CommandLineHas(std::string_view switchText);
-
-// The full path of this .exe, however long; empty when Windows cannot say.
-std::wstring ModulePath();
 
 
 class Win32Host final : public Host {
@@ -138,15 +138,18 @@ public:
     std::optional<std::string> startupValue(std::string_view name) override;
     IoResult setStartupValue(std::string_view name, std::string_view command) override;
     IoResult deleteStartupValue(std::string_view name) override;
-    void setMenuChecked(Ctl item, bool on) override;
     void armWakeTimer(std::optional<LocalTime> at) override;
-    // snooze, ringing until stopped, settings (extras.cpp)
+    // a menu item's check mark, also in the system menu (menus.cpp)
+    void setMenuChecked(Ctl item, bool on) override;
+    // the ringing alarm's box with its snooze button (ringbox.cpp)
     RingAnswer ringBox(std::string_view text, std::string_view second,
                        std::string_view title = {}) override;
     // the second start, the tray hint (shell.cpp)
     void showRunningCopy() override;
     void showTrayBalloon(std::string_view text) override;
-    void setLooping(bool on) override;
+    // a sound that starts again at its end (sound.h)
+    void setLooping(bool on) override { sound_.setLooping(on); }
+    // the program's own settings (settings.cpp)
     std::optional<uint32_t> settingValue(std::string_view name) override;
     IoResult setSettingValue(std::string_view name, uint32_t value) override;
     int gridRowCount(Ctl grid) override;
@@ -192,7 +195,6 @@ private:
     bool escapeCloses(HWND target);
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK GridProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ListKeysProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK TabLeavesProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -219,14 +221,28 @@ private:
     void createControl(Ctl window, const ControlDesign& d);
     void setUpControl(HWND h, const ControlDesign& d, int dpi);
     void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
+    void showPage(int page);
+    // Shows or hides a control as its own visibility and its page say (properties.cpp).
+    void applyVisibility(Ctl c);
+    void forgetWindow(Ctl window);
+    HFONT fontFor(const ControlDesign& d, int dpi);
+    HFONT uiFontFor(int dpi);
+    HBITMAP arrowBitmap(bool pointsLeft, int dpi);
+    // The window moved to a monitor of another DPI: every control again at
+    // its design rectangle and font for the new DPI.
+    void relayout(Ctl window, int dpi);
+    LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
+    // ---- the month calendar (calendar.cpp) --------------------------------
+    // Raises the press on it, saying whether it hit a day.
+    static LRESULT CALLBACK MonthCalProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     // The month calendar at the size it asks for, the popup around it, and
     // the year buttons beside its month arrows.
     void fitCalendar();
+    // ---- the path control's tip (pathtip.cpp) ------------------------------
     // The tip that shows a path control's whole text.
     void addPathTip(const ControlDesign& d);
     void placePathTip(const ControlDesign& d);
     void setPathTip(Ctl c, const std::wstring& text);
-    void trackMenu(Ctl menu, POINT at);
     // ---- the list view (listview.cpp) -------------------------------------
     void setUpList(HWND h);
     void rescaleList(HWND h, int oldDpi, int dpi);
@@ -239,22 +255,16 @@ private:
     void registerGridClass();
     void rescaleGrid(HWND h, int dpi);
     GridData* gridData(Ctl grid);
-    void createMenus();
-    void showPage(int page);
-    void applyVisibility(Ctl c);
-    void forgetWindow(Ctl window);
-    HFONT fontFor(const ControlDesign& d, int dpi);
-    HFONT uiFontFor(int dpi);
-    HBITMAP arrowBitmap(bool pointsLeft, int dpi);
-    // The window moved to a monitor of another DPI: every control again at
-    // its design rectangle and font for the new DPI.
-    void relayout(Ctl window, int dpi);
-    LRESULT controlColour(Ctl window, HDC dc, HWND control, bool button);
 
-    // ---- menus beyond the basics, the ring box (extras.cpp) ---------------
+    // ---- menus (menus.cpp) ------------------------------------------------
+    void createMenus();
+    // Puts a designed entry in its place among those of its menu shown now.
     void insertMenuEntry(const ControlDesign& d);
     void showMenuItem(const ControlDesign& d, bool on);
     void addSystemMenuItems();
+    void trackMenu(Ctl menu, POINT at);
+
+    // ---- boxes (shell.cpp) -------------------------------------------------
     // MessageBoxW's own answer (IDOK, IDCANCEL, ...).
     int messageBoxRaw(std::string_view text, int style, std::optional<std::string_view> caption,
                       bool urgent);
@@ -307,9 +317,8 @@ private:
 
     // The sound requests (sound.cpp), answered as events of the main window.
     void warmUpAudio() { sound_.warmUpAudio(); }
-    bool looping_ = false;  // a sound at its end starts again (setLooping)
     Sound sound_{instance_, [this](Ev kind, int code) { raise(kind, Ctl::MainWindow, code); },
-                 [this] { return hwndOf(Ctl::MainWindow); }, looping_};
+                 [this] { return hwndOf(Ctl::MainWindow); }};
 
     std::vector<HANDLE> held_;
 

@@ -1,7 +1,6 @@
-// Beyond the basics on Windows: the menu entries the basic menus do not
-// have (separators, a submenu, radio marks, items shown on demand, the
-// system menu's settings), the ringing alarm's box with its snooze button,
-// and the program's own settings key.
+// The ringing alarm's box: a message box whose second button snoozes. A
+// hook catches the box as it opens; its Cancel button is then renamed, given
+// an ID of its own and laid out beside OK at the width its caption needs.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,16 +11,9 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
-#include "host/layout.h"
 
 namespace ny {
 namespace {
-
-// The program's settings, per user.
-std::wstring SettingsKey() { return L"Software\\" + ToWstr(kProgramName); }
-
-// System menu commands keep their low four bits for the system.
-constexpr UINT kSystemMenuShift = 4;
 
 // The ring box's second button gets an ID of its own: the box then ends
 // with it only when it is pressed, while Esc and the close button still
@@ -127,82 +119,6 @@ LRESULT CALLBACK RingBoxHook(int code, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-Ctl SystemMenuCtl(WPARAM command) {
-    const auto c = static_cast<Ctl>((command & 0xFFF0) >> kSystemMenuShift);
-    const ControlDesign* d = FindDesign(c);
-    return d && d->inSystemMenu ? c : Ctl::None;
-}
-
-UINT SystemMenuId(Ctl c) { return static_cast<UINT>(c) << kSystemMenuShift; }
-
-void Win32Host::insertMenuEntry(const ControlDesign& d) {
-    HMENU menu = slot(d.parentMenu).menu;
-    if (!menu) return;
-    // Its place: every entry of the same menu designed before it that is
-    // there now, separators included.
-    UINT position = 0;
-    for (const ControlDesign& s : ControlDesigns()) {
-        if (&s == &d) break;
-        if (s.parentMenu != d.parentMenu || (s.kind != Kind::MenuItem && s.kind != Kind::Menu)) continue;
-        position += s.separatorBefore;
-        position += s.kind == Kind::Menu || GetMenuState(menu, static_cast<UINT>(s.id), MF_BYCOMMAND) != UINT(-1);
-    }
-    position += d.separatorBefore;
-    std::wstring text = ToWstr(d.caption);
-    MENUITEMINFOW mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID;
-    mi.fType = MFT_STRING | (d.radio ? MFT_RADIOCHECK : 0);
-    mi.wID = static_cast<UINT>(d.id);
-    mi.dwTypeData = text.data();
-    if (d.kind == Kind::Menu) {
-        mi.fMask |= MIIM_SUBMENU;
-        mi.hSubMenu = slot(d.id).menu;
-    }
-    InsertMenuItemW(menu, position, TRUE, &mi);
-}
-
-void Win32Host::showMenuItem(const ControlDesign& d, bool on) {
-    HMENU menu = slot(d.parentMenu).menu;
-    if (!menu) return;
-    const bool present = GetMenuState(menu, static_cast<UINT>(d.id), MF_BYCOMMAND) != UINT(-1);
-    if (!on && present) RemoveMenu(menu, static_cast<UINT>(d.id), MF_BYCOMMAND);
-    if (on && !present) insertMenuEntry(d);
-}
-
-void Win32Host::addSystemMenuItems() {
-    HMENU sys = GetSystemMenu(hwndOf(Ctl::MainWindow), FALSE);
-    if (!sys) return;
-    bool first = true;
-    for (const ControlDesign& d : ControlDesigns()) {
-        const ControlDesign* parent = FindDesign(d.parentMenu);
-        // A submenu's items go into its own copy below.
-        if (!d.inSystemMenu || (parent && parent->parentMenu != Ctl::None)) continue;
-        if (first) AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
-        first = false;
-        const std::wstring caption = ToWstr(d.caption);
-        if (d.kind != Kind::Menu) {
-            AppendMenuW(sys, MF_STRING, SystemMenuId(d.id), caption.c_str());
-            continue;
-        }
-        // The system menu gets a submenu of its own (a menu destroys its
-        // submenus with it: one cannot serve two), with system command ids.
-        HMENU sub = CreatePopupMenu();
-        for (const ControlDesign& item : ControlDesigns()) {
-            if (item.parentMenu != d.id || item.kind != Kind::MenuItem) continue;
-            std::wstring text = ToWstr(item.caption);
-            MENUITEMINFOW mi{};
-            mi.cbSize = sizeof mi;
-            mi.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID;
-            mi.fType = MFT_STRING | (item.radio ? MFT_RADIOCHECK : 0);
-            mi.wID = SystemMenuId(item.id);
-            mi.dwTypeData = text.data();
-            InsertMenuItemW(sub, GetMenuItemCount(sub), TRUE, &mi);
-        }
-        AppendMenuW(sys, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
-    }
-}
-
 RingAnswer Win32Host::ringBox(std::string_view text, std::string_view second,
                               std::string_view title) {
     g_ringBox.second = ToWstr(second);
@@ -215,24 +131,6 @@ RingAnswer Win32Host::ringBox(std::string_view text, std::string_view second,
         g_ringBox.hook = nullptr;
     }
     return pressed == kSecondButtonId ? RingAnswer::Snooze : RingAnswer::Ok;
-}
-
-void Win32Host::setLooping(bool on) { looping_ = on; }
-
-std::optional<uint32_t> Win32Host::settingValue(std::string_view name) {
-    DWORD value = 0, bytes = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, SettingsKey().c_str(), ToWstr(name).c_str(), RRF_RT_REG_DWORD,
-                     nullptr, &value, &bytes) != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-IoResult Win32Host::setSettingValue(std::string_view name, uint32_t value) {
-    const DWORD data = value;
-    const LSTATUS e = RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey().c_str(), ToWstr(name).c_str(),
-                                      REG_DWORD, &data, sizeof data);
-    if (e != ERROR_SUCCESS) return {false, SystemReason(static_cast<DWORD>(e))};
-    return {};
 }
 
 }  // namespace ny
