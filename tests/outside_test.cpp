@@ -74,8 +74,8 @@ protected:
         host().raise(Ev::RightClick, Ctl::超级列表框1);
         click(item);
     }
-    void hold() { host().heldElsewhere = {path("ny.edb")}; }
-    void release() { host().heldElsewhere.clear(); }
+    void hold() { host().files.faults.heldElsewhere = {path("ny.edb")}; }
+    void release() { host().files.faults.heldElsewhere.clear(); }
 };
 
 // Held from before the start until after an alarm's minute: the start tells

@@ -308,9 +308,9 @@ TEST_F(StoreTest, FailedWriteChangesNeitherFileNorMemory) {
         RecordFile f(host());
         ASSERT_TRUE(f.open(storePath()).ok());
         ASSERT_TRUE(f.goTo(2));
-        host().failWrites = "设备未就绪。";
+        host().files.faults.failWrites = "设备未就绪。";
         IoResult r = op(f);
-        host().failWrites.reset();
+        host().files.faults.failWrites.reset();
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.reason, "设备未就绪。");
         EXPECT_EQ(bytesOf("ny.edb"), before);
@@ -325,9 +325,9 @@ TEST_F(StoreTest, FailedWriteChangesNeitherFileNorMemory) {
     ASSERT_TRUE(f.open(storePath()).ok());
     ASSERT_TRUE(f.markCurrentDeleted().ok);
     const std::string before = bytesOf("ny.edb");
-    host().failWrites = "磁盘已满。";
+    host().files.faults.failWrites = "磁盘已满。";
     EXPECT_FALSE(f.purge().ok);
-    host().failWrites.reset();
+    host().files.faults.failWrites.reset();
     EXPECT_EQ(bytesOf("ny.edb"), before);
     EXPECT_EQ(f.count(), 3);
     ASSERT_TRUE(f.goTo(1));
@@ -507,16 +507,16 @@ TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
     };
     AlarmChange one, two;
     one.changed = {rungAt(1)};
-    const int64_t before = host().fileOps;
+    const int64_t before = host().files.ops;
     ASSERT_TRUE(Change(app(), one));
-    const int64_t oneRow = host().fileOps - before;
+    const int64_t oneRow = host().files.ops - before;
 
     makeStore(kThree);
     LoadOrCreateStore(app());
     two.changed = {rungAt(0), rungAt(2)};
-    const int64_t start = host().fileOps;
+    const int64_t start = host().files.ops;
     EXPECT_TRUE(Change(app(), two));
-    EXPECT_EQ(host().fileOps - start, oneRow) << "as many file operations as for one row";
+    EXPECT_EQ(host().files.ops - start, oneRow) << "as many file operations as for one row";
     std::vector<Row> want = kThree;
     want[0][5] = want[2][5] = "已响";
     EXPECT_EQ(stored(), want);
@@ -644,9 +644,9 @@ TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
     for (const auto& [name, run] : sequences) {
         SCOPED_TRACE(name);
         host().boxes.clear();
-        host().failWrites = "磁盘空间不足。";
+        host().files.faults.failWrites = "磁盘空间不足。";
         EXPECT_FALSE(run(app()));
-        host().failWrites.reset();
+        host().files.faults.failWrites.reset();
         EXPECT_EQ(bytesOf("ny.edb"), before);
         ASSERT_EQ(host().boxes.size(), 1u);
         EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
@@ -656,9 +656,9 @@ TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
 }
 
 TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
-    host().failWrites = "拒绝访问。";
+    host().files.faults.failWrites = "拒绝访问。";
     LoadOrCreateStore(app());
-    host().failWrites.reset();
+    host().files.faults.failWrites.reset();
     EXPECT_FALSE(std::filesystem::exists(real("ny.edb")));
     ASSERT_EQ(host().boxes.size(), 1u);
     EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
@@ -728,9 +728,9 @@ TEST_F(StoreChange, SeveralAlarmsInOneWriteAndAGoneOneWritesNothing) {
     b.setState(RingState::Rung);
     AlarmChange both;
     both.changed = {a, b};
-    const int64_t opsBefore = host().fileOps;
+    const int64_t opsBefore = host().files.ops;
     ASSERT_TRUE(ChangeAlarms(app(), both).done);
-    const int64_t opsOfOneChange = host().fileOps - opsBefore;
+    const int64_t opsOfOneChange = host().files.ops - opsBefore;
     const auto records = StoreOf(app()).loadOrCreate("x").alarms;
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].repeat, Repeat::Weekdays);
@@ -745,9 +745,9 @@ TEST_F(StoreChange, SeveralAlarmsInOneWriteAndAGoneOneWritesNothing) {
     a.setRepeat(Repeat::Daily);
     AlarmChange one;
     one.changed = {a};
-    const int64_t opsAt = host().fileOps;
+    const int64_t opsAt = host().files.ops;
     ASSERT_TRUE(ChangeAlarms(app(), one).done);
-    EXPECT_EQ(host().fileOps - opsAt, opsOfOneChange);
+    EXPECT_EQ(host().files.ops - opsAt, opsOfOneChange);
 
     const std::string before = readFile("ny.edb");
     Alarm gone = a;

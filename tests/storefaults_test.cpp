@@ -156,7 +156,7 @@ TEST_F(StoreFaults, ALockFileThatFailsForAnotherReasonIsToldAndTheProgramRunsOn)
         const char* reason;
     } cases[] = {
         {"cannot be opened", [this] { fs::create_directory(path("ny.yz")); }, "Is a directory"},
-        {"cannot be written", [this] { beforeStart = [this] { host().failWrites = "拒绝访问。"; }; }, "拒绝访问"},
+        {"cannot be written", [this] { beforeStart = [this] { host().files.faults.failWrites = "拒绝访问。"; }; }, "拒绝访问"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,7 +165,7 @@ TEST_F(StoreFaults, ALockFileThatFailsForAnotherReasonIsToldAndTheProgramRunsOn)
         c.make();
         start(At(2026, 12, 10, 8, 0, 0));
         beforeStart = nullptr;
-        host().failWrites.reset();
+        host().files.faults.failWrites.reset();
         EXPECT_FALSE(host().ended());
         ASSERT_GE(host().boxes.size(), 1u);
         EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
@@ -196,20 +196,20 @@ TEST_F(StoreFaults, ABriefSharingFailureOfTheReplaceIsRetried) {
         SCOPED_TRACE(c.name);
         SimHost h(dir(), At(2026, 12, 10, 8, 0, 0));
         writeFile("x", "old");
-        h.failAt = c.failAt;
-        h.failRun = c.failRun;
-        h.failKind = IoFailure::Sharing;
+        h.files.faults.failAt = c.failAt;
+        h.files.faults.failRun = c.failRun;
+        h.files.faults.failKind = IoFailure::Sharing;
         const IoResult r = ReplaceWholeFile(h, dir() + "\\x", "new");
         EXPECT_EQ(r.ok, c.ok) << r.reason;
-        EXPECT_EQ(h.pausedMs, c.pausedMs);
+        EXPECT_EQ(h.files.pausedMs, c.pausedMs);
         EXPECT_EQ(readFile("x"), c.ok ? "new" : "old");
         EXPECT_FALSE(fs::exists(path("x.tmp")));
     }
     // Any other failure is not worth waiting for.
     SimHost h(dir(), At(2026, 12, 10, 8, 0, 0));
-    h.failAt = 5;
+    h.files.faults.failAt = 5;
     EXPECT_FALSE(ReplaceWholeFile(h, dir() + "\\x", "newer").ok);
-    EXPECT_EQ(h.pausedMs, 0);
+    EXPECT_EQ(h.files.pausedMs, 0);
 }
 
 // A change the store refused leaves the list as the file is: a failed add
@@ -240,9 +240,9 @@ TEST_F(StoreFaults, TheListChangesOnlyWhenTheStoreDid) {
         add("2026-12-10 09:20:00", "二");
         const std::string before = readFile("ny.edb");
         host().boxes.clear();
-        host().failWrites = "磁盘已满";
+        host().files.faults.failWrites = "磁盘已满";
         c.act();
-        host().failWrites.reset();
+        host().files.faults.failWrites.reset();
         std::vector<std::string> states;
         for (int r = 0; r < rows(); ++r) states.push_back(row(r)[3]);
         EXPECT_EQ(states, c.states);
