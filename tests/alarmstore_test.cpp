@@ -1,12 +1,11 @@
-// The record file and the alarm store's sequences, on the sim host with a
-// real temporary directory.
+// The alarm store's sequences as the handlers run them: the store filled
+// at start, changes written whole (and what the user is told when a write
+// fails), a damaged store kept aside; on the sim host in a temporary folder.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,28 +14,16 @@
 #include "platform/sim/sim_host.h"
 #include "app/app.h"
 #include "alarms/storeui.h"
-#include "host/uitexts.h"
-#include "store/alarmfields.h"
 #include "store/alarmstore.h"
-#include "store/gb18030.h"
 #include "store/recordfile.h"
-#include "tests/forge.h"
 #include "tests/program_fixture.h"
+#include "tests/records.h"
+#include "tests/tempfolder.h"
 
 namespace ny {
 namespace {
 
-using forge::Crc32;
-using forge::U16;
-using forge::U32;
-
-using Row = std::array<std::string, 6>;
-
-const std::vector<FieldDef> kFields = [] {
-    std::vector<FieldDef> v;
-    for (const auto& f : ny::kAlarmFields) v.push_back({std::string(f.name), FieldType::Text, f.maxLength});
-    return v;
-}();
+using namespace records;
 
 // The store's sequences as the handlers run them: the change goes through
 // the one door that writes the file, then the book and the list, and tells
@@ -83,46 +70,19 @@ bool StoreClear(App& a) {
     return Change(a, c);
 }
 
-// Three alarms whose 月份/周数 are not empty, so that a change that rewrote
-// fields 1 to 5 would show.
-const std::vector<Row> kThree = {
-    {"12", "1", "2026-01-05 07:30", "C:\\ny\\a.mp3", "起床", "未响"},
-    {"11", "2", "2026-02-06 08:00", "C:\\ny\\b.mp3", "开会", "已响"},
-    {"10", "3", "2026-03-07 09:15", "C:\\ny\\c.mp3", "", "未响"},
-};
-
-std::string WithFixedCrc(std::string file) {
-    file.resize(file.size() - 4);
-    const uint32_t c = Crc32(file);
-    for (int i = 0; i < 4; ++i) file.push_back(static_cast<char>(c >> (8 * i)));
-    return file;
-}
-
-class StoreTest : public ::testing::Test {
+class StoreTest : public ::testing::Test, protected TempFolder {
 protected:
     StoreTest() {
-        char tmpl[] = "/tmp/nystoreXXXXXX";
-        dir_ = ::mkdtemp(tmpl);
-        host_ = std::make_unique<SimHost>(dir_, LocalTime{2026, 12, 10, 14, 5, 3});
+        host_ = std::make_unique<SimHost>(dir(), LocalTime{2026, 12, 10, 14, 5, 3});
         app_ = std::make_unique<App>(*host_);
         host_->loadWindow(Ctl::MainWindow);  // no onEvent: only the controls
         for (const char* c : {"闹钟时间", "铃声文件", "闹钟提示信息", "是否已响铃"})
             host_->listInsertColumn(Ctl::超级列表框1, c, 100);
     }
-    ~StoreTest() override { std::filesystem::remove_all(dir_); }
 
     SimHost& host() { return *host_; }
     App& app() { return *app_; }
     std::string storePath() { return AlarmStore(host(), host().programDir()).path(); }
-    std::string real(const std::string& name) { return dir_ + "/" + name; }
-
-    std::string bytesOf(const std::string& name) {
-        std::ifstream in(real(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    void put(const std::string& name, const std::string& bytes) {
-        std::ofstream(real(name), std::ios::binary) << bytes;
-    }
 
     // A store as another program (or an earlier run) left it; the program
     // reads it afresh at its next change, as after a start.
@@ -130,25 +90,11 @@ protected:
         app().alarmsLoaded = false;
         app().book.takeAll();
         app().storeSeen = {};
-        std::filesystem::remove(real("ny.edb"));
-        RecordFile f(host());
-        ASSERT_TRUE(f.create(storePath(), fields).ok);
-        ASSERT_TRUE(f.open(storePath()).ok());
-        for (const Row& r : rows) ASSERT_TRUE(f.append({r.begin(), r.end()}).ok);
+        std::filesystem::remove(path("ny.edb"));
+        WriteRecords(host(), storePath(), rows, fields);
     }
     // Every record of the store as the file holds it now.
-    std::vector<Row> stored() {
-        RecordFile f(host());
-        OpenResult r = f.open(storePath(), kFields);
-        EXPECT_TRUE(r.ok()) << r.reason;
-        std::vector<Row> out;
-        for (int k = 1; k <= f.count(); ++k, f.skip()) {
-            Row row;
-            for (size_t i = 0; i < 6; ++i) row[i] = f.read(kFields[i].name).value_or("<none>");
-            out.push_back(row);
-        }
-        return out;
-    }
+    std::vector<Row> stored() { return ReadRecords(host(), storePath()); }
     std::vector<std::array<std::string, 4>> listed() {
         std::vector<std::array<std::string, 4>> out;
         for (int r = 0; r < host().listRowCount(Ctl::超级列表框1); ++r)
@@ -157,281 +103,13 @@ protected:
         return out;
     }
 
-    std::string dir_;
     std::unique_ptr<SimHost> host_;
     std::unique_ptr<App> app_;
 };
 
-// ---- record file ------------------------------------------------------------
-
-TEST_F(StoreTest, CreatedFileHasItsFieldsAndNoRecords) {
-    RecordFile f(host());
-    ASSERT_TRUE(f.create(storePath(), kFields).ok);
-    EXPECT_FALSE(f.isOpen());
-    ASSERT_TRUE(f.open(storePath(), kFields).ok());
-    EXPECT_EQ(f.fields(), kFields);
-    EXPECT_EQ(f.count(), 0);
-    EXPECT_EQ(f.position(), 1);
-    EXPECT_TRUE(f.eof());
-    EXPECT_FALSE(f.read("闹钟时间").has_value());
-    EXPECT_FALSE(f.skip());
-}
-
-TEST_F(StoreTest, RecordsAreKeptInOrderAndWalkedFromRecordOne) {
-    makeStore(kThree);
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_EQ(f.count(), 3);
-    for (int k = 1; k <= 3; ++k) {
-        EXPECT_EQ(f.position(), k);
-        for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.read(kFields[i].name), kThree[size_t(k - 1)][i]);
-        EXPECT_TRUE(f.skip());
-    }
-    EXPECT_TRUE(f.eof());
-    EXPECT_FALSE(f.skip());
-    EXPECT_EQ(f.position(), 4);
-    EXPECT_FALSE(f.read("闹钟时间").has_value());
-    ASSERT_TRUE(f.goTo(2));
-    EXPECT_EQ(f.read("闹钟提示信息"), "开会");
-    EXPECT_FALSE(f.read("no such field").has_value());
-    // A new record goes to the end and becomes the current one.
-    ASSERT_TRUE(f.append({"", "", "2026-04-01 10:00", "d.mp3", "新", "未响"}).ok);
-    EXPECT_EQ(f.count(), 4);
-    EXPECT_EQ(f.position(), 4);
-    EXPECT_EQ(f.read("铃声文件"), "d.mp3");
-}
-
-TEST_F(StoreTest, GoToOutsideTheRecordsChangesNothing) {
-    makeStore(kThree);
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.goTo(2));
-    for (int64_t n : {int64_t{0}, int64_t{-1}, int64_t{4}, int64_t{1} << 40}) {
-        EXPECT_FALSE(f.goTo(n)) << n;
-        EXPECT_EQ(f.position(), 2) << n;
-        EXPECT_EQ(f.read("闹钟时间"), kThree[1][2]) << n;
-    }
-    RecordFile empty(host());
-    ASSERT_TRUE(empty.create(real("empty.edb"), kFields).ok);
-    ASSERT_TRUE(empty.open(real("empty.edb")).ok());
-    EXPECT_FALSE(empty.goTo(1));
-    EXPECT_FALSE(empty.markCurrentDeleted().ok);
-    EXPECT_FALSE(empty.modify({"", "", "", "", "", ""}).ok);
-}
-
-TEST_F(StoreTest, ModifyChangesOnlyTheGivenFields) {
-    makeStore(kThree);
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.goTo(2));
-    ASSERT_TRUE(f.modify({std::nullopt, std::nullopt, std::nullopt, std::string("X.mp3"), std::nullopt,
-                          std::string("已响")})
-                    .ok);
-    std::vector<Row> want = kThree;
-    want[1][3] = "X.mp3";
-    want[1][5] = "已响";
-    EXPECT_EQ(stored(), want);  // as read back from the file
-    EXPECT_EQ(f.read("铃声文件"), "X.mp3");
-}
-
-TEST_F(StoreTest, DeleteMarksAndPurgeRenumbers) {
-    makeStore(kThree);
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.goTo(1));
-    ASSERT_TRUE(f.markCurrentDeleted().ok);
-    // Marked only: the record keeps its number, also in the file.
-    EXPECT_EQ(f.count(), 3);
-    EXPECT_TRUE(f.isDeleted());
-    {
-        RecordFile again(host());
-        ASSERT_TRUE(again.open(storePath()).ok());
-        EXPECT_EQ(again.count(), 3);
-        EXPECT_TRUE(again.isDeleted());
-        ASSERT_TRUE(again.goTo(2));
-        EXPECT_FALSE(again.isDeleted());
-    }
-    ASSERT_TRUE(f.purge().ok);
-    EXPECT_EQ(f.count(), 2);
-    EXPECT_EQ(f.position(), 1);
-    EXPECT_EQ(stored(), (std::vector<Row>{kThree[1], kThree[2]}));
-}
-
-TEST_F(StoreTest, DeleteAllKeepsTheFields) {
-    makeStore(kThree);
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.removeAll().ok);
-    EXPECT_EQ(f.count(), 0);
-    RecordFile again(host());
-    ASSERT_TRUE(again.open(storePath(), kFields).ok());
-    EXPECT_EQ(again.count(), 0);
-}
-
-TEST_F(StoreTest, TextsAreStoredAsGb18030AndWhole) {
-    std::string longText;
-    for (int i = 0; i < 5000; ++i) longText += "闹";
-    const std::string path = "D:\\音乐\\café 😀\\" + longText + ".mp3";
-    makeStore({{"", "", "2026-05-20 07:30", path, "é😀 𠀀 \u1E3F€", "未响"}});
-    const std::string file = bytesOf("ny.edb");
-    // The path's text is in the file in GB18030 (闹 = C4 D6), byte for byte.
-    EXPECT_NE(file.find(Utf8ToGb18030(path)), std::string::npos);
-    EXPECT_NE(file.find(std::string("\xC4\xD6\xC4\xD6")), std::string::npos);
-    EXPECT_EQ(file.find("闹"), std::string::npos);  // not the UTF-8 bytes
-    auto rows = stored();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][3], path);  // not cut at 100 bytes
-    EXPECT_EQ(rows[0][4], "é😀 𠀀 \u1E3F€");
-}
-
-TEST_F(StoreTest, TrailerIsCrc32OfTheRest) {
-    makeStore(kThree);
-    const std::string file = bytesOf("ny.edb");
-    EXPECT_EQ(file, WithFixedCrc(file));
-}
-
-// A change whose write fails leaves the file and the open object as they were.
-TEST_F(StoreTest, FailedWriteChangesNeitherFileNorMemory) {
-    const std::vector<std::pair<const char*, std::function<IoResult(RecordFile&)>>> ops = {
-        {"append", [](RecordFile& f) { return f.append({"", "", "t", "p", "m", "未响"}); }},
-        {"modify", [](RecordFile& f) {
-             return f.modify({std::string("x"), std::string("y"), std::string("z"), std::string("p"),
-                              std::string("m"), std::string("已响")});
-         }},
-        {"delete", [](RecordFile& f) { return f.markCurrentDeleted(); }},
-        {"removeAll", [](RecordFile& f) { return f.removeAll(); }},
-    };
-    for (const auto& [name, op] : ops) {
-        SCOPED_TRACE(name);
-        makeStore(kThree);
-        const std::string before = bytesOf("ny.edb");
-        RecordFile f(host());
-        ASSERT_TRUE(f.open(storePath()).ok());
-        ASSERT_TRUE(f.goTo(2));
-        host().files.faults.failWrites = "设备未就绪。";
-        IoResult r = op(f);
-        host().files.faults.failWrites.reset();
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.reason, "设备未就绪。");
-        EXPECT_EQ(bytesOf("ny.edb"), before);
-        EXPECT_EQ(f.count(), 3);
-        EXPECT_EQ(f.position(), 2);
-        EXPECT_FALSE(f.isDeleted());
-        for (size_t i = 0; i < 6; ++i) EXPECT_EQ(f.read(kFields[i].name), kThree[1][i]);
-    }
-    // Purge: a marked record stays marked when the purge cannot be written.
-    makeStore(kThree);
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    ASSERT_TRUE(f.markCurrentDeleted().ok);
-    const std::string before = bytesOf("ny.edb");
-    host().files.faults.failWrites = "磁盘已满。";
-    EXPECT_FALSE(f.purge().ok);
-    host().files.faults.failWrites.reset();
-    EXPECT_EQ(bytesOf("ny.edb"), before);
-    EXPECT_EQ(f.count(), 3);
-    ASSERT_TRUE(f.goTo(1));
-    EXPECT_TRUE(f.isDeleted());
-}
-
-std::string Header(uint16_t fieldCount) {
-    return std::string("NyRec\r\n\x1A", 8) + U16(1) + U16(fieldCount);
-}
-
-struct DamageCase {
-    const char* name;
-    std::function<std::string(const std::string& good)> make;
-    OpenStatus status;
-};
-
-std::string Flip(std::string s, size_t at) {
-    s[at] = static_cast<char>(s[at] ^ 0x20);
-    return s;
-}
-
-const std::vector<DamageCase>& DamageCases() {
-    static const std::vector<DamageCase> cases = {
-        {"empty", [](const std::string&) { return std::string(); }, OpenStatus::Empty},
-        {"bad magic", [](const std::string& g) { return Flip(g, 0); }, OpenStatus::BadMagic},
-        {"a text file", [](const std::string&) { return std::string("月份,周数,闹钟时间\r\n"); },
-         OpenStatus::BadMagic},
-        {"wrong version", [](const std::string& g) { std::string s = g; s[8] = 2; return s; },
-         OpenStatus::BadVersion},
-        {"flipped byte", [](const std::string& g) { return Flip(g, g.size() - 8); },
-         OpenStatus::BadChecksum},
-        {"extra byte", [](const std::string& g) { return g + "x"; }, OpenStatus::BadChecksum},
-        {"truncated", [](const std::string& g) { return g.substr(0, g.size() - 10); },
-         OpenStatus::CutShort},
-        {"truncated header", [](const std::string& g) { return g.substr(0, 5); }, OpenStatus::CutShort},
-        {"trailer missing", [](const std::string& g) { return g.substr(0, g.size() - 4); },
-         OpenStatus::CutShort},
-        // Right checksum, impossible content (forged by hand, format version 1).
-        {"unknown record flag",
-         [](const std::string&) {
-             return WithFixedCrc(Header(0) + U32(1) + "\x07" + U32(0));
-         },
-         OpenStatus::BadContent},
-        {"invalid text bytes",
-         [](const std::string&) {
-             return WithFixedCrc(Header(1) + U16(1) + "a" + "\x01" + U32(20) + U32(1) + '\0' + U32(1) +
-                                 "\x80" + U32(0));
-         },
-         OpenStatus::BadContent},
-    };
-    return cases;
-}
-
-TEST_F(StoreTest, OpenTellsDamagedFromGood) {
-    makeStore(kThree);
-    const std::string good = bytesOf("ny.edb");
-    for (const auto& c : DamageCases()) {
-        SCOPED_TRACE(c.name);
-        put("ny.edb", c.make(good));
-        RecordFile f(host());
-        OpenResult r = f.open(storePath());
-        EXPECT_EQ(r.status, c.status) << r.reason;
-        EXPECT_TRUE(r.damaged());
-        EXPECT_FALSE(r.reason.empty());
-        EXPECT_FALSE(f.isOpen());
-    }
-}
-
-TEST_F(StoreTest, OpenWithExpectedFieldsRefusesAnotherSchema) {
-    std::vector<FieldDef> other = kFields;
-    other[4].maxLength = 200;
-    const std::vector<std::vector<FieldDef>> schemas = {
-        other,
-        {kFields.begin(), kFields.end() - 1},
-        {{"name", FieldType::Text, 20}},
-    };
-    for (const auto& fields : schemas) {
-        makeStore({}, fields);
-        RecordFile f(host());
-        EXPECT_EQ(f.open(storePath(), kFields).status, OpenStatus::OtherSchema);
-        EXPECT_FALSE(f.isOpen());
-        EXPECT_TRUE(f.open(storePath()).ok());  // well-formed all the same
-        EXPECT_EQ(f.fields(), fields);
-    }
-}
-
-TEST_F(StoreTest, OpenTellsUnreadableFromDamaged) {
-    RecordFile f(host());
-    OpenResult missing = f.open(storePath());
-    EXPECT_EQ(missing.status, OpenStatus::Unreadable);
-    EXPECT_FALSE(missing.damaged());
-    EXPECT_NE(missing.reason.find("No such file"), std::string::npos) << missing.reason;
-
-    std::filesystem::create_directory(real("ny.edb"));
-    OpenResult dir = f.open(storePath());
-    EXPECT_EQ(dir.status, OpenStatus::Unreadable);
-    EXPECT_FALSE(dir.reason.empty());
-}
-
-// ---- the alarm store's sequences -------------------------------------------
-
 TEST_F(StoreTest, FirstStartCreatesAnEmptyStoreWithTheSixFields) {
     LoadOrCreateStore(app());
-    EXPECT_EQ(storePath(), dir_ + "\\ny.edb");
+    EXPECT_EQ(storePath(), dir() + "\\ny.edb");
     RecordFile f(host());
     ASSERT_TRUE(f.open(storePath()).ok());
     EXPECT_EQ(f.fields(), kFields);
@@ -442,13 +120,13 @@ TEST_F(StoreTest, FirstStartCreatesAnEmptyStoreWithTheSixFields) {
 
 TEST_F(StoreTest, StartupListsEveryRecordInOrder) {
     makeStore(kThree);
-    const std::string before = bytesOf("ny.edb");
+    const std::string before = readFile("ny.edb");
     LoadOrCreateStore(app());
     ASSERT_EQ(listed().size(), 3u);
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(listed()[i], (std::array<std::string, 4>{kThree[i][2], kThree[i][3], kThree[i][4],
                                                          kThree[i][5]}));
-    EXPECT_EQ(bytesOf("ny.edb"), before);  // listing writes nothing
+    EXPECT_EQ(readFile("ny.edb"), before);  // listing writes nothing
     EXPECT_TRUE(host().boxes.empty());
 }
 
@@ -477,7 +155,7 @@ TEST_F(StoreTest, LongAndNonGbkTextsComeBackUnchangedAtTheNextStart) {
     const Alarm a = AlarmOfFields({"", "", "2026-12-08 20:40", "/home/café/🎵 tone.mp3", prompt, "未响"});
     ASSERT_TRUE(StoreAppend(app(), a));
 
-    SimHost next(dir_, LocalTime{2026, 12, 11, 8, 0, 0});
+    SimHost next(dir(), LocalTime{2026, 12, 11, 8, 0, 0});
     App nextApp(next);
     next.loadWindow(Ctl::MainWindow);
     for (int c = 0; c < 4; ++c) next.listInsertColumn(Ctl::超级列表框1, "c", 100);
@@ -523,9 +201,9 @@ TEST_F(StoreTest, MarkRungOfSeveralRowsIsOneWrite) {
 
     // One row without a record: nothing is changed.
     makeStore(kThree);
-    const std::string bytes = bytesOf("ny.edb");
+    const std::string bytes = readFile("ny.edb");
     EXPECT_FALSE(StoreMarkRung(app(), std::vector<int>{0, 3}));
-    EXPECT_EQ(bytesOf("ny.edb"), bytes);
+    EXPECT_EQ(readFile("ny.edb"), bytes);
 }
 
 TEST_F(StoreTest, AfterDeletingTheFirstOfThreeRingingRowZeroMarksTheFormerSecond) {
@@ -551,12 +229,12 @@ TEST_F(StoreTest, DeletingTheLastRowRemovesTheLastRecord) {
 
 TEST_F(StoreTest, RowsWithoutARecordChangeNothing) {
     makeStore(kThree);
-    const std::string before = bytesOf("ny.edb");
+    const std::string before = readFile("ny.edb");
     for (int row : {-1, 3, 100, INT32_MAX}) {
         SCOPED_TRACE(row);
         EXPECT_FALSE(StoreDeleteRow(app(), row));
         EXPECT_FALSE(StoreMarkRung(app(), row));
-        EXPECT_EQ(bytesOf("ny.edb"), before);
+        EXPECT_EQ(readFile("ny.edb"), before);
     }
     EXPECT_TRUE(host().boxes.empty());
 }
@@ -574,22 +252,22 @@ TEST_F(StoreTest, ClearEmptiesTheStoreAndKeepsItsSchema) {
 
 TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
     makeStore(kThree);
-    const std::string good = bytesOf("ny.edb");
+    const std::string good = readFile("ny.edb");
     std::vector<DamageCase> cases = DamageCases();
     cases.push_back({"foreign schema",
                      [this](const std::string&) {
                          std::vector<FieldDef> fields = kFields;
                          fields.pop_back();
                          makeStore({}, fields);
-                         return bytesOf("ny.edb");
+                         return readFile("ny.edb");
                      },
                      OpenStatus::OtherSchema});
     const std::string aside = "ny.edb.damaged-20261210-140503";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string bad = c.make(good);
-        put("ny.edb", bad);
-        std::filesystem::remove(real(aside));
+        writeFile("ny.edb", bad);
+        std::filesystem::remove(path(aside));
         host().boxes.clear();
         LoadOrCreateStore(app());
 
@@ -597,39 +275,39 @@ TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
         EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find(aside), std::string::npos) << host().boxes[0].text;
-        EXPECT_EQ(bytesOf(aside), bad);
+        EXPECT_EQ(readFile(aside), bad);
         EXPECT_TRUE(stored().empty());
         EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
     }
 }
 
 TEST_F(StoreTest, AKeptAsideFileIsNeverOverwritten) {
-    put("ny.edb.damaged-20261210-140503", "first");
-    put("ny.edb.damaged-20261210-140503-2", "second");
-    put("ny.edb", "third");
+    writeFile("ny.edb.damaged-20261210-140503", "first");
+    writeFile("ny.edb.damaged-20261210-140503-2", "second");
+    writeFile("ny.edb", "third");
     LoadOrCreateStore(app());
-    EXPECT_EQ(bytesOf("ny.edb.damaged-20261210-140503"), "first");
-    EXPECT_EQ(bytesOf("ny.edb.damaged-20261210-140503-2"), "second");
-    EXPECT_EQ(bytesOf("ny.edb.damaged-20261210-140503-3"), "third");
+    EXPECT_EQ(readFile("ny.edb.damaged-20261210-140503"), "first");
+    EXPECT_EQ(readFile("ny.edb.damaged-20261210-140503-2"), "second");
+    EXPECT_EQ(readFile("ny.edb.damaged-20261210-140503-3"), "third");
     EXPECT_TRUE(stored().empty());
 }
 
 TEST_F(StoreTest, UnreadableStoreAtStartupIsReportedAndLeftAlone) {
-    std::filesystem::create_directory(real("ny.edb"));
+    std::filesystem::create_directory(path("ny.edb"));
     LoadOrCreateStore(app());
     ASSERT_EQ(host().boxes.size(), 1u);
     EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
     EXPECT_NE(host().boxes[0].text.find("Is a directory"), std::string::npos) << host().boxes[0].text;
-    EXPECT_TRUE(std::filesystem::is_directory(real("ny.edb")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);  // nothing set aside
+    EXPECT_TRUE(std::filesystem::is_directory(path("ny.edb")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir()), {}), 1);  // nothing set aside
     EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
 
     // A later change cannot use it either, and says so.
     EXPECT_FALSE(StoreAppend(app(), AlarmOfFields({"", "", "2026-12-10 15:00", "a.mp3", "", "未响"})));
     ASSERT_EQ(host().boxes.size(), 2u);
     EXPECT_NE(host().boxes[1].text.find(storePath()), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_directory(real("ny.edb")));
+    EXPECT_TRUE(std::filesystem::is_directory(path("ny.edb")));
 }
 
 TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
@@ -640,14 +318,14 @@ TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
         {"clear", [](App& a) { return StoreClear(a); }},
     };
     makeStore(kThree);
-    const std::string before = bytesOf("ny.edb");
+    const std::string before = readFile("ny.edb");
     for (const auto& [name, run] : sequences) {
         SCOPED_TRACE(name);
         host().boxes.clear();
         host().files.faults.failWrites = "磁盘空间不足。";
         EXPECT_FALSE(run(app()));
         host().files.faults.failWrites.reset();
-        EXPECT_EQ(bytesOf("ny.edb"), before);
+        EXPECT_EQ(readFile("ny.edb"), before);
         ASSERT_EQ(host().boxes.size(), 1u);
         EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
@@ -659,7 +337,7 @@ TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
     host().files.faults.failWrites = "拒绝访问。";
     LoadOrCreateStore(app());
     host().files.faults.failWrites.reset();
-    EXPECT_FALSE(std::filesystem::exists(real("ny.edb")));
+    EXPECT_FALSE(std::filesystem::exists(path("ny.edb")));
     ASSERT_EQ(host().boxes.size(), 1u);
     EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
@@ -669,18 +347,12 @@ TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
 TEST_F(StoreTest, AStoreDamagedWhileRunningIsReportedNotReplaced) {
     makeStore(kThree);
     LoadOrCreateStore(app());
-    put("ny.edb", "garbage");
+    writeFile("ny.edb", "garbage");
     EXPECT_FALSE(StoreMarkRung(app(), 0));
-    EXPECT_EQ(bytesOf("ny.edb"), "garbage");
+    EXPECT_EQ(readFile("ny.edb"), "garbage");
     ASSERT_EQ(host().boxes.size(), 1u);
     EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
 }
-
-}  // namespace
-}  // namespace ny
-
-namespace ny {
-namespace {
 
 // A record left marked deleted by an older version (its purge failed) is not
 // a row: row i is the i-th record not so marked, and the next write (the
