@@ -3,6 +3,7 @@
 // fails), a damaged store kept aside; on the sim host in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -72,12 +73,23 @@ bool StoreClear(App& a) {
 
 class StoreTest : public ::testing::Test, protected TempFolder {
 protected:
-    StoreTest() {
+    StoreTest() { newProgram(); }
+    // A program not yet started (on a host of its own): its window's
+    // controls and the list's columns, nothing read.
+    void newProgram() {
+        app_.reset();
         host_ = std::make_unique<SimHost>(dir(), LocalTime{2026, 12, 10, 14, 5, 3});
         app_ = std::make_unique<App>(*host_);
         host_->loadWindow(Ctl::MainWindow);  // no onEvent: only the controls
         for (const char* c : {"闹钟时间", "铃声文件", "闹钟提示信息", "是否已响铃"})
             host_->listInsertColumn(Ctl::超级列表框1, c, 100);
+    }
+    // The names in the folder, sorted.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(dir())) out.push_back(e.path().filename());
+        std::sort(out.begin(), out.end());
+        return out;
     }
 
     SimHost& host() { return *host_; }
@@ -107,34 +119,133 @@ protected:
     std::unique_ptr<App> app_;
 };
 
-TEST_F(StoreTest, FirstStartCreatesAnEmptyStoreWithTheSixFields) {
-    LoadOrCreateStore(app());
-    EXPECT_EQ(storePath(), dir() + "\\ny.edb");
-    RecordFile f(host());
-    ASSERT_TRUE(f.open(storePath()).ok());
-    EXPECT_EQ(f.fields(), kFields);
-    EXPECT_EQ(f.count(), 0);
-    EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
-    EXPECT_TRUE(host().boxes.empty());
+using Listed = std::vector<std::array<std::string, 4>>;
+
+// The four cells a row of the list shows of a record.
+Listed Shown(const std::vector<Row>& rows) {
+    Listed out;
+    for (const Row& r : rows) out.push_back({r[2], r[3], r[4], r[5]});
+    return out;
 }
 
-TEST_F(StoreTest, StartupListsEveryRecordInOrder) {
-    makeStore(kThree);
-    const std::string before = readFile("ny.edb");
-    LoadOrCreateStore(app());
-    ASSERT_EQ(listed().size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(listed()[i], (std::array<std::string, 4>{kThree[i][2], kThree[i][3], kThree[i][4],
-                                                         kThree[i][5]}));
-    EXPECT_EQ(readFile("ny.edb"), before);  // listing writes nothing
-    EXPECT_TRUE(host().boxes.empty());
-}
-
-TEST_F(StoreTest, StartupWithAnEmptyStoreListsNothing) {
+// What start-up lists and tells for each state the store can be found in:
+// absent, good, empty, unknowable, unreadable, left only as a temporary
+// file (whole, half-written or unreadable), damaged in every way the file
+// can be, and a store that cannot be created.
+TEST_F(StoreTest, StartUpListsAndTellsByWhatIsFound) {
+    const std::string stamp = "20261210-140503";  // the start's time
+    const std::string aside = "ny.edb.damaged-" + stamp;
+    const Row recovered = {"", "", "2026-12-10 09:00", "a.mp3", "断电前", "未响"};
     makeStore({});
+    const std::string empty = readFile("ny.edb");
+    makeStore(kThree);
+    const std::string good = readFile("ny.edb");
+    struct Case {
+        std::string name;
+        std::function<void()> make;             // the folder before the start
+        Listed listed;                          // the list after it
+        std::vector<std::string> told;          // parts of the one box; none: no box
+        std::vector<std::string> namesAfter;    // the folder after it
+        std::function<void()> also = [] {};     // what else the case must show
+    };
+    std::vector<Case> cases = {
+        {"absent: created with the six fields", [] {}, {}, {}, {"ny.edb"},
+         [this] {
+             EXPECT_EQ(storePath(), dir() + "\\ny.edb");
+             RecordFile f(host());
+             ASSERT_TRUE(f.open(storePath()).ok());
+             EXPECT_EQ(f.fields(), kFields);
+             EXPECT_EQ(f.count(), 0);
+         }},
+        {"every record, in order, nothing written", [&] { writeFile("ny.edb", good); }, Shown(kThree), {},
+         {"ny.edb"}, [&] { EXPECT_EQ(readFile("ny.edb"), good); }},
+        {"empty: nothing listed, nothing written", [&] { writeFile("ny.edb", empty); }, {}, {}, {"ny.edb"},
+         [&] { EXPECT_EQ(readFile("ny.edb"), empty); }},
+        // The query fails (a link that loops): nothing may be created over it.
+        {"existence unknowable", [this] { std::filesystem::create_symlink("ny.edb", path("ny.edb")); }, {},
+         {"无法确定闹钟数据文件"}, {"ny.edb"}},
+        {"unreadable: told and left alone", [this] { std::filesystem::create_directory(path("ny.edb")); }, {},
+         {"无法读取闹钟数据文件", "Is a directory"}, {"ny.edb"},
+         [this] { EXPECT_TRUE(std::filesystem::is_directory(path("ny.edb"))); }},
+        {"only a complete temporary file",
+         [&] { WriteRecords(host(), storePath() + ".tmp", {recovered}); }, Shown({recovered}),
+         {"已用它恢复闹钟数据"}, {"ny.edb"}},
+        {"only a half-written temporary file",
+         [&] {
+             WriteRecords(host(), storePath() + ".tmp", {recovered});
+             const std::string tmp = path("ny.edb.tmp");
+             std::filesystem::resize_file(tmp, std::filesystem::file_size(tmp) - 7);
+         },
+         {}, {"已改名保存为"}, {"ny.edb", "ny.edb.tmp.damaged-" + stamp}},
+        {"temporary file unreadable", [this] { std::filesystem::create_directory(path("ny.edb.tmp")); }, {},
+         {"无法读取闹钟数据文件"}, {"ny.edb.tmp"}},
+        {"a kept-aside file is never overwritten",
+         [&] {
+             writeFile(aside, "first");
+             writeFile(aside + "-2", "second");
+             writeFile("ny.edb", "third");
+         },
+         {}, {aside + "-3"}, {"ny.edb", aside, aside + "-2", aside + "-3"},
+         [&] {
+             EXPECT_EQ(readFile(aside), "first");
+             EXPECT_EQ(readFile(aside + "-2"), "second");
+             EXPECT_EQ(readFile(aside + "-3"), "third");
+         }},
+        {"cannot be created", [this] { host().files.faults.failWrites = "拒绝访问。"; }, {}, {"拒绝访问"}, {}},
+    };
+    std::vector<DamageCase> damage = DamageCases();
+    damage.push_back({"foreign schema",
+                      [this](const std::string&) {
+                          std::vector<FieldDef> fields = kFields;
+                          fields.pop_back();
+                          makeStore({}, fields);
+                          return readFile("ny.edb");
+                      },
+                      OpenStatus::OtherSchema});
+    for (const DamageCase& d : damage) {
+        auto bad = std::make_shared<std::string>();  // as the case made it
+        cases.push_back({std::string("damaged: ") + d.name,
+                         [this, &good, d, bad] {
+                             *bad = d.make(good);
+                             writeFile("ny.edb", *bad);
+                         },
+                         {}, {aside}, {"ny.edb", aside},
+                         [this, &aside, bad] { EXPECT_EQ(readFile(aside), *bad); }});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& e : std::filesystem::directory_iterator(dir())) std::filesystem::remove_all(e.path());
+        newProgram();
+        c.make();
+        LoadOrCreateStore(app());
+        host().files.faults = {};
+        EXPECT_EQ(listed(), c.listed);
+        if (c.told.empty()) {
+            EXPECT_TRUE(host().boxes.empty());
+        } else {
+            ASSERT_EQ(host().boxes.size(), 1u);
+            EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
+            for (const std::string& part : c.told)
+                EXPECT_NE(host().boxes[0].text.find(part), std::string::npos) << host().boxes[0].text;
+            EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
+        }
+        EXPECT_EQ(names(), c.namesAfter);
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path("ny.edb"), ec)) EXPECT_EQ(Shown(stored()), c.listed);
+        c.also();
+    }
+}
+
+// A store unreadable at start-up cannot be changed later either, and the
+// change says so.
+TEST_F(StoreTest, AStoreUnreadableAtStartRefusesALaterChangeToo) {
+    std::filesystem::create_directory(path("ny.edb"));
     LoadOrCreateStore(app());
-    EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
-    EXPECT_TRUE(host().boxes.empty());
+    ASSERT_EQ(host().boxes.size(), 1u);
+    EXPECT_FALSE(StoreAppend(app(), AlarmOfFields({"", "", "2026-12-10 15:00", "a.mp3", "", "未响"})));
+    ASSERT_EQ(host().boxes.size(), 2u);
+    EXPECT_NE(host().boxes[1].text.find(storePath()), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(path("ny.edb")));
 }
 
 TEST_F(StoreTest, AppendAddsARecordAtTheEndWithEmptyMonthAndWeek) {
@@ -250,66 +361,6 @@ TEST_F(StoreTest, ClearEmptiesTheStoreAndKeepsItsSchema) {
     EXPECT_TRUE(host().boxes.empty());
 }
 
-TEST_F(StoreTest, DamagedStoreAtStartupIsKeptAsideAndReplaced) {
-    makeStore(kThree);
-    const std::string good = readFile("ny.edb");
-    std::vector<DamageCase> cases = DamageCases();
-    cases.push_back({"foreign schema",
-                     [this](const std::string&) {
-                         std::vector<FieldDef> fields = kFields;
-                         fields.pop_back();
-                         makeStore({}, fields);
-                         return readFile("ny.edb");
-                     },
-                     OpenStatus::OtherSchema});
-    const std::string aside = "ny.edb.damaged-20261210-140503";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string bad = c.make(good);
-        writeFile("ny.edb", bad);
-        std::filesystem::remove(path(aside));
-        host().boxes.clear();
-        LoadOrCreateStore(app());
-
-        ASSERT_EQ(host().boxes.size(), 1u);
-        EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
-        EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
-        EXPECT_NE(host().boxes[0].text.find(aside), std::string::npos) << host().boxes[0].text;
-        EXPECT_EQ(readFile(aside), bad);
-        EXPECT_TRUE(stored().empty());
-        EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
-    }
-}
-
-TEST_F(StoreTest, AKeptAsideFileIsNeverOverwritten) {
-    writeFile("ny.edb.damaged-20261210-140503", "first");
-    writeFile("ny.edb.damaged-20261210-140503-2", "second");
-    writeFile("ny.edb", "third");
-    LoadOrCreateStore(app());
-    EXPECT_EQ(readFile("ny.edb.damaged-20261210-140503"), "first");
-    EXPECT_EQ(readFile("ny.edb.damaged-20261210-140503-2"), "second");
-    EXPECT_EQ(readFile("ny.edb.damaged-20261210-140503-3"), "third");
-    EXPECT_TRUE(stored().empty());
-}
-
-TEST_F(StoreTest, UnreadableStoreAtStartupIsReportedAndLeftAlone) {
-    std::filesystem::create_directory(path("ny.edb"));
-    LoadOrCreateStore(app());
-    ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
-    EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
-    EXPECT_NE(host().boxes[0].text.find("Is a directory"), std::string::npos) << host().boxes[0].text;
-    EXPECT_TRUE(std::filesystem::is_directory(path("ny.edb")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir()), {}), 1);  // nothing set aside
-    EXPECT_EQ(host().listRowCount(Ctl::超级列表框1), 0);
-
-    // A later change cannot use it either, and says so.
-    EXPECT_FALSE(StoreAppend(app(), AlarmOfFields({"", "", "2026-12-10 15:00", "a.mp3", "", "未响"})));
-    ASSERT_EQ(host().boxes.size(), 2u);
-    EXPECT_NE(host().boxes[1].text.find(storePath()), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_directory(path("ny.edb")));
-}
-
 TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
     const std::vector<std::pair<const char*, std::function<bool(App&)>>> sequences = {
         {"append", [](App& a) { return StoreAppend(a, AlarmOfFields({"", "", "2026-12-10 15:00", "a.mp3", "", "未响"})); }},
@@ -331,17 +382,6 @@ TEST_F(StoreTest, FailedWritesKeepThePreviousFileAndAreReported) {
         EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos) << host().boxes[0].text;
         EXPECT_NE(host().boxes[0].text.find("磁盘空间不足"), std::string::npos) << host().boxes[0].text;
     }
-}
-
-TEST_F(StoreTest, FailedCreateAtFirstStartIsReported) {
-    host().files.faults.failWrites = "拒绝访问。";
-    LoadOrCreateStore(app());
-    host().files.faults.failWrites.reset();
-    EXPECT_FALSE(std::filesystem::exists(path("ny.edb")));
-    ASSERT_EQ(host().boxes.size(), 1u);
-    EXPECT_EQ(host().boxes[0].kind, BoxKind::Exclamation);
-    EXPECT_NE(host().boxes[0].text.find(storePath()), std::string::npos);
-    EXPECT_NE(host().boxes[0].text.find("拒绝访问"), std::string::npos);
 }
 
 TEST_F(StoreTest, AStoreDamagedWhileRunningIsReportedNotReplaced) {

@@ -77,16 +77,6 @@ TEST_F(Startup, EntryFieldHoldsTheStartTimeWithTwoDigitFields) {
     }
 }
 
-TEST_F(Startup, EmptyStoreListsNothingAndStaysAsItIs) {
-    start(At(2026, 3, 7, 9, 0, 0));
-    const std::string store = readFile("ny.edb");
-    restart();
-    EXPECT_EQ(host().listColumns(Ctl::超级列表框1), kColumns);
-    EXPECT_EQ(rows(), 0);
-    EXPECT_TRUE(host().boxes.empty());
-    EXPECT_EQ(readFile("ny.edb"), store);
-}
-
 TEST_F(Startup, StoredAlarmsAreListedInRecordOrder) {
     start(At(2026, 3, 7, 9, 0, 0));
     writeFile("wake.mp3", "ID3 wake");
