@@ -26,7 +26,7 @@ protected:
     }
     // prompt@minute:state of each record of the file.
     std::vector<std::string> stored() {
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         std::vector<std::string> out;
         for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms)
             out.push_back(a.prompt + "@" + MinuteText(a.minute) + ":" + std::string(RingStateCode(a.state)));

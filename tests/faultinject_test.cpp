@@ -40,9 +40,9 @@ protected:
     // it is there but cannot be opened or is damaged.
     std::optional<Alarms> fileNow(std::string* why = nullptr) {
         if (!std::filesystem::exists(path("ny.edb"))) return Alarms{};
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         RecordFile f(reader);
-        OpenResult r = f.open(reader.programDir() + "\\ny.edb");
+        OpenResult r = f.open(dir() + "\\ny.edb");
         if (!r.ok()) {
             if (why) *why = r.reason;
             return std::nullopt;

@@ -70,12 +70,12 @@ protected:
     // ny.edb holding these alarms, written as the program writes it (before
     // a start, or as another program would while it runs).
     void writeStore(const std::vector<Alarm>& alarms) {
-        SimHost fs(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles fs;
         ASSERT_TRUE(AlarmStore(fs, dir()).save(alarms).ok());
     }
     // One more alarm at the end of ny.edb (made when there is none).
     void appendToStore(const Alarm& a) {
-        SimHost fs(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles fs;
         std::vector<Alarm> alarms = AlarmStore(fs, dir()).loadOrCreate("x").alarms;
         alarms.push_back(a);
         ASSERT_TRUE(AlarmStore(fs, dir()).save(alarms).ok());

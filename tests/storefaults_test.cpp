@@ -22,7 +22,7 @@ class StoreFaults : public ProgramTest {
 protected:
     // A valid store of these prompts (one alarm each) at `name`.
     void makeStore(const std::string& name, const std::vector<std::string>& prompts) {
-        SimHost maker(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles maker;
         RecordFile f(maker);
         const std::string p = dir() + "\\" + name;
         ASSERT_TRUE(f.create(p, AlarmFields()).ok);
@@ -36,7 +36,7 @@ protected:
         return out;
     }
     std::vector<std::string> storedPrompts() {
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         RecordFile f(reader);
         EXPECT_TRUE(f.open(dir() + "\\ny.edb").ok());
         std::vector<std::string> out;
