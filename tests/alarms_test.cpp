@@ -280,10 +280,10 @@ TEST_F(Alarms, RowDeletedDuringAFailedMarkBoxKeepsTheRingingPrompt) {
     start(At(2026, 12, 8, 11, 59, 0));
     add("2026-12-08 12:30:00", "甲");
     add("2026-12-08 12:00:00", "乙");
-    host().failWrites = "磁盘已满";
+    host().files.faults.failWrites = "磁盘已满";
     // The box about the failed write is open when 甲 is deleted above 乙.
     host().boxAnswers.push_back({0, 0, [&] {
-                                     host().failWrites.reset();
+                                     host().files.faults.failWrites.reset();
                                      host().selectRow(Ctl::超级列表框1, 0);
                                      click(Ctl::删除);
                                  }});

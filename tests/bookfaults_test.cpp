@@ -26,7 +26,7 @@ protected:
     }
     // prompt@minute:state of each record of the file.
     std::vector<std::string> stored() {
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         std::vector<std::string> out;
         for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms)
             out.push_back(a.prompt + "@" + MinuteText(a.minute) + ":" + std::string(RingStateCode(a.state)));
@@ -48,8 +48,8 @@ protected:
         for (const auto& b : host().boxes) n += b.text.find(words) != std::string::npos;
         return n;
     }
-    void hold() { host().heldElsewhere = {path("ny.edb")}; }
-    void release() { host().heldElsewhere.clear(); }
+    void hold() { host().files.faults.heldElsewhere = {path("ny.edb")}; }
+    void release() { host().files.faults.heldElsewhere.clear(); }
     void setRepeat(int r, Ctl item) {
         host().selectRow(Ctl::超级列表框1, r);
         host().raise(Ev::RightClick, Ctl::超级列表框1);
@@ -136,7 +136,7 @@ TEST_F(BookFaults, ARingMeetingAReplacedFileThatCannotBeReadOnceRingsOnce) {
     host().advanceTo(At(2026, 12, 10, 9, 1, 50));
     writeForeign({{"甲", "2026-12-10 09:02"}, {"外", "2026-12-10 11:00"}});
     // The ring's write: its look at the file's size and time, then the read.
-    host().failAt = host().fileOps + 2;
+    host().files.faults.failAt = host().files.ops + 2;
     host().advanceTo(At(2026, 12, 10, 9, 6, 30));
     EXPECT_EQ(ringsOf("甲"), 1);
     EXPECT_EQ(stored(), (std::vector<std::string>{"甲@2026-12-10 09:02:已响", "外@2026-12-10 11:00:未响"}));

@@ -18,7 +18,7 @@ protected:
     DataFolder() {
         beforeStart = [this] {
             host().userDir = userDir();
-            if (readOnly) host().readOnlyDirs = {dir()};
+            if (readOnly) host().files.readOnlyDirs = {dir()};
         };
     }
     std::string userDir() const { return dir() + "/LocalAppData/Ny闹钟"; }
@@ -40,7 +40,7 @@ TEST_F(DataFolder, ReadOnlyProgramFolderUsesThePerUserFolderWithTheSameRules) {
     start(At(2026, 3, 7, 9, 0, 0));
     EXPECT_TRUE(host().boxes.empty()) << host().boxes[0].text;
     EXPECT_EQ(readFile(inUser("ny.yz").substr(dir().size() + 1)), std::string(1, '\0'));
-    EXPECT_EQ(host().hiddenFiles, std::vector<std::string>{inUser("ny.yz")});
+    EXPECT_EQ(host().files.hiddenFiles, std::vector<std::string>{inUser("ny.yz")});
     EXPECT_FALSE(fs::exists(path("ny.yz")));
     EXPECT_FALSE(fs::exists(path("ny.edb")));
     // The default tone is still the one beside the program.
@@ -55,7 +55,7 @@ TEST_F(DataFolder, ReadOnlyProgramFolderUsesThePerUserFolderWithTheSameRules) {
     // The lock holds there: a second copy from the same folder gives way.
     SimHost second(dir(), host().now());
     second.userDir = userDir();
-    second.readOnlyDirs = {dir()};
+    second.files.readOnlyDirs = {dir()};
     App secondApp(second);
     second.onEvent = [&](const Event& e) { return Dispatch(secondApp, e); };
     int code = -1;
@@ -113,9 +113,9 @@ TEST_F(DataFolder, StaysBesideTheProgramUnlessTheFolderRefusesAndHoldsNoStore) {
         readOnly = c.readOnly;
         beforeStart = [&, this] {
             host().userDir = c.noUserFolder ? "" : userDir();
-            if (c.readOnly) host().readOnlyDirs = {dir()};
-            if (c.userReadOnly) host().readOnlyDirs.push_back(dir() + "/LocalAppData");
-            if (c.diskNotReady) host().failWrites = "设备未就绪。";
+            if (c.readOnly) host().files.readOnlyDirs = {dir()};
+            if (c.userReadOnly) host().files.readOnlyDirs.push_back(dir() + "/LocalAppData");
+            if (c.diskNotReady) host().files.faults.failWrites = "设备未就绪。";
         };
         start(At(2026, 3, 7, 9, 30, 0));
 

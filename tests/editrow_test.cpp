@@ -114,12 +114,12 @@ TEST_F(EditRow, SaveValidatesAsAddDoesAndStaysEditing) {
 TEST_F(EditRow, AFailedWriteKeepsTheRowAndTheEdit) {
     menu(0, Ctl::修改);
     host().setText(Ctl::编辑框1, "2026-12-12 07:00:00");
-    host().failWrites = "磁盘已满。";
+    host().files.faults.failWrites = "磁盘已满。";
     click(Ctl::添加);
     EXPECT_EQ(row(0)[0], "2026-12-11 07:00");
     EXPECT_NE(host().boxes.back().text.find("磁盘已满"), std::string::npos);
     EXPECT_EQ(host().text(Ctl::添加), "保存");
-    host().failWrites.reset();
+    host().files.faults.failWrites.reset();
     click(Ctl::添加);  // tried again
     EXPECT_EQ(row(0)[0], "2026-12-12 07:00");
     EXPECT_EQ(rows(), 3);

@@ -40,9 +40,9 @@ protected:
     // it is there but cannot be opened or is damaged.
     std::optional<Alarms> fileNow(std::string* why = nullptr) {
         if (!std::filesystem::exists(path("ny.edb"))) return Alarms{};
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         RecordFile f(reader);
-        OpenResult r = f.open(reader.programDir() + "\\ny.edb");
+        OpenResult r = f.open(dir() + "\\ny.edb");
         if (!r.ok()) {
             if (why) *why = r.reason;
             return std::nullopt;
@@ -143,16 +143,16 @@ protected:
         for (const Step& s : steps) {
             const bool restarts = s.name == "start" || s.name == "restart";
             // (The host left from the previous run is not this run's.)
-            if (s.name == "restart") opsBefore += host().fileOps;
+            if (s.name == "restart") opsBefore += host().files.ops;
             // The fault sits at operation n of the whole run; each start is a
             // new host counting from 1.
             auto arm = [&] {
                 const int64_t local = n - opsBefore;
-                host().failAt = 0;
-                host().crashAt = 0;
+                host().files.faults.failAt = 0;
+                host().files.faults.crashAt = 0;
                 if (n == 0 || local < 1) return;
-                if (mode == Mode::Crash) host().crashAt = local;
-                else host().failAt = local;
+                if (mode == Mode::Crash) host().files.faults.crashAt = local;
+                else host().files.faults.failAt = local;
             };
             const int boxesBefore = restarts ? 0 : storeBoxes();
             const Alarms before = model;
@@ -169,7 +169,7 @@ protected:
             } catch (const SimCrash&) {
                 crashed = true;
             }
-            fired = fired || (n > opsBefore && n <= opsBefore + host().fileOps) || crashed;
+            fired = fired || (n > opsBefore && n <= opsBefore + host().files.ops) || crashed;
             if (crashed) {
                 // The process is gone; it starts again as the user would.
                 restartClean();
@@ -210,7 +210,7 @@ protected:
             }
             model = *file;
         }
-        const int64_t total = opsBefore + host().fileOps;
+        const int64_t total = opsBefore + host().files.ops;
         if (n != 0) {
             fig.points += fired;
             fig.damaged += damaged;

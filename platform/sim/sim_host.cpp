@@ -1,16 +1,7 @@
 #include "platform/sim/sim_host.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <set>
-#include <sstream>
 
 #include "host/devicepath.h"
 #include "host/layout.h"
@@ -21,46 +12,6 @@ namespace {
 
 constexpr int kGridCellPx = 24;  // the time grid's cells, as the real grid draws them
 
-std::set<std::string>& HeldFiles() {
-    static std::set<std::string> held;  // shared by every SimHost of the test process
-    return held;
-}
-
-std::string SysReason() { return std::strerror(errno); }
-
-IoResult Errno() {
-    const int e = errno;
-    IoFailure kind = IoFailure::Other;
-    if (e == ENOENT) kind = IoFailure::NotFound;
-    else if (e == EEXIST) kind = IoFailure::AlreadyExists;
-    else if (e == EBUSY || e == ETXTBSY) kind = IoFailure::Sharing;
-    else if (e == EACCES || e == EPERM || e == EROFS) kind = IoFailure::Denied;
-    return {false, std::strerror(e), kind};
-}
-
-bool WriteAll(const std::string& path, std::string_view bytes, bool sync) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-            int e = errno;
-            ::close(fd);
-            errno = e;
-            return false;
-        }
-        done += size_t(n);
-    }
-    if (sync && ::fsync(fd) != 0) {
-        int e = errno;
-        ::close(fd);
-        errno = e;
-        return false;
-    }
-    return ::close(fd) == 0;
-}
-
 }  // namespace
 
 SimHost::SimHost(std::string dir, LocalTime start) : dir_(std::move(dir)) {
@@ -69,11 +20,7 @@ SimHost::SimHost(std::string dir, LocalTime start) : dir_(std::move(dir)) {
     wallOffset_ = MsFromCivil(start) - mono_;
 }
 
-SimHost::~SimHost() {
-    for (const auto& p : held_) HeldFiles().erase(p);
-    for (int fd : heldFds_) ::close(fd);
-    for (const auto& [h, fd] : handles_) ::close(fd);
-}
+SimHost::~SimHost() = default;
 
 const SimHost::State* SimHost::find(Ctl c) const {
     auto it = states_.find(static_cast<int>(c));
@@ -158,12 +105,6 @@ std::vector<std::string> SimHost::listColumns(Ctl list) const {
 std::vector<std::string> SimHost::comboItems(Ctl combo) const {
     const State* s = find(combo);
     return s ? s->items : std::vector<std::string>{};
-}
-
-std::string SimHost::realPath(const std::string& path) const {
-    std::string p = path;
-    std::replace(p.begin(), p.end(), '\\', '/');
-    return p;
 }
 
 // ---- windows --------------------------------------------------------------
@@ -387,7 +328,7 @@ void SimHost::showTrayBalloon(std::string_view text) {
 }
 
 ToneProblem SimHost::classify(std::string_view path) {
-    std::ifstream in(realPath(std::string(path)), std::ios::binary);
+    std::ifstream in(SimFiles::realPath(std::string(path)), std::ios::binary);
     if (IsDevicePath(path) || !in) return ToneProblem::CannotOpen;
     char head[12] = {};
     in.read(head, sizeof head);
@@ -444,196 +385,9 @@ bool SimHost::wait(int64_t ms) {
 
 // ---- files --------------------------------------------------------------------
 
-std::optional<IoResult> SimHost::deniedIn(const std::string& path) const {
-    const std::string real = realPath(path);
-    const size_t cut = real.find_last_of('/');
-    const std::string folder = cut == std::string::npos ? "." : real.substr(0, cut);
-    for (const std::string& ro : readOnlyDirs)
-        if (realPath(ro) == folder) return IoResult{false, "拒绝访问。", IoFailure::Denied};
-    return std::nullopt;
-}
-
-IoResult SimHost::makeFolder(const std::string& path) {
-    if (auto d = deniedIn(path)) return *d;
-    std::error_code ec;
-    std::filesystem::create_directories(realPath(path), ec);
-    if (ec) return {false, ec.message(), IoFailure::Other};
-    return {};
-}
-
-IoResult SimHost::writeFile(const std::string& path, std::string_view bytes) {
-    if (failWrites) return {false, *failWrites};
-    if (auto d = deniedIn(path)) return *d;
-    if (!WriteAll(realPath(path), bytes, false)) return Errno();
-    return {};
-}
-
-void SimHost::setHiddenArchive(const std::string& path) { hiddenFiles.push_back(realPath(path)); }
-
-IoResult SimHost::holdExclusive(const std::string& path) {
-    const std::string real = realPath(path);
-    if (HeldFiles().count(real)) return {false, "另一个程序正在使用此文件，进程无法访问。", IoFailure::Sharing};
-    if (auto d = deniedIn(path)) return *d;
-    int fd = ::open(real.c_str(), O_RDWR);
-    if (fd < 0) return Errno();
-    HeldFiles().insert(real);
-    held_.push_back(real);
-    heldFds_.push_back(fd);
-    return {};
-}
-
-std::optional<IoResult> SimHost::injected(bool isWrite, int fd, std::string_view bytes) {
-    ++fileOps;
-    if (crashAt != 0 && fileOps == crashAt) {
-        if (isWrite && fd >= 0) {
-            const size_t half = bytes.size() / 2;
-            if (::write(fd, bytes.data(), half) < 0) {
-                // the crash comes anyway
-            }
-        }
-        throw SimCrash{fileOps};
-    }
-    if (failAt != 0 && fileOps >= failAt && fileOps < failAt + failRun)
-        return IoResult{false, failReason, failKind};
-    return std::nullopt;
-}
-
-std::optional<IoResult> SimHost::held(const std::string& path) const {
-    const std::string real = realPath(path);
-    for (const std::string& h : heldElsewhere)
-        if (h == real)
-            return IoResult{false, "另一个程序正在使用此文件，进程无法访问。", IoFailure::Sharing};
-    return std::nullopt;
-}
-
-std::optional<std::string> SimHost::readFile(const std::string& path, std::string* reason) {
-    if (auto f = injected()) {
-        if (reason) *reason = f->reason;
-        return std::nullopt;
-    }
-    if (auto f = held(path)) {
-        if (reason) *reason = f->reason;
-        return std::nullopt;
-    }
-    // Plain read(2) so that a failing read (a directory, an I/O error) is an
-    // error as on Windows, not an empty file.
-    int fd = ::open(realPath(path).c_str(), O_RDONLY);
-    if (fd < 0) {
-        if (reason) *reason = SysReason();
-        return std::nullopt;
-    }
-    std::string out;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (reason) *reason = SysReason();
-            ::close(fd);
-            return std::nullopt;
-        }
-        out.append(buf, size_t(n));
-    }
-    ::close(fd);
-    return out;
-}
-
-IoResult SimHost::probeFile(const std::string& path) {
-    if (auto f = injected()) return *f;
-    struct stat st;
-    if (::stat(realPath(path).c_str(), &st) != 0) return Errno();
-    return {};
-}
-
-IoResult SimHost::fileStamp(const std::string& path, FileStamp* stamp) {
-    if (auto f = injected()) return *f;
-    struct stat st;
-    if (::stat(realPath(path).c_str(), &st) != 0) return Errno();
-    stamp->size = uint64_t(st.st_size);
-    stamp->writeTime = int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    return {};
-}
-
-IoResult SimHost::createFile(const std::string& path, int64_t* handle) {
-    if (auto f = injected()) return *f;
-    if (auto f = held(path)) return *f;
-    if (failWrites) return {false, *failWrites};
-    if (auto d = deniedIn(path)) return *d;
-    int fd = ::open(realPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return Errno();
-    *handle = nextHandle_++;
-    handles_[*handle] = fd;
-    return {};
-}
-
-IoResult SimHost::writeHandle(int64_t handle, std::string_view bytes) {
-    auto it = handles_.find(handle);
-    if (auto f = injected(true, it == handles_.end() ? -1 : it->second, bytes)) return *f;
-    if (it == handles_.end()) return {false, "句柄无效。"};
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(it->second, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Errno();
-        done += size_t(n);
-    }
-    return {};
-}
-
-IoResult SimHost::flushHandle(int64_t handle) {
-    if (auto f = injected()) return *f;
-    auto it = handles_.find(handle);
-    if (it == handles_.end()) return {false, "句柄无效。"};
-    if (::fsync(it->second) != 0) return Errno();
-    return {};
-}
-
-IoResult SimHost::closeHandle(int64_t handle) {
-    auto it = handles_.find(handle);
-    if (it == handles_.end()) return {false, "句柄无效。"};
-    const int fd = it->second;
-    handles_.erase(it);
-    const int rc = ::close(fd);  // the handle ends whatever happens
-    if (auto f = injected()) return *f;
-    if (rc != 0) return Errno();
-    return {};
-}
-
-IoResult SimHost::renameFile(const std::string& from, const std::string& to,
-                             bool replaceExisting) {
-    if (auto f = injected()) return *f;
-    if (auto f = held(from)) return *f;
-    if (auto f = held(to)) return *f;
-    if (auto d = deniedIn(to)) return *d;
-    const std::string src = realPath(from), dst = realPath(to);
-    if (replaceExisting) {
-        if (::rename(src.c_str(), dst.c_str()) != 0) return Errno();
-    } else {
-        // link + unlink: atomic, and fails with EEXIST when `to` is taken.
-        if (::link(src.c_str(), dst.c_str()) != 0) return Errno();
-        ::unlink(src.c_str());
-    }
-    const size_t cut = dst.find_last_of('/');
-    int fd = ::open(cut == std::string::npos ? "." : dst.substr(0, cut).c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    return {};
-}
-
-IoResult SimHost::removeFile(const std::string& path) {
-    if (auto f = injected()) return *f;
-    if (auto f = held(path)) return *f;
-    if (auto d = deniedIn(path)) return *d;
-    if (::unlink(realPath(path).c_str()) != 0) return Errno();
-    return {};
-}
-
 void SimHost::pauseBeforeRetry(int64_t ms) {
     // A blocking pause: time passes, nothing fires meanwhile.
-    pausedMs += ms;
+    files.pauseBeforeRetry(ms);
     mono_ += ms;
 }
 

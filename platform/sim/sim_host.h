@@ -2,7 +2,8 @@
 // virtual and advances only when a test (or a scripted message box, or a
 // wait) lets it; timers fire in time order as it passes. Message boxes and
 // file dialogs are answered from scripts; audio calls are recorded; files
-// are real, in the directory the test gives.
+// are real, in the directory the test gives, with the faults it asks for
+// (SimFiles, which the host's file calls go to).
 #pragma once
 
 #include <deque>
@@ -13,17 +14,13 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/sim/sim_files.h"
 
 namespace ny {
 
 // Thrown by exitProcess so a test can see the exit code.
 struct SimExit {
     int code;
-};
-
-// Thrown when fault injection stops the "process" at a file operation.
-struct SimCrash {
-    int64_t atOp;
 };
 
 class SimHost final : public Host {
@@ -90,32 +87,11 @@ public:
     int frontCount = 0;       // bringToFront calls on MainWindow
     std::optional<std::string> trayTip;  // the tray icon's tip while shown
 
-    // The per-user data folder the system names ("" = none), and folders
-    // that allow no writing (access denied, a read-only medium): creating,
-    // writing, renaming or removing a file in them, or holding one open for
-    // writing, fails with IoFailure::Denied.
+    // The files, their faults and what was done to them.
+    SimFiles files;
+    // The per-user data folder the system names ("" = none).
     std::string userDir;
-    std::vector<std::string> readOnlyDirs;
 
-    // Fault injection: the next file writes fail with this reason.
-    std::optional<std::string> failWrites;
-    // Files (real paths) another program holds open without sharing: they
-    // cannot be read, written, replaced or removed; their attributes can
-    // still be read.
-    std::vector<std::string> heldElsewhere;
-
-    // Fault injection over the primitive file operations (FileOps): each is
-    // counted in fileOps. Operations failAt .. failAt + failRun - 1 (1-based)
-    // fail with failReason / failKind and do nothing. At operation crashAt
-    // the process stops (SimCrash); a write stopped there leaves half its
-    // bytes behind. 0 = off.
-    int64_t fileOps = 0;
-    int64_t failAt = 0;
-    int failRun = 1;
-    IoFailure failKind = IoFailure::Other;
-    std::string failReason = "设备未就绪。";
-    int64_t crashAt = 0;
-    int64_t pausedMs = 0;  // virtual time spent in pauseBeforeRetry
     // The list view's selection (a user click).
     void selectRow(Ctl list, int row);
     // A cell as the list shows it ("" outside): the texts it was last told
@@ -150,8 +126,6 @@ public:
     // the press, then one SelChange when the day was not selected already.
     void clickCalendarDay(Ctl cal, const LocalTime& day);
 
-    // Paths as the program writes them ("dir\\ny.edb") turned into real ones.
-    std::string realPath(const std::string& path) const;
     bool ended() const { return ended_; }
 
     // ---- Host ------------------------------------------------------------
@@ -202,20 +176,32 @@ public:
     bool wait(int64_t ms) override;
     std::string programDir() override { return dir_; }
     std::string perUserDataDir() override { return userDir; }
-    IoResult makeFolder(const std::string& path) override;
-    std::optional<std::string> readFile(const std::string& path, std::string* reason) override;
-    IoResult writeFile(const std::string& path, std::string_view bytes) override;
-    void setHiddenArchive(const std::string& path) override;
-    IoResult holdExclusive(const std::string& path) override;
-    IoResult probeFile(const std::string& path) override;
-    IoResult fileStamp(const std::string& path, FileStamp* stamp) override;
-    IoResult createFile(const std::string& path, int64_t* handle) override;
-    IoResult writeHandle(int64_t handle, std::string_view bytes) override;
-    IoResult flushHandle(int64_t handle) override;
-    IoResult closeHandle(int64_t handle) override;
+    IoResult makeFolder(const std::string& path) override { return files.makeFolder(path); }
+    std::optional<std::string> readFile(const std::string& path, std::string* reason) override {
+        return files.readFile(path, reason);
+    }
+    IoResult writeFile(const std::string& path, std::string_view bytes) override {
+        return files.writeFile(path, bytes);
+    }
+    void setHiddenArchive(const std::string& path) override { files.setHiddenArchive(path); }
+    IoResult holdExclusive(const std::string& path) override { return files.holdExclusive(path); }
+    IoResult probeFile(const std::string& path) override { return files.probeFile(path); }
+    IoResult fileStamp(const std::string& path, FileStamp* stamp) override {
+        return files.fileStamp(path, stamp);
+    }
+    IoResult createFile(const std::string& path, int64_t* handle) override {
+        return files.createFile(path, handle);
+    }
+    IoResult writeHandle(int64_t handle, std::string_view bytes) override {
+        return files.writeHandle(handle, bytes);
+    }
+    IoResult flushHandle(int64_t handle) override { return files.flushHandle(handle); }
+    IoResult closeHandle(int64_t handle) override { return files.closeHandle(handle); }
     IoResult renameFile(const std::string& from, const std::string& to,
-                        bool replaceExisting) override;
-    IoResult removeFile(const std::string& path) override;
+                        bool replaceExisting) override {
+        return files.renameFile(from, to, replaceExisting);
+    }
+    IoResult removeFile(const std::string& path) override { return files.removeFile(path); }
     void pauseBeforeRetry(int64_t ms) override;
     void exitProcess(int code) override;
     int gridRowCount(Ctl grid) override;
@@ -229,9 +215,6 @@ public:
     LocalTime monthCalDate(Ctl cal) override;
     void setMonthCalDate(Ctl cal, const LocalTime& day) override;
     Rect workArea(Ctl c) override;
-
-    // Attributes set through setHiddenArchive (the sim has no real ones).
-    std::vector<std::string> hiddenFiles;
 
     // ---- beyond the basics: start with Windows, the wake timer ------------
     std::string programPath() override { return exePath; }
@@ -295,7 +278,6 @@ private:
     State& st(Ctl c) { return states_[static_cast<int>(c)]; }
     const State* find(Ctl c) const;
     bool fireNextDue(int64_t limit);
-    std::optional<IoResult> held(const std::string& path) const;
     // Answers the unanswered play request if it is due by `limit`.
     bool answerDue(int64_t limit);
 
@@ -330,14 +312,6 @@ private:
     bool ended_ = false;
     std::map<int, State> states_;
     Ctl focus_ = Ctl::None;
-    std::vector<std::string> held_;
-    std::vector<int> heldFds_;
-    std::map<int64_t, int> handles_;
-    int64_t nextHandle_ = 1;
-    // Counts one primitive operation; the injected failure when it is due.
-    std::optional<IoResult> deniedIn(const std::string& path) const;
-    std::optional<IoResult> injected(bool isWrite = false, int fd = -1,
-                                     std::string_view bytes = {});
 };
 
 }  // namespace ny
