@@ -24,6 +24,33 @@ constexpr int kCellMarginPx = 12;
 // State images of LVS_EX_CHECKBOXES: 1 unchecked, 2 checked.
 UINT CheckStateImage(bool checked) { return INDEXTOSTATEIMAGEMASK(checked ? 2 : 1); }
 
+bool IsSelected(HWND h, int row) {
+    return row >= 0 && (SendMessageW(h, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) &
+                        LVIS_SELECTED) != 0;
+}
+
+// The one selected row (the list allows one), or -1. Asking the list view
+// for "the next selected item from the top" walks every row before it, one
+// by one: with 100,000 alarms that is most of a change's time. The row the
+// user or listSelectRow chose is the selection mark, and the focused row is
+// known at once; the walk is left for a selection made some other way.
+int SelectedRow(HWND h) {
+    if (SendMessageW(h, LVM_GETSELECTEDCOUNT, 0, 0) == 0) return -1;
+    for (int row : {static_cast<int>(SendMessageW(h, LVM_GETSELECTIONMARK, 0, 0)),
+                    static_cast<int>(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                  MAKELPARAM(LVNI_FOCUSED, 0)))})
+        if (IsSelected(h, row)) return row;
+    return static_cast<int>(
+        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+void SetRowState(HWND h, int row, UINT mask, UINT state) {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
 }  // namespace
 
 void Win32Host::setUpList(HWND h) {
@@ -120,15 +147,10 @@ void Win32Host::listShowRows(Ctl list, const ListSource* source, int count) {
     s.rowCount = count;
     // A selection or focus on a row that is gone would be kept as a bare
     // number by the list view and name another alarm later.
-    for (UINT which : {LVNI_SELECTED, LVNI_FOCUSED}) {
-        const int r = static_cast<int>(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                    MAKELPARAM(which, 0)));
-        if (r >= count) {
-            LVITEMW off{};
-            off.stateMask = which == LVNI_SELECTED ? LVIS_SELECTED : LVIS_FOCUSED;
-            SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&off));
-        }
-    }
+    if (const int r = SelectedRow(h); r >= count) SetRowState(h, r, LVIS_SELECTED, 0);
+    const int focused = static_cast<int>(
+        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+    if (focused >= count) SetRowState(h, focused, LVIS_FOCUSED, 0);
     // NOSCROLL: a list scrolled down to a row stays there when one is added
     // or deleted elsewhere.
     SendMessageW(h, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
@@ -143,20 +165,22 @@ int Win32Host::listRowCount(Ctl list) {
 
 int Win32Host::listSelectedRow(Ctl list) {
     HWND h = exists(list) ? hwndOf(list) : nullptr;
-    if (!h) return -1;
-    return static_cast<int>(
-        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+    return h ? SelectedRow(h) : -1;
 }
 
 void Win32Host::listSelectRow(Ctl list, int row) {
     HWND h = exists(list) ? hwndOf(list) : nullptr;
     if (!h) return;
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    if (row < 0 || row >= listRowCount(list)) return;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(h, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    // Row by row, not "all rows" (-1): the list view would visit each of them.
+    if (const int r = SelectedRow(h); r >= 0) SetRowState(h, r, LVIS_SELECTED, 0);
+    const int focused = static_cast<int>(
+        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+    if (focused >= 0) SetRowState(h, focused, LVIS_FOCUSED, 0);
+    if (row < 0 || row >= listRowCount(list)) {
+        SendMessageW(h, LVM_SETSELECTIONMARK, 0, -1);
+        return;
+    }
+    SetRowState(h, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     // Shift+arrow keys extend from the mark, which would otherwise stay behind.
     SendMessageW(h, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
     SendMessageW(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
