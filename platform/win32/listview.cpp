@@ -152,8 +152,10 @@ void Win32Host::listShowRows(Ctl list, const ListSource* source, int count) {
         SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
     if (focused >= count) SetRowState(h, focused, LVIS_FOCUSED, 0);
     // NOSCROLL: a list scrolled down to a row stays there when one is added
-    // or deleted elsewhere.
-    SendMessageW(h, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+    // or deleted elsewhere. Only when the count changed: the list view
+    // measures itself again each time (milliseconds under Wine).
+    if (SendMessageW(h, LVM_GETITEMCOUNT, 0, 0) != count)
+        SendMessageW(h, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
     // Rows in view may have new texts even when the count is the same.
     InvalidateRect(h, nullptr, FALSE);
 }
