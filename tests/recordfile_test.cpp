@@ -160,6 +160,49 @@ TEST_F(RecordFileTest, TrailerIsCrc32OfTheRest) {
     EXPECT_EQ(file, WithFixedCrc(file));
 }
 
+// A store too large to be made in one piece (as 100,000 alarms are) is
+// written a piece at a time, its checksum carried across the pieces; a
+// failure or a stop between two pieces leaves the old file whole.
+TEST_F(RecordFileTest, LargeStoreIsWrittenInPiecesAndAFailureBetweenThemKeepsTheOldFile) {
+    std::vector<Row> many;
+    for (int i = 0; i < 6000; ++i)  // about half a megabyte: two pieces at least
+        many.push_back({"", i % 3 ? "0" : "1", "2026-06-01 08:00", "C:\\用户\\铃声\\早晨.mp3",
+                        "提醒 " + std::to_string(i) + " 起床喝水", i % 2 ? "已响" : "未响"});
+    const RecordSource source = [&many](size_t k) {
+        static std::array<std::string_view, 6> views;
+        for (size_t i = 0; i < views.size(); ++i) views[i] = many[k][i];
+        return std::span<const std::string_view>(views);
+    };
+    ContentMark mark;
+    ASSERT_TRUE(ny::WriteRecords(files, storePath(), kFields, many.size(), source, true, &mark).ok);
+    const std::string file = readFile("ny.edb");
+    ASSERT_GT(file.size(), size_t(400) << 10);
+    EXPECT_EQ(file, WithFixedCrc(file));
+    EXPECT_EQ(mark.size, file.size());
+    EXPECT_EQ(stored(), many);
+
+    many.pop_back();
+    const int64_t before = files.ops;
+    // The operations of a rewrite: the temporary file made, then its pieces.
+    for (const bool crash : {false, true}) {
+        files.faults = {};
+        (crash ? files.faults.crashAt : files.faults.failAt) = files.ops + 3;  // the second piece
+        bool stopped = false;
+        try {
+            EXPECT_FALSE(ny::WriteRecords(files, storePath(), kFields, many.size(), source).ok);
+        } catch (const SimCrash&) {
+            stopped = true;
+        }
+        EXPECT_EQ(stopped, crash);
+        EXPECT_EQ(readFile("ny.edb"), file);
+        if (!crash) EXPECT_FALSE(std::filesystem::exists(path("ny.edb.tmp")));
+    }
+    EXPECT_GT(files.ops, before + 3);
+    files.faults = {};
+    ASSERT_TRUE(ny::WriteRecords(files, storePath(), kFields, many.size(), source).ok);
+    EXPECT_EQ(stored(), many);
+}
+
 // A change whose write fails leaves the file and the open object as they were.
 TEST_F(RecordFileTest, FailedWriteChangesNeitherFileNorMemory) {
     const std::vector<std::pair<const char*, std::function<IoResult(RecordFile&)>>> ops = {
