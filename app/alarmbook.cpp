@@ -57,7 +57,9 @@ void AlarmBook::indexRemove(const Alarm& a) {
 
 void AlarmBook::rebuild() {
     row_.clear();
-    row_.reserve(alarms_.size());
+    // With room to grow, as the alarms have: the first alarm added must not
+    // rehash every id.
+    row_.reserve(alarms_.size() + alarms_.size() / 8 + 16);
     byMinute_.clear();
     pending_.clear();
     for (size_t r = 0; r < alarms_.size(); ++r) {
