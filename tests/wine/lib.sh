@@ -64,18 +64,25 @@ above() { [ "$(awk -v a="$(num "$1")" -v b="$2" 'BEGIN { print (a > b) }')" = 1 
 
 # Runs the probe; its output is in $out and in the log. Fails the test when
 # the probe does.
-probe() {
+# Every probe command says something once it runs. A probe that failed
+# without a word never ran (Wine could not start the process, seen rarely on
+# a loaded machine): it is started once more, and the log says so.
+run_probe() {
     rc=0
     out=$(wine "$NY_PROBE" "$@" 2>>"$dir/probe.err") || rc=$?
+    if [ "$rc" != 0 ] && [ -z "$out" ]; then
+        log "probe $* ended with $rc before a word ($(tail -n 3 "$dir/probe.err" 2>/dev/null | tr '\n' ' ')); started again"
+        rc=0
+        out=$(wine "$NY_PROBE" "$@" 2>>"$dir/probe.err") || rc=$?
+    fi
     log "probe $*"$'\n'"$(sed 's/^/  /' <<<"$out")"
-    [ "$rc" = 0 ] || fail "probe $1 failed"
+}
+probe() {
+    run_probe "$@"
+    [ "$rc" = 0 ] || fail "probe $1 failed (exit $rc)"
 }
 # Same, but the caller looks at $rc.
-probe_may_fail() {
-    rc=0
-    out=$(wine "$NY_PROBE" "$@" 2>>"$dir/probe.err") || rc=$?
-    log "probe $*"$'\n'"$(sed 's/^/  /' <<<"$out")"
-}
+probe_may_fail() { run_probe "$@"; }
 
 # The value of "key=value" in the last probe output.
 val() { sed -n "s/^$1=//p" <<<"$out" | head -n 1; }
