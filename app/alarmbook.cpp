@@ -59,7 +59,7 @@ void AlarmBook::rebuild() {
     row_.clear();
     // With room to grow, as the alarms have: the first alarm added must not
     // rehash every id.
-    row_.reserve(alarms_.size() + alarms_.size() / 8 + 16);
+    row_.reserve(WithRoomToGrow(alarms_.size()));
     byMinute_.clear();
     pending_.clear();
     for (size_t r = 0; r < alarms_.size(); ++r) {

@@ -85,6 +85,10 @@ std::optional<Minute> MinuteOfText(std::string_view minuteText);
 // the record holds when it did not read as a minute.
 std::string AlarmTimeText(const Alarm& a);
 
+// Room to make for n alarms and those to come: a full vector or map grows
+// by moving or rehashing all it holds, tens of milliseconds at 100,000.
+constexpr size_t WithRoomToGrow(size_t n) { return n + n / 8 + 16; }
+
 // The record's six fields (月份, 周数, 闹钟时间, 铃声文件, 闹钟提示信息,
 // 是否已响铃) and back. The id is the caller's.
 void AlarmToFields(const Alarm& a, std::vector<std::string>& fields);

@@ -34,10 +34,10 @@ AlarmStore::AlarmStore(FileOps& fs, const std::string& dataDir, StoreSeen* seen)
 // are not alarms.
 OpenResult AlarmStore::read(const std::string& file, std::vector<Alarm>& out, ContentMark& mark) {
     std::vector<Alarm> alarms;
-    // Room for the alarms to come as well: otherwise the first one added
-    // after start moves every alarm held (tens of milliseconds at 100,000).
+    // Room for the alarms to come as well: the first one added after start
+    // would otherwise move every alarm held.
     const std::function<void(size_t)> expect = [&alarms](size_t n) {
-        alarms.reserve(n + n / 8 + 16);
+        alarms.reserve(WithRoomToGrow(n));
     };
     const RecordVisitor each = [&alarms](bool deleted, std::vector<std::string>& values) {
         if (!deleted) alarms.push_back(AlarmOfFields(std::move(values)));

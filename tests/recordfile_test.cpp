@@ -168,8 +168,8 @@ TEST_F(RecordFileTest, LargeStoreIsWrittenInPiecesAndAFailureBetweenThemKeepsThe
     for (int i = 0; i < 6000; ++i)  // about half a megabyte: two pieces at least
         many.push_back({"", i % 3 ? "0" : "1", "2026-06-01 08:00", "C:\\用户\\铃声\\早晨.mp3",
                         "提醒 " + std::to_string(i) + " 起床喝水", i % 2 ? "已响" : "未响"});
-    const RecordSource source = [&many](size_t k) {
-        static std::array<std::string_view, 6> views;
+    std::array<std::string_view, 6> views;
+    const RecordSource source = [&many, &views](size_t k) {
         for (size_t i = 0; i < views.size(); ++i) views[i] = many[k][i];
         return std::span<const std::string_view>(views);
     };

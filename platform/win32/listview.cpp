@@ -29,6 +29,11 @@ bool IsSelected(HWND h, int row) {
                         LVIS_SELECTED) != 0;
 }
 
+int FocusedRow(HWND h) {
+    return static_cast<int>(
+        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+}
+
 // The one selected row (the list allows one), or -1. Asking the list view
 // for "the next selected item from the top" walks every row before it, one
 // by one: with 100,000 alarms that is most of a change's time. The row the
@@ -36,9 +41,7 @@ bool IsSelected(HWND h, int row) {
 // known at once; the walk is left for a selection made some other way.
 int SelectedRow(HWND h) {
     if (SendMessageW(h, LVM_GETSELECTEDCOUNT, 0, 0) == 0) return -1;
-    for (int row : {static_cast<int>(SendMessageW(h, LVM_GETSELECTIONMARK, 0, 0)),
-                    static_cast<int>(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                  MAKELPARAM(LVNI_FOCUSED, 0)))})
+    for (int row : {static_cast<int>(SendMessageW(h, LVM_GETSELECTIONMARK, 0, 0)), FocusedRow(h)})
         if (IsSelected(h, row)) return row;
     return static_cast<int>(
         SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
@@ -148,9 +151,7 @@ void Win32Host::listShowRows(Ctl list, const ListSource* source, int count) {
     // A selection or focus on a row that is gone would be kept as a bare
     // number by the list view and name another alarm later.
     if (const int r = SelectedRow(h); r >= count) SetRowState(h, r, LVIS_SELECTED, 0);
-    const int focused = static_cast<int>(
-        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
-    if (focused >= count) SetRowState(h, focused, LVIS_FOCUSED, 0);
+    if (const int focused = FocusedRow(h); focused >= count) SetRowState(h, focused, LVIS_FOCUSED, 0);
     // NOSCROLL: a list scrolled down to a row stays there when one is added
     // or deleted elsewhere. Only when the count changed: the list view
     // measures itself again each time (milliseconds under Wine).
@@ -175,9 +176,7 @@ void Win32Host::listSelectRow(Ctl list, int row) {
     if (!h) return;
     // Row by row, not "all rows" (-1): the list view would visit each of them.
     if (const int r = SelectedRow(h); r >= 0) SetRowState(h, r, LVIS_SELECTED, 0);
-    const int focused = static_cast<int>(
-        SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
-    if (focused >= 0) SetRowState(h, focused, LVIS_FOCUSED, 0);
+    if (const int focused = FocusedRow(h); focused >= 0) SetRowState(h, focused, LVIS_FOCUSED, 0);
     if (row < 0 || row >= listRowCount(list)) {
         SendMessageW(h, LVM_SETSELECTIONMARK, 0, -1);
         return;
