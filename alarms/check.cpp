@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "alarms/clock.h"
@@ -50,28 +51,24 @@ void MarkRungLater(App& app) {
     if (app.rungUnmarked.empty()) return;
     const Minute now = MinuteAt(app.host.now());
     AlarmChange change;
-    std::vector<AlarmId> still;
-    for (AlarmId id : app.rungUnmarked) {
+    for (AlarmId id : std::exchange(app.rungUnmarked, {})) {
         const Alarm* a = app.book.find(id);
         if (!a || !a->pending()) continue;  // deleted or changed meanwhile
         change.changed.push_back(RungChange(*a, now));
-        still.push_back(id);
+        change.rings.push_back(id);  // remembered again if not written
     }
-    app.rungUnmarked = still;
-    if (change.changed.empty()) return;
-    if (ChangeAlarms(app, change, Telling::OutageOnce).done) app.rungUnmarked.clear();
+    if (!change.changed.empty()) ChangeAlarms(app, change, Telling::OutageOnce);
 }
 
 // It rings whatever the store says; a repeating alarm moves on to its next
-// occurrence instead of being marked.
+// occurrence instead of being marked. Not written, it is remembered, so that
+// it neither rings again nor stays unmarked once the file can be written
+// (if it is still there).
 void MarkRung(App& app, const Alarm& rang) {
     AlarmChange change;
     change.changed.push_back(RungChange(rang, MinuteAt(app.host.now())));
-    if (ChangeAlarms(app, change, Telling::OutageOnce).done) return;
-    // Not written: remembered, so that it neither rings again nor stays
-    // unmarked once the file can be written (if it is still there).
-    if (app.book.find(rang.id) && !Contains(app.rungUnmarked, rang.id))
-        app.rungUnmarked.push_back(rang.id);
+    change.rings.push_back(rang.id);
+    ChangeAlarms(app, change, Telling::OutageOnce);
 }
 
 void RingAlarm(App& app, const Alarm& alarm) {

@@ -180,12 +180,11 @@ bool SaveEditedAlarm(App& app, const Alarm& entered) {
     c.setState(RingState::NotRung);
     AlarmChange change;
     change.changed.push_back(std::move(c));
+    change.edits = id;
     // Not saved: still editing, the user may try again (a book filled again
     // from a file another program changed has ended the edit if the alarm
     // is not in it).
     if (!ChangeAlarms(app, change).done) return true;
-    // Set anew by the user: a ring it could not record no longer applies.
-    std::erase(app.rungUnmarked, id);
     SetEditingAlarm(app, 0);
     return true;
 }

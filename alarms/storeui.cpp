@@ -1,5 +1,6 @@
 #include "alarms/storeui.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -152,13 +153,97 @@ Undo Apply(AlarmBook& book, const AlarmChange& c) {
 
 }  // namespace
 
+namespace {
+
+// A change that did not reach ny.edb: the rings it carried are remembered.
+void RememberRings(App& app, const std::vector<AlarmId>& rings) {
+    for (AlarmId id : rings)
+        if (app.book.find(id) &&
+            std::find(app.rungUnmarked.begin(), app.rungUnmarked.end(), id) == app.rungUnmarked.end())
+            app.rungUnmarked.push_back(id);
+}
+
+// What the end of a write does on the window's thread.
+struct WriteEnd {
+    std::shared_ptr<StoreWritten> written;
+    Undo undo;
+    std::vector<AlarmId> rings;
+    AlarmId edits;
+    Telling telling;
+    bool afterOutside;  // the book had just taken another program's file
+
+    // Whether the change reached ny.edb.
+    bool operator()(App& app) {
+        AlarmStore store = StoreOf(app);
+        const StoreResult saved = store.settle(*written);
+        if (!saved.ok()) {
+            // The file is as it was: so must the book and the list be.
+            undo.apply(app.book);
+            ShowAlarms(app);
+            EndEditIfGone(app);
+            RememberRings(app, rings);
+            if (edits != 0 && app.editingId == 0 && app.book.find(edits)) SetEditingAlarm(app, edits);
+            if (saved.changedOutside) {  // a file appeared where there was none
+                StoreFresh again = store.checkFresh();
+                if (again.changed) TakeFromFile(app, std::move(*again.changed));
+                TellChangedOutside(app, store.path(), Outside::NotSaved);
+            } else if (afterOutside) {
+                TellChangedOutside(app, store.path(), Outside::Failed, saved);
+            } else {
+                TellFailure(app, saved, telling);
+            }
+            return false;
+        }
+        app.storeOutageTold = false;
+        // Told only now: the file, the book and the list agree again.
+        TellStoreResult(app, saved);  // a store made again
+        if (afterOutside) TellChangedOutside(app, store.path(), Outside::Appended);
+        return true;
+    }
+};
+
+// The whole book goes to ny.edb off the window's thread. The book is left
+// alone until the write has ended: every change waits for it first.
+void WriteBehind(App& app, WriteEnd end) {
+    auto written = std::make_shared<StoreWritten>();
+    end.written = written;
+    const AlarmStore store(app.host, app.host.dataDir());
+    const std::vector<Alarm>* alarms = &app.book.all();
+    app.storeWriteEnded = [&app, end = std::move(end)]() mutable { return end(app); };
+    app.storeWriteJob =
+        app.host.startJob([store, alarms, written] { *written = store.write(*alarms); });
+}
+
+}  // namespace
+
+bool FinishStoreWrite(App& app) {
+    bool written = true;
+    // A box told at the end of one write may let a change start another.
+    while (app.storeWriteJob != 0) {
+        app.host.finishJob(std::exchange(app.storeWriteJob, 0));
+        if (auto ended = std::exchange(app.storeWriteEnded, nullptr)) written = ended();
+    }
+    return written;
+}
+
+void OnJobDone(App& app, int job) {
+    if (job != 0 && job == app.storeWriteJob) FinishStoreWrite(app);
+}
+
 ChangeOutcome ChangeAlarms(App& app, const AlarmChange& change, Telling telling) {
     ChangeOutcome out;
-    if (!AlarmsReady(app, telling == Telling::User)) return out;
+    if (!AlarmsReady(app, telling == Telling::User)) {
+        RememberRings(app, change.rings);
+        return out;
+    }
+    // Later changes wait on earlier writes: a write reads the book, and one
+    // the file refused is undone before anything else changes.
+    FinishStoreWrite(app);
     AlarmStore store = StoreOf(app);
     StoreFresh fresh = store.checkFresh();
     if (!fresh.result.ok()) {
         TellFailure(app, fresh.result, telling);
+        RememberRings(app, change.rings);
         return out;
     }
     const bool namesAlarms = change.clear || !change.removed.empty() || !change.changed.empty();
@@ -167,33 +252,21 @@ ChangeOutcome ChangeAlarms(App& app, const AlarmChange& change, Telling telling)
         // Its rows are not the ones the user chose from.
         if (namesAlarms) {
             TellChangedOutside(app, store.path(), Outside::NotSaved);
+            RememberRings(app, change.rings);
             return out;
         }
     }
     Undo undo = Apply(app.book, change);
     if (undo.empty()) return out;  // it named only alarms that are gone
-    const StoreResult saved = store.save(app.book.all());
-    if (!saved.ok()) {
-        undo.apply(app.book);
-        if (saved.changedOutside) {  // a file appeared where there was none
-            StoreFresh again = store.checkFresh();
-            if (again.changed) TakeFromFile(app, std::move(*again.changed));
-            TellChangedOutside(app, store.path(), Outside::NotSaved);
-        } else if (fresh.changed) {
-            TellChangedOutside(app, store.path(), Outside::Failed, saved);
-        } else {
-            TellFailure(app, saved, telling);
-        }
-        return out;
-    }
     ShowAlarms(app);
     EndEditIfGone(app);
-    app.storeOutageTold = false;
     out.done = true;
     out.added = undo.added;
-    // Told only now: the file, the book and the list agree again.
-    TellStoreResult(app, saved);  // a store made again
-    if (fresh.changed) TellChangedOutside(app, store.path(), Outside::Appended);
+    std::vector<AlarmId> rings = change.rings;
+    if (change.edits != 0 && std::erase(app.rungUnmarked, change.edits) > 0)
+        rings.push_back(change.edits);  // remembered again if not written
+    WriteBehind(app, WriteEnd{nullptr, std::move(undo), std::move(rings), change.edits, telling,
+                              fresh.changed.has_value()});
     return out;
 }
 

@@ -21,6 +21,14 @@ struct AlarmChange {
     std::vector<Alarm> changed;
     std::vector<AlarmId> removed;
     bool clear = false;
+    // The alarms whose ring this change records: when it does not reach
+    // ny.edb they are remembered as rung (App::rungUnmarked), so that they
+    // neither ring again nor stay unmarked once it can be written.
+    std::vector<AlarmId> rings;
+    // The alarm whose edit this change saves (保存): set anew, a ring it
+    // could not record no longer applies; should ny.edb refuse the change,
+    // the edit goes on, for the user to try again.
+    AlarmId edits = 0;
 };
 
 // Who hears about a store that cannot be used: the user at once (a change
@@ -29,16 +37,28 @@ struct AlarmChange {
 enum class Telling { User, OutageOnce };
 
 struct ChangeOutcome {
-    bool done = false;  // in ny.edb, the book and the list
+    // In the book and the list, and being written to ny.edb; should the
+    // file refuse it, it is undone and told when the write ends.
+    bool done = false;
     // The ids the added alarms got.
     std::vector<AlarmId> added;
 };
 
-// Makes the change in ny.edb and then in the book and the list. Before it,
-// another program's change to the file is noticed: the book then takes the
-// file's alarms (told in one sentence), and only an append still goes ahead
-// (into the file as it is); a change naming alarms is not made.
+// Makes the change in the book and the list at once, and writes ny.edb
+// whole off the window's thread (the window answers meanwhile). Before it,
+// an earlier write is waited for, and another program's change to the file
+// is noticed: the book then takes the file's alarms (told in one sentence),
+// and only an append still goes ahead (into the file as it is); a change
+// naming alarms is not made.
 ChangeOutcome ChangeAlarms(App& app, const AlarmChange& change, Telling telling = Telling::User);
+
+// Waits for the write of ny.edb still running (if any) and does what its
+// end asks: a failure is told and its change undone in the book and the
+// list. Before anything reads the alarms to change them, and before the
+// program ends. False when a write it waited for was refused.
+bool FinishStoreWrite(App& app);
+// Ev::JobDone: a write has ended.
+void OnJobDone(App& app, int job);
 
 // Tells the user of a result that needs telling (a warning box, naming the file
 // and the reason). Returns whether the store did what was asked.

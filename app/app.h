@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,11 @@ struct App {
     // The version of ny.edb last read or written: another program's change
     // is noticed before the next write.
     StoreSeen storeSeen;
+    // The write of ny.edb running off the window's thread (0: none), and
+    // what is done here once it has ended: its outcome told, or the change
+    // it carried undone when the file refused it (false).
+    int storeWriteJob = 0;
+    std::function<bool()> storeWriteEnded;
     // The user has been told that ny.edb cannot be read or written; not
     // again until it could be.
     bool storeOutageTold = false;

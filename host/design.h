@@ -209,6 +209,7 @@ enum class Ev {
     RowCheckClicked,  // a list row's check box clicked, or Space on the selected row; code = row
     ColumnResized,    // the user changed the width of a list view's column
     ToneProbed,    // a tone checked (Host::probeTone); code = the probe id
+    JobDone,       // a job off the window's thread ended (Host::startJob); code = its id
 };
 
 // The keys the handlers answer, named here so that no platform's key numbers

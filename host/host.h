@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -154,6 +155,19 @@ public:
     // Lets events through for `ms` (timers tick, the window repaints).
     // Returns false when the program is ending and the caller must stop.
     virtual bool wait(int64_t ms) = 0;
+
+    // --- work off the window's thread ---------------------------------
+    // Runs `job` on a thread of its own and returns at once, so that a long
+    // file write never keeps the window from answering. One at a time: start
+    // the next only after finishJob (a job still running is waited for
+    // first). The job touches nothing but what it was given, and only reads
+    // what the window's thread leaves alone until the job has ended. When it
+    // has, Ev::JobDone (code: the returned id, never 0) is raised on the
+    // window's thread, unless finishJob took it first.
+    virtual int startJob(std::function<void()> job) = 0;
+    // Waits until job `id` has ended (at once when it has, or is unknown);
+    // its Ev::JobDone is then never raised.
+    virtual void finishJob(int id) = 0;
 
     // --- files -----------------------------------------------------------
     virtual std::string programDir() = 0;  // no trailing separator

@@ -8,6 +8,7 @@
 #include "alarms/ring.h"
 #include "alarms/rowmenu.h"
 #include "alarms/snooze.h"
+#include "alarms/storeui.h"
 #include "alarms/wake.h"
 #include "countdown/countdown.h"
 #include "mainwindow/dispatch.h"
@@ -105,6 +106,7 @@ bool MayMoveNextAlarm(const Event& e) {
             return e.source == Ctl::添加 || e.source == Ctl::删除 || e.source == Ctl::清空列表 ||
                    ChangesAnAlarm(e.source);
         case Ev::RowCheckClicked: return true;
+        case Ev::JobDone: return true;  // a change the file refused is undone
         case Ev::KeyDown:  // Delete in the list is 删除
             return e.source == Ctl::超级列表框1 && static_cast<Key>(e.code) == Key::Delete;
         default: return false;
@@ -113,6 +115,29 @@ bool MayMoveNextAlarm(const Event& e) {
 
 Reply Route(App& app, const Event& e);
 
+// Events whose handlers never read the alarms to change them: they need not
+// wait for a write of ny.edb still running. Any other event first waits for
+// it, so that a change the file refused is undone before a handler builds
+// another change on it.
+bool LeavesAlarmsAlone(const Event& e) {
+    switch (e.kind) {
+        case Ev::Tick: return e.source != Ctl::时钟2;  // only the alarm check rings
+        case Ev::JobDone:
+        case Ev::SoundStarted:
+        case Ev::SoundFailed:
+        case Ev::ToneProbed:
+        case Ev::SizeChanged:
+        case Ev::Deactivated:
+        case Ev::MouseUp:
+        case Ev::MouseDown:
+        case Ev::Char:
+        case Ev::SelChange:
+        case Ev::CellChosen:
+        case Ev::ColumnResized: return true;
+        default: return false;
+    }
+}
+
 // The time picker's keys and characters reach it on the window or the grid,
 // whichever has the focus.
 bool IsPicker(Ctl c) { return c == Ctl::TimePickerWindow || c == Ctl::时间高级表格; }
@@ -120,6 +145,7 @@ bool IsPicker(Ctl c) { return c == Ctl::TimePickerWindow || c == Ctl::时间高�
 }  // namespace
 
 Reply Dispatch(App& app, const Event& e) {
+    if (!LeavesAlarmsAlone(e)) FinishStoreWrite(app);
     const Reply result = Route(app, e);
     if (!app.host.exists(Ctl::MainWindow)) return result;
     if (MayMoveNextAlarm(e)) {
@@ -196,6 +222,7 @@ Reply Route(App& app, const Event& e) {
             if (e.source == Ctl::超级列表框1) OnListColumnResized(app);
             return Reply::None;
         case Ev::ToneProbed: OnToneProbed(app, e.code); return Reply::None;
+        case Ev::JobDone: OnJobDone(app, e.code); return Reply::None;
         case Ev::CellChosen:
             if (e.source == Ctl::时间高级表格) OnPickerCellChosen(app);
             return Reply::None;

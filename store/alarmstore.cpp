@@ -47,13 +47,21 @@ OpenResult AlarmStore::read(const std::string& file, std::vector<Alarm>& out, Co
     return r;
 }
 
+std::optional<FileStamp> AlarmStore::stampNow() const {
+    FileStamp s;
+    if (fs_.fileStamp(path_, &s).ok) return s;
+    return std::nullopt;
+}
+
 void AlarmStore::remember(const ContentMark& mark) {
+    if (seen_) remember(mark, stampNow());
+}
+
+void AlarmStore::remember(const ContentMark& mark, const std::optional<FileStamp>& stamp) {
     if (!seen_) return;
     seen_->known = true;
     seen_->content = mark;
-    seen_->stamp.reset();
-    FileStamp s;
-    if (fs_.fileStamp(path_, &s).ok) seen_->stamp = s;
+    seen_->stamp = stamp;
 }
 
 StoreResult AlarmStore::setAside(const std::string& file, const std::string& why,
@@ -187,27 +195,38 @@ StoreFresh AlarmStore::checkFresh() {
     return out;
 }
 
-StoreResult AlarmStore::save(const std::vector<Alarm>& alarms) {
+StoreWritten AlarmStore::write(const std::vector<Alarm>& alarms) const {
+    StoreWritten out;
     // Deleted while running: made again from the alarms held, which is what
     // the user sees and trusts.
     const bool gone = fs_.probeFile(path_).failure == IoFailure::NotFound;
-    ContentMark mark;
     AlarmFieldTexts texts;
     const RecordSource values = [&alarms, &texts](size_t k) { return texts.of(alarms[k]); };
     // A file that appeared meanwhile is not replaced: it is another
     // program's, to be read first.
-    const IoResult w = WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &mark);
+    const IoResult w =
+        WriteRecords(fs_, path_, AlarmFields(), alarms.size(), values, gone, &out.mark);
     if (!w.ok && gone && w.failure == IoFailure::AlreadyExists) {
-        StoreResult r = Result(StoreStatus::ChangedOutside, path_);
-        r.changedOutside = true;
-        return r;
+        out.result = Result(StoreStatus::ChangedOutside, path_);
+        out.result.changedOutside = true;
+    } else if (!w.ok) {
+        out.result =
+            Result(gone ? StoreStatus::RecreateFailed : StoreStatus::WriteFailed, path_, w.reason);
+    } else {
+        out.result = Result(StoreStatus::Ok, path_);
+        out.result.recreated = gone;
+        // Taken at once: a change another program makes later must not
+        // pass for ours.
+        out.stamp = stampNow();
     }
-    if (!w.ok)
-        return Result(gone ? StoreStatus::RecreateFailed : StoreStatus::WriteFailed, path_, w.reason);
-    remember(mark);
-    StoreResult r = Result(StoreStatus::Ok, path_);
-    r.recreated = gone;
-    return r;
+    return out;
 }
+
+StoreResult AlarmStore::settle(const StoreWritten& w) {
+    if (w.result.ok()) remember(w.mark, w.stamp);
+    return w.result;
+}
+
+StoreResult AlarmStore::save(const std::vector<Alarm>& alarms) { return settle(write(alarms)); }
 
 }  // namespace ny

@@ -84,6 +84,14 @@ struct StoreFresh {
     std::optional<std::vector<Alarm>> changed;
 };
 
+// A save's write, done where nothing else is touched (it may run off the
+// window's thread): what happened, and what was written.
+struct StoreWritten {
+    StoreResult result;
+    ContentMark mark;
+    std::optional<FileStamp> stamp;
+};
+
 class AlarmStore {
 public:
     // The store is kStoreFileName in the data folder `dataDir`. With `seen`, every change first
@@ -111,12 +119,19 @@ public:
     // The whole store becomes `alarms`, in this order, in one write. A store
     // that was deleted is made again (recreated).
     StoreResult save(const std::vector<Alarm>& alarms);
+    // The two halves of save: `write` reads `alarms` and touches only the
+    // file (safe on another thread while nothing changes `alarms`);
+    // `settle` then remembers what was written, where the store is used.
+    StoreWritten write(const std::vector<Alarm>& alarms) const;
+    StoreResult settle(const StoreWritten& w);
 
 private:
     StoreResult setAside(const std::string& file, const std::string& why, const std::string& stamp,
                          const std::function<void(const StoreResult&)>& tellFirst);
     OpenResult read(const std::string& file, std::vector<Alarm>& out, ContentMark& mark);
     void remember(const ContentMark& mark);
+    void remember(const ContentMark& mark, const std::optional<FileStamp>& stamp);
+    std::optional<FileStamp> stampNow() const;
 
     FileOps& fs_;
     std::string path_;

@@ -34,7 +34,11 @@ void LoadOrCreateStore(App& a) {
     a.book.takeAll();
     LoadAlarms(a);
 }
-bool Change(App& a, const AlarmChange& c) { return ChangeAlarms(a, c).done; }
+// The change made and its write ended: whether it reached ny.edb.
+bool Change(App& a, const AlarmChange& c) {
+    const bool done = ChangeAlarms(a, c).done;
+    return FinishStoreWrite(a) && done;
+}
 bool StoreAppend(App& a, const Alarm& r) {
     AlarmChange c;
     c.added = {r};

@@ -184,14 +184,16 @@ TEST_F(Repeating, ARingWhoseWriteFailsStillSoundsAndKeepsTheRow) {
     add("2026-12-11 07:30:00", "起床");
     setRepeat(0, Ctl::重复_每天);
     host().files.faults.failWrites = "磁盘已满。";
-    host().boxAnswers.push_back({});  // the failure's box
+    host().boxAnswers.push_back({});  // the ring's box, at once
+    // The failure is told once the write has ended, over the ring's box.
     host().boxAnswers.push_back({0, 0, [&] { host().files.faults.failWrites.reset(); }});
     host().advanceTo(At(2026, 12, 11, 7, 30, 20));
     EXPECT_EQ(plays().size(), 1u);
     EXPECT_EQ(row(0)[0], "2026-12-11 07:30  每天");
     EXPECT_EQ(row(0)[3], "未响");
     ASSERT_GE(host().boxes.size(), 2u);
-    EXPECT_NE(host().boxes[0].text.find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(host().boxes[0].text, "起床");
+    EXPECT_NE(host().boxes[1].text.find("磁盘已满"), std::string::npos);
 }
 
 TEST_F(Repeating, MissedOnesAreToldOnceThenMovedToTheirNextOccurrence) {

@@ -73,6 +73,7 @@ bool SimHost::answerProbeDue(int64_t limit) {
 }
 
 void SimHost::advance(int64_t ms) {
+    raiseJobsEnded();  // posted before the time that passes now
     const int64_t target = mono_ + std::max<int64_t>(ms, 0);
     while (fireNextDue(target)) {
     }
@@ -92,7 +93,61 @@ void SimHost::sleep(int64_t ms) {
 
 Reply SimHost::raise(Ev kind, Ctl source, int code) {
     if (!onEvent) return Reply::None;
-    return onEvent(Event{kind, source, code});
+    struct Depth {
+        int& d;
+        explicit Depth(int& x) : d(x) { ++d; }
+        ~Depth() { --d; }
+    };
+    Reply r;
+    {
+        Depth depth(raiseDepth_);
+        r = onEvent(Event{kind, source, code});
+    }
+    // As a message posted meanwhile: its turn comes once the handler is done.
+    if (raiseDepth_ == 0) raiseJobsEnded();
+    return r;
+}
+
+// ---- work off the window's thread ----------------------------------------------
+
+int SimHost::startJob(std::function<void()> job) {
+    while (!held_.empty()) finishJob(held_.front().id);  // one at a time
+    const int id = nextJob_++;
+    if (holdJobs) {
+        held_.push_back({id, std::move(job)});
+        return id;
+    }
+    job();
+    jobsEnded_.push_back(id);
+    return id;
+}
+
+void SimHost::finishJob(int id) {
+    std::erase(jobsEnded_, id);
+    auto it = std::find_if(held_.begin(), held_.end(), [id](const Job& j) { return j.id == id; });
+    if (it == held_.end()) return;
+    std::function<void()> run = std::move(it->run);
+    held_.erase(it);
+    run();
+}
+
+void SimHost::runJobs() {
+    while (!held_.empty()) {
+        std::function<void()> run = std::move(held_.front().run);
+        const int id = held_.front().id;
+        held_.erase(held_.begin());
+        run();
+        jobsEnded_.push_back(id);
+    }
+    raiseJobsEnded();
+}
+
+void SimHost::raiseJobsEnded() {
+    while (!jobsEnded_.empty() && !ended_) {
+        const int id = jobsEnded_.front();
+        jobsEnded_.erase(jobsEnded_.begin());
+        raise(Ev::JobDone, Ctl::MainWindow, id);
+    }
 }
 
 void SimHost::selectRow(Ctl list, int row) { st(list).selected = row; }

@@ -128,6 +128,16 @@ public:
 
     bool ended() const { return ended_; }
 
+    // ---- work off the window's thread -------------------------------------
+    // A job runs when it is started and its end is raised as soon as the
+    // handler that started it has returned (or time passes inside it, as a
+    // box's loop would deliver it). With `holdJobs` the jobs wait instead, as
+    // on a slow disk, until runJobs: the window goes on meanwhile.
+    bool holdJobs = false;
+    void runJobs();
+    // Jobs started and not yet ended (held).
+    size_t jobsHeld() const { return held_.size(); }
+
     // ---- Host ------------------------------------------------------------
     void loadWindow(Ctl window) override;
     void destroyWindow(Ctl window) override;
@@ -204,6 +214,8 @@ public:
     IoResult removeFile(const std::string& path) override { return files.removeFile(path); }
     void pauseBeforeRetry(int64_t ms) override;
     void exitProcess(int code) override;
+    int startJob(std::function<void()> job) override;
+    void finishJob(int id) override;
     int gridRowCount(Ctl grid) override;
     int gridColCount(Ctl grid) override;
     void gridClear(Ctl grid) override;
@@ -305,6 +317,16 @@ private:
     int nextRequest_ = 1;
     // The next scripted answer to a box (OK at once when none is left).
     int answerBox();
+
+    struct Job {
+        int id;
+        std::function<void()> run;
+    };
+    std::vector<Job> held_;
+    std::vector<int> jobsEnded_;  // their JobDone still to be raised
+    int nextJob_ = 1;
+    int raiseDepth_ = 0;
+    void raiseJobsEnded();
 
     std::string dir_;
     int64_t mono_ = 0;
