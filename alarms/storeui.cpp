@@ -205,9 +205,13 @@ struct WriteEnd {
 // The whole book goes to ny.edb off the window's thread. The book is left
 // alone until the write has ended: every change waits for it first.
 void WriteBehind(App& app, WriteEnd end) {
-    auto written = std::make_shared<StoreWritten>();
-    end.written = written;
     const AlarmStore store(app.host, app.host.dataDir());
+    auto written = std::make_shared<StoreWritten>();
+    // Until the write says otherwise: a job that never finished wrote nothing.
+    written->result.status = StoreStatus::WriteFailed;
+    written->result.file = store.path();
+    written->result.reason = "写入没有完成";
+    end.written = written;
     const std::vector<Alarm>* alarms = &app.book.all();
     app.storeWriteEnded = [&app, end = std::move(end)]() mutable { return end(app); };
     app.storeWriteJob =

@@ -164,6 +164,15 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMECHANGE:
         case WM_POWERBROADCAST: r = onClockNotice(w, msg, wp); break;
         case WMAPP_NOTIFYCALLBACK: r = onTrayIcon(w, lp); break;
+        case WMAPP_JOB_DONE:
+            if (w == Ctl::MainWindow && jobs_.collect(wp)) raise(Ev::JobDone, Ctl::MainWindow, int(wp));
+            r = 0;
+            break;
+        case WM_ENDSESSION:
+            // Windows ends the process once this returns: the store's
+            // write must have reached the disk.
+            if (wp) jobs_.finishAll();
+            break;
         case WM_DPICHANGED:
         case WM_GETMINMAXINFO: r = onSizing(w, hwnd, msg, wp, lp); break;
         case MM_MCINOTIFY:
@@ -291,7 +300,9 @@ std::optional<LRESULT> Win32Host::onWindowLife(Ctl w, UINT msg, WPARAM wp) {
             return 0;
         case WM_DESTROY:
             if (w == Ctl::MainWindow) {
-                // The program ends with its main window: leave no icon or sound behind.
+                // The program ends with its main window: leave no icon or
+                // sound behind, nor a store half written.
+                jobs_.finishAll();
                 removeTrayIcon();
                 stopAudio();
                 PostQuitMessage(0);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "platform/win32/jobs.h"
 #include "platform/win32/sound.h"
 
 namespace ny {
@@ -132,6 +133,8 @@ public:
     IoResult removeFile(const std::string& path) override;
     void pauseBeforeRetry(int64_t ms) override;
     void exitProcess(int code) override;
+    int startJob(std::function<void()> job) override;
+    void finishJob(int id) override;
     // beyond the basics (system.cpp)
     std::string programPath() override;
     bool startedInTray() override;
@@ -321,6 +324,9 @@ private:
                  [this] { return hwndOf(Ctl::MainWindow); }};
 
     std::vector<HANDLE> held_;
+
+    // The write of the store off the window's thread (jobs.cpp).
+    Jobs jobs_;
 
     // The timer that wakes the computer for the next alarm (system.cpp).
     HANDLE wakeTimer_ = nullptr;

@@ -1,0 +1,74 @@
+#include "platform/win32/jobs.h"
+
+#include "platform/win32/win32_host.h"
+
+#include <memory>
+#include <utility>
+
+namespace ny {
+namespace {
+
+struct Start {
+    std::function<void()> job;
+    HWND notify;
+    int id;
+};
+
+DWORD WINAPI JobMain(LPVOID p) {
+    std::unique_ptr<Start> s(static_cast<Start*>(p));
+    // Nothing may escape a thread: a job that throws has ended unfinished,
+    // and what it was to fill says so.
+    try {
+        s->job();
+    } catch (...) {
+    }
+    PostMessageW(s->notify, WMAPP_JOB_DONE, static_cast<WPARAM>(s->id), 0);
+    return 0;
+}
+
+}  // namespace
+
+int Jobs::start(std::function<void()> job, HWND notify) {
+    finishAll();
+    const int id = next_++;
+    auto s = std::make_unique<Start>(Start{std::move(job), notify, id});
+    HANDLE thread = CreateThread(nullptr, 0, JobMain, s.get(), 0, nullptr);
+    if (thread) {
+        s.release();  // the thread owns it now
+    } else {
+        // No thread to be had: done here, late rather than never.
+        JobMain(s.release());
+    }
+    running_ = Running{id, thread};
+    return id;
+}
+
+void Jobs::finish(int id) {
+    if (!running_ || running_->id != id) return;
+    if (running_->thread) {
+        WaitForSingleObject(running_->thread, INFINITE);
+        CloseHandle(running_->thread);
+    }
+    running_.reset();
+}
+
+void Jobs::finishAll() {
+    if (running_) finish(running_->id);
+}
+
+bool Jobs::collect(WPARAM id) {
+    if (!running_ || static_cast<WPARAM>(running_->id) != id) return false;
+    if (running_->thread && WaitForSingleObject(running_->thread, 0) != WAIT_OBJECT_0) return false;
+    finish(running_->id);
+    return true;
+}
+
+// ---- Host -------------------------------------------------------------------
+
+int Win32Host::startJob(std::function<void()> job) {
+    return jobs_.start(std::move(job), hwndOf(Ctl::MainWindow));
+}
+
+void Win32Host::finishJob(int id) { jobs_.finish(id); }
+
+}  // namespace ny
