@@ -546,7 +546,8 @@ void Soak::addAlarm(bool forNoticing) {
 }
 
 void Soak::deleteRow() {
-    if (model_.empty()) return;
+    // The user picks from the rows shown: none before the store is read.
+    if (model_.empty() || !loaded()) return;
     const int row = int(uniform(0, int64_t(model_.size()) - 1));
     if (userAction([&] {
             selectRow(row);
@@ -565,7 +566,8 @@ void Soak::clearAll() {
 }
 
 void Soak::editRow() {
-    if (model_.empty()) return;
+    // The user picks from the rows shown: none before the store is read.
+    if (model_.empty() || !loaded()) return;
     const int row = int(uniform(0, int64_t(model_.size()) - 1));
     const Minute m = nowMinute() + uniform(1, 600);
     const LocalTime at = CivilFromMs(m * kMinuteMs);
@@ -590,7 +592,8 @@ void Soak::editRow() {
 }
 
 void Soak::setRule() {
-    if (model_.empty()) return;
+    // The user picks from the rows shown: none before the store is read.
+    if (model_.empty() || !loaded()) return;
     static constexpr std::pair<Ctl, Repeat> kRules[] = {{Ctl::重复_不重复, Repeat::Once},
                                                         {Ctl::重复_每天, Repeat::Daily},
                                                         {Ctl::重复_工作日, Repeat::Weekdays},
@@ -701,8 +704,16 @@ void Soak::foreignWrite(bool remove) {
         }
         std::vector<Alarm> out;
         for (const MAlarm& a : next) out.push_back(ToAlarm(a));
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::file_time_type was = fs::last_write_time(storePath(), ec);
         SimFiles other;
         if (!AlarmStore(other, dir_).save(out).ok()) return;
+        // Virtual hours pass here in real microseconds: a file of the same
+        // size could keep the write time the file system gave the
+        // program's own last write. Another program writes later than that.
+        if (!ec && fs::last_write_time(storePath()) <= was)
+            fs::last_write_time(storePath(), was + std::chrono::seconds(2));
     } else {
         std::filesystem::remove(storePath());
     }
@@ -825,6 +836,7 @@ Counts Soak::run() {
     start(t0, false);
     const int64_t end = int64_t(days_) * kDayMinutes * kMinuteMs;
     struct Kind {
+        const char* name;
         double weight;
         std::function<bool()> allowed;
         std::function<void()> act;
@@ -832,21 +844,21 @@ Counts Soak::run() {
     auto calm = [this] { return loaded() && !faultsOn(); };
     auto any = [] { return true; };
     const std::vector<Kind> kinds = {
-        {30, any, [this] { addAlarm(); }},
-        {8, any, [this] { deleteRow(); }},
-        {1, any, [this] { clearAll(); }},
-        {6, any, [this] { editRow(); }},
-        {3, any, [this] { setRule(); }},
-        {3, [this] { return !faultsOn() || !loaded(); }, [this] { quitAndRestart(false); }},
-        {1, calm, [this] { quitAndRestart(true); }},
-        {2, calm, [this] { crashInAWrite(); }},
-        {3, calm, [this] { failOps(); }},
-        {2, calm, [this] { holdElsewhere(); }},
-        {2, calm, [this] { foreignWrite(false); }},
-        {1, calm, [this] { foreignWrite(true); }},
-        {2, calm, [this] { clockJump(false); }},
-        {2, calm, [this] { clockJump(true); }},
-        {2, calm, [this] { sleepFor(); }},
+        {"add", 30, any, [this] { addAlarm(); }},
+        {"delete", 8, any, [this] { deleteRow(); }},
+        {"clear", 1, any, [this] { clearAll(); }},
+        {"edit", 6, any, [this] { editRow(); }},
+        {"rule", 3, any, [this] { setRule(); }},
+        {"quit and restart", 3, [this] { return !faultsOn() || !loaded(); }, [this] { quitAndRestart(false); }},
+        {"restart with ny.edb held", 1, calm, [this] { quitAndRestart(true); }},
+        {"stop inside a write", 2, calm, [this] { crashInAWrite(); }},
+        {"failing file operations", 3, calm, [this] { failOps(); }},
+        {"ny.edb held elsewhere", 2, calm, [this] { holdElsewhere(); }},
+        {"ny.edb replaced elsewhere", 2, calm, [this] { foreignWrite(false); }},
+        {"ny.edb deleted elsewhere", 1, calm, [this] { foreignWrite(true); }},
+        {"clock forward", 2, calm, [this] { clockJump(false); }},
+        {"clock back", 2, calm, [this] { clockJump(true); }},
+        {"sleep", 2, calm, [this] { sleepFor(); }},
     };
     while (lived_ + host_->monotonicMs() - lastMono_ < end) {
         // A few dozen events a day.
@@ -857,6 +869,7 @@ Counts Soak::run() {
         for (const Kind& k : kinds) w.push_back(k.allowed() ? k.weight : 0);
         const size_t pick = std::discrete_distribution<size_t>(w.begin(), w.end())(rng_);
         ++c_.events;
+        if (verbose_) std::printf("%s: %s\n", whereNow().c_str(), kinds[pick].name);
         kinds[pick].act();
         judgeDue();
         compare("an event");
