@@ -327,7 +327,8 @@ void Soak::start(const LocalTime& t, bool held) {
         toldAtStart_ += a.toldAtStart;
     }
     noticeSeen_ = false;
-    replay_.clear();
+    // The minutes lived twice stay so after a restart: the check rings what
+    // stands at its minute, rung or not.
     host_->loadWindow(Ctl::MainWindow);
     tone_ = host_->text(Ctl::铃声路径);
     takeBoxes(0, {});
