@@ -241,8 +241,13 @@ private:
     // ---- boxes
     // The boxes shown since `from`, judged: rings and the missed notice
     // update the model; returns whether any other box said something bad.
-    bool takeBoxes(size_t from, const std::vector<int>& answers, size_t skip = 0);
-    void ring(const SimHost::Box& box, bool snooze, bool snoozeSaved);
+    using Answers = std::vector<SimHost::BoxPress>;
+    // Answers for the boxes to come: OK or the second button at random (a
+    // message box takes either as OK); while no file fault is on, some stay
+    // open for minutes, and what falls due meanwhile rings after them.
+    Answers randomAnswers(size_t n, double second = 0.3);
+    bool takeBoxes(size_t from, const Answers& answers, size_t skip = 0);
+    void ring(const SimHost::Box& box, bool snooze, bool snoozeSaved, int64_t openMs);
     void notice(const std::string& text);
     static bool Bad(const std::string& text) {
         return !Contains(text, "新闹钟已加在其后") && !Contains(text, "已按列表中的闹钟重新建立") &&
@@ -250,7 +255,7 @@ private:
     }
 
     // ---- the user's actions (each returns whether it was accepted)
-    bool userAction(const std::function<void()>& act, std::vector<int> answers = {}, size_t skip = 0);
+    bool userAction(const std::function<void()>& act, Answers answers = {}, size_t skip = 0);
     void addAlarm(bool forNoticing = false);
     void deleteRow();
     void clearAll();
@@ -373,9 +378,8 @@ void Soak::step(int64_t toMs) {
     // Answers for the ring boxes to come: OK or the snooze at random. A
     // plain message box takes its answer too, as OK whatever it is given,
     // so which box got what is known afterwards from the order alone.
-    std::vector<int> answers;
-    for (int i = 0; i < 8; ++i) answers.push_back(chance(0.3) ? 1 : 0);
-    for (int a : answers) host_->boxAnswers.push_back({a, 0, {}});
+    const Answers answers = randomAnswers(8);
+    for (const auto& a : answers) host_->boxAnswers.push_back(a);
     host_->advanceTo(CivilFromMs(toMs));
     takeBoxes(from, answers);
     host_->boxAnswers.clear();
@@ -407,7 +411,18 @@ void Soak::passTo(int64_t toMs) {
 
 // ---- boxes -----------------------------------------------------------------------
 
-bool Soak::takeBoxes(size_t from, const std::vector<int>& answers, size_t skip) {
+Soak::Answers Soak::randomAnswers(size_t n, double second) {
+    Answers out;
+    for (size_t i = 0; i < n; ++i) {
+        SimHost::BoxPress p;
+        p.button = chance(second) ? 1 : 0;
+        if (!faultsOn() && chance(0.15)) p.elapseMs = uniform(1'000, 5 * kMinuteMs);
+        out.push_back(p);
+    }
+    return out;
+}
+
+bool Soak::takeBoxes(size_t from, const Answers& answers, size_t skip) {
     const auto& boxes = host_->boxes;
     bool bad = false;
     for (size_t i = from + skip; i < boxes.size(); ++i) {
@@ -418,7 +433,7 @@ bool Soak::takeBoxes(size_t from, const std::vector<int>& answers, size_t skip) 
             bool saved = true;
             for (size_t j = i + 1; j < boxes.size() && boxes[j].second.empty(); ++j)
                 if (Bad(boxes[j].text)) saved = false;
-            ring(b, k < answers.size() && answers[k] == 1, saved);
+            ring(b, k < answers.size() && answers[k].button == 1, saved, k < answers.size() ? answers[k].elapseMs : 0);
             // The boxes of a refused snooze are the snooze's, not the action's.
             for (; i + 1 < boxes.size() && boxes[i + 1].second.empty() && Bad(boxes[i + 1].text); ++i) {
             }
@@ -430,9 +445,10 @@ bool Soak::takeBoxes(size_t from, const std::vector<int>& answers, size_t skip) 
     return bad;
 }
 
-void Soak::ring(const SimHost::Box& box, bool snooze, bool snoozeSaved) {
+void Soak::ring(const SimHost::Box& box, bool snooze, bool snoozeSaved, int64_t openMs) {
     ++c_.rings;
     const Minute at = MinuteAt(box.at);
+    if (verbose_) std::printf("  ring %s %s at %s%s\n", box.text.c_str(), box.caption.value_or("").c_str(), Text(at).c_str(), snooze ? ", snoozed" : "");
     // The title names the alarm's minute: "Ny闹钟 - HH:MM".
     const std::string hhmm = box.caption && box.caption->size() >= 5 ? box.caption->substr(box.caption->size() - 5) : "";
     auto hhmmOf = [](Minute m) { return Text(m).substr(11, 5); };
@@ -460,7 +476,8 @@ void Soak::ring(const SimHost::Box& box, bool snooze, bool snoozeSaved) {
         Rang(*hit, at);
     }
     if (!snooze || !snoozeSaved) return;
-    const Minute then = at + kSnoozeMinutes;
+    // From the minute the box was answered in.
+    const Minute then = MinuteAt(CivilFromMs(MsFromCivil(box.at) + openMs)) + kSnoozeMinutes;
     if (hit->repeat == Repeat::Once) {
         hit->minute = then;
         hit->state = RingState::NotRung;
@@ -497,9 +514,9 @@ void Soak::notice(const std::string& text) {
 
 // ---- the user's actions ----------------------------------------------------------------
 
-bool Soak::userAction(const std::function<void()>& act, std::vector<int> answers, size_t skip) {
+bool Soak::userAction(const std::function<void()>& act, Answers answers, size_t skip) {
     const size_t from = host_->boxes.size();
-    for (int a : answers) host_->boxAnswers.push_back({a, 0, {}});
+    for (const auto& a : answers) host_->boxAnswers.push_back(a);
     act();
     host_->boxAnswers.clear();
     return !takeBoxes(from, answers, skip);
@@ -561,7 +578,9 @@ void Soak::clearAll() {
     const bool yes = chance(0.7);
     const bool wasLoaded = loaded();
     // The first box is the question; the rest tell what came of it.
-    const bool ok = userAction([&] { click(Ctl::清空列表); }, {yes ? 0 : 1}, 1);
+    Answers question = randomAnswers(1, 0);
+    question[0].button = yes ? 0 : 1;
+    const bool ok = userAction([&] { click(Ctl::清空列表); }, question, 1);
     // A list start-up could not fill is filled, not cleared unseen.
     if (ok && yes && wasLoaded) model_.clear();
 }
@@ -730,9 +749,8 @@ void Soak::clockJump(bool back) {
     const size_t from = host_->boxes.size();
     host_->setWallClock(CivilFromMs(wallMs() + by + uniform(-20'000, 20'000)));
     if (back) replay_.push_back({nowMinute(), was});
-    std::vector<int> answers;
-    for (int i = 0; i < 60; ++i) answers.push_back(chance(0.3) ? 1 : 0);
-    for (int a : answers) host_->boxAnswers.push_back({a, 0, {}});
+    const Answers answers = randomAnswers(60);
+    for (const auto& a : answers) host_->boxAnswers.push_back(a);
     host_->raise(Ev::ClockChanged, Ctl::MainWindow);
     takeBoxes(from, answers);
     host_->boxAnswers.clear();
@@ -743,9 +761,8 @@ void Soak::clockJump(bool back) {
 void Soak::sleepFor() {
     const int64_t ms = uniform(10, 8 * 60) * kMinuteMs + uniform(0, 59'999);
     const size_t from = host_->boxes.size();
-    std::vector<int> answers;
-    for (int i = 0; i < 60; ++i) answers.push_back(chance(0.3) ? 1 : 0);
-    for (int a : answers) host_->boxAnswers.push_back({a, 0, {}});
+    const Answers answers = randomAnswers(60);
+    for (const auto& a : answers) host_->boxAnswers.push_back(a);
     host_->sleep(ms);
     host_->raise(Ev::ClockChanged, Ctl::MainWindow);
     takeBoxes(from, answers);
