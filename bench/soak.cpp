@@ -39,6 +39,10 @@
 //  - After the clock was set back, an alarm that rang in the minutes lived
 //    twice may ring again when its minute comes (the check rings whatever
 //    is at the current minute): such a ring is allowed, not required.
+//  - After the clock was set back, such a ring stays allowed across a
+//    restart: the minutes were lived twice whether or not the program ran.
+//  - A box left open for minutes: what falls due meanwhile rings once it is
+//    closed, and a snooze counts from the minute the box was answered in.
 //  - A change whose boxes said it was not saved is not in the model; a crash
 //    inside a write leaves either the old or the new file, never another.
 
