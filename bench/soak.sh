@@ -1,6 +1,6 @@
 #!/bin/sh
-# The long soak: 48 seeds of 30 virtual days each on the sim host (about a
-# quarter of an hour here). Prints one line per seed and the total; exits 1
+# The long soak: 48 seeds of 30 virtual days each on the sim host (about
+# four minutes here). Prints one line per seed and the total; exits 1
 # when any alarm was missed, untold, rung twice, lost or altered.
 # Arguments go to ny_soak (--seeds N --days D --first S --verbose).
 set -e
