@@ -1,0 +1,65 @@
+// Faults the soak (bench/soak.cpp) found, each as the smallest run on the
+// sim host that shows it. Disabled while the fault stands: the comment names
+// it; enable the test with the fix.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "program_fixture.h"
+#include "store/alarmstore.h"
+
+namespace ny::testing {
+namespace {
+
+class SoakFaults : public ProgramTest {
+protected:
+    // prompt@minute:state of each record of the file.
+    std::vector<std::string> stored() {
+        SimFiles reader;
+        std::vector<std::string> out;
+        for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms)
+            out.push_back(a.prompt + "@" + MinuteText(a.minute) + ":" + std::string(RingStateCode(a.state)));
+        return out;
+    }
+    int ringsOf(const std::string& prompt) {
+        int n = 0;
+        for (const auto& b : host().boxes) n += b.text == prompt && !b.second.empty();
+        return n;
+    }
+    int boxesSaying(const std::string& words) {
+        int n = 0;
+        for (const auto& b : host().boxes) n += b.text.find(words) != std::string::npos;
+        return n;
+    }
+};
+
+// Fault: a one-time alarm whose ring could not be written (one file
+// operation failed) and which the user then snoozed (that write went
+// through) stays among the rings still to be written; the next minute's
+// check writes it as 已响 at its snoozed minute. The list and ny.edb then
+// say it has rung before it has, and when the program is not running at
+// that minute the alarm is never told as missed.
+TEST_F(SoakFaults, DISABLED_ASnoozedAlarmWhoseRingWasNotWrittenIsNotMarkedRungBeforeItRings) {
+    start(At(2026, 12, 10, 9, 0, 0));
+    add("2026-12-10 09:02:00", "甲");
+    host().advanceTo(At(2026, 12, 10, 9, 1, 30));
+    // The ring's write fails (its third file operation: after the look at
+    // the tone and at the store's stamp), the snooze's goes through.
+    host().files.faults.failAt = host().files.ops + 3;
+    host().boxAnswers.push_back({0});  // the outage notice
+    host().boxAnswers.push_back({1});  // the ring box: snooze
+    host().advanceTo(At(2026, 12, 10, 9, 2, 30));
+    ASSERT_EQ(boxesSaying("现在无法读写"), 1) << "the ring was not written";
+    ASSERT_EQ(ringsOf("甲"), 1);
+    ASSERT_EQ(boxesSaying("没有保存"), 0) << "the snooze was saved";
+    host().advanceTo(At(2026, 12, 10, 9, 3, 30));
+    EXPECT_EQ(row(0)[3], "未响");
+    EXPECT_EQ(stored(), (std::vector<std::string>{"甲@2026-12-10 09:12:未响"}));
+    // Not running at 09:12: the snoozed alarm is missed and must be told.
+    restart(16 * 60 * 1000);
+    EXPECT_EQ(boxesSaying("错过了 1 个闹钟"), 1);
+}
+
+}  // namespace
+}  // namespace ny::testing
