@@ -37,6 +37,7 @@ void Snooze(App& app, const Alarm& rang, int minutes) {
         Alarm again = *still;
         again.setMinute(then);
         again.setState(RingState::NotRung);
+        change.setAnew.push_back(again.id);
         change.changed.push_back(std::move(again));
     } else {
         Alarm a;

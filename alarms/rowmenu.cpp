@@ -181,6 +181,7 @@ bool SaveEditedAlarm(App& app, const Alarm& entered) {
     AlarmChange change;
     change.changed.push_back(std::move(c));
     change.edits = id;
+    change.setAnew = {id};
     // Not saved: still editing, the user may try again (a book filled again
     // from a file another program changed has ended the edit if the alarm
     // is not in it).

@@ -267,8 +267,8 @@ ChangeOutcome ChangeAlarms(App& app, const AlarmChange& change, Telling telling)
     out.done = true;
     out.added = undo.added;
     std::vector<AlarmId> rings = change.rings;
-    if (change.edits != 0 && std::erase(app.rungUnmarked, change.edits) > 0)
-        rings.push_back(change.edits);  // remembered again if not written
+    for (AlarmId id : change.setAnew)
+        if (std::erase(app.rungUnmarked, id) > 0) rings.push_back(id);  // again if not written
     WriteBehind(app, WriteEnd{nullptr, std::move(undo), std::move(rings), change.edits, telling,
                               fresh.changed.has_value()});
     return out;

@@ -25,9 +25,11 @@ struct AlarmChange {
     // ny.edb they are remembered as rung (App::rungUnmarked), so that they
     // neither ring again nor stay unmarked once it can be written.
     std::vector<AlarmId> rings;
-    // The alarm whose edit this change saves (保存): set anew, a ring it
-    // could not record no longer applies; should ny.edb refuse the change,
-    // the edit goes on, for the user to try again.
+    // The alarms the user set anew (保存 of an edit, a snooze): a ring not
+    // recorded no longer applies to them (unless this change is not written).
+    std::vector<AlarmId> setAnew;
+    // The alarm whose edit this change saves (保存): should ny.edb refuse
+    // the change, the edit goes on, for the user to try again.
     AlarmId edits = 0;
 };
 
