@@ -119,16 +119,18 @@ void RunAlarmCheck(App& app, bool onlyNotRung) {
     Minute current = MinuteAt(now);
     app.lastCheckedMinute = current;
     // Alarms are taken by id, so that rows coming and going while a box is
-    // open neither skip nor repeat one; each rings once per check.
-    std::vector<AlarmId> rang;
+    // open neither skip nor repeat one; each rings once per check at each
+    // minute it is set to (a one-time alarm snoozed meanwhile comes again).
+    std::vector<std::pair<AlarmId, Minute>> rang;
     for (;;) {
         for (AlarmId id : DueAlarms(app, previous, current, onlyNotRung)) {
             const Alarm* a = app.book.find(id);
             // Deleted or changed while an earlier one rang; or rang unmarked.
-            if (!a || !IsDue(*a, previous, current, onlyNotRung) || Contains(rang, id) ||
+            if (!a || !IsDue(*a, previous, current, onlyNotRung) ||
+                std::find(rang.begin(), rang.end(), std::pair{id, a->minute}) != rang.end() ||
                 Contains(app.rungUnmarked, id))
                 continue;
-            rang.push_back(id);
+            rang.emplace_back(id, a->minute);
             RingAlarm(app, *a);
             if (!host.wait(kBetweenRingsMs)) return;
         }

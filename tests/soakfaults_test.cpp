@@ -59,5 +59,18 @@ TEST_F(SoakFaults, ASnoozedAlarmWhoseRingWasNotWrittenIsNotMarkedRungBeforeItRin
     EXPECT_EQ(boxesSaying("错过了 1 个闹钟"), 1);
 }
 
+// A one-time alarm snoozed while the check still rings others comes again
+// at its snoozed minute, even when that minute passes while a later box of
+// the same check is open: it is the same alarm at another minute.
+TEST_F(SoakFaults, ASnoozeThatFallsDueWhileTheSameCheckRingsStillRings) {
+    writeStore({MakeAlarm("2026-12-10 09:00", "甲"), MakeAlarm("2026-12-10 09:00", "乙")});
+    start(At(2026, 12, 10, 8, 59, 30));
+    host().boxAnswers.push_back({1});                      // 甲: snooze (10 minutes)
+    host().boxAnswers.push_back({0, 12 * 60 * 1000});      // 乙: open until 09:12
+    host().advanceTo(At(2026, 12, 10, 9, 13, 30));
+    EXPECT_EQ(ringsOf("甲"), 2);
+    EXPECT_EQ(ringsOf("乙"), 1);
+}
+
 }  // namespace
 }  // namespace ny::testing
