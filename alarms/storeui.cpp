@@ -151,10 +151,6 @@ Undo Apply(AlarmBook& book, const AlarmChange& c) {
     return u;
 }
 
-}  // namespace
-
-namespace {
-
 // A change that did not reach ny.edb: the rings it carried are remembered.
 void RememberRings(App& app, const std::vector<AlarmId>& rings) {
     for (AlarmId id : rings)
