@@ -111,7 +111,6 @@ struct ComctlApi {
     BOOL(WINAPI* SetWindowSubclass)(HWND, void*, UINT_PTR, DWORD_PTR);
     BOOL(WINAPI* RemoveWindowSubclass)(HWND, void*, UINT_PTR);
     LRESULT(WINAPI* DefSubclassProc)(HWND, UINT, WPARAM, LPARAM);
-    BOOL(WINAPI* GetOpenFileNameW)(void*);
 };
 
 const ComctlApi& Comctl() {
@@ -123,6 +122,21 @@ const ComctlApi& Comctl() {
         Bind<FALSE>(cc, a.SetWindowSubclass, "SetWindowSubclass");
         Bind<FALSE>(cc, a.RemoveWindowSubclass, "RemoveWindowSubclass");
         Bind<0>(cc, a.DefSubclassProc, "DefSubclassProc");
+        return a;
+    }();
+    return api;
+}
+
+// The file dialog's library (with the printing libraries it brings) only
+// when the user first opens it, not at every start.
+struct ComdlgApi {
+    BOOL(WINAPI* GetOpenFileNameW)(void*);
+};
+
+const ComdlgApi& Comdlg() {
+    static const ComdlgApi api = [] {
+        ComdlgApi a{};
+        Comctl();  // it imports the common controls: version 6 first
         Bind<FALSE>(LoadSystemDll(L"comdlg32.dll"), a.GetOpenFileNameW, "GetOpenFileNameW");
         return a;
     }();
@@ -139,7 +153,7 @@ BOOL WINAPI CallRemoveWindowSubclass(HWND h, void* proc, UINT_PTR id) {
 LRESULT WINAPI CallDefSubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return Comctl().DefSubclassProc(h, msg, wp, lp);
 }
-BOOL WINAPI CallGetOpenFileNameW(void* ofn) { return Comctl().GetOpenFileNameW(ofn); }
+BOOL WINAPI CallGetOpenFileNameW(void* ofn) { return Comdlg().GetOpenFileNameW(ofn); }
 
 }  // namespace
 }  // namespace ny
