@@ -24,29 +24,11 @@ protected:
         fs::remove(path("ny.edb"));
         writeStore(out);
     }
-    // prompt@minute:state of each record of the file.
-    std::vector<std::string> stored() {
-        SimFiles reader;
-        std::vector<std::string> out;
-        for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms)
-            out.push_back(a.prompt + "@" + MinuteText(a.minute) + ":" + std::string(RingStateCode(a.state)));
-        return out;
-    }
     // The same of the list as it shows them.
     std::vector<std::string> listed() {
         std::vector<std::string> out;
         for (int r = 0; r < rows(); ++r) out.push_back(row(r)[2] + "@" + row(r)[0].substr(0, 16) + ":" + row(r)[3]);
         return out;
-    }
-    int ringsOf(const std::string& prompt) {
-        int n = 0;
-        for (const auto& b : host().boxes) n += b.text == prompt && !b.second.empty();
-        return n;
-    }
-    int boxesSaying(const std::string& words) {
-        int n = 0;
-        for (const auto& b : host().boxes) n += b.text.find(words) != std::string::npos;
-        return n;
     }
     void hold() { host().files.faults.heldElsewhere = {path("ny.edb")}; }
     void release() { host().files.faults.heldElsewhere.clear(); }

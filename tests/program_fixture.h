@@ -115,6 +115,26 @@ protected:
         for (const auto& b : host().boxes) out.push_back(b.text);
         return out;
     }
+    // Each record of ny.edb as prompt@minute:state, read as another program would.
+    std::vector<std::string> stored() {
+        SimFiles reader;
+        std::vector<std::string> out;
+        for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms)
+            out.push_back(a.prompt + "@" + MinuteText(a.minute) + ":" + std::string(RingStateCode(a.state)));
+        return out;
+    }
+    // How often a ring's box showed `prompt`.
+    int ringsOf(const std::string& prompt) {
+        int n = 0;
+        for (const auto& b : host().boxes) n += b.text == prompt && !b.second.empty();
+        return n;
+    }
+    // How many boxes said `words`.
+    int boxesSaying(const std::string& words) {
+        int n = 0;
+        for (const auto& b : host().boxes) n += b.text.find(words) != std::string::npos;
+        return n;
+    }
 
 private:
     std::unique_ptr<SimHost> host_;

@@ -11,27 +11,7 @@
 namespace ny::testing {
 namespace {
 
-class SoakFaults : public ProgramTest {
-protected:
-    // prompt@minute:state of each record of the file.
-    std::vector<std::string> stored() {
-        SimFiles reader;
-        std::vector<std::string> out;
-        for (const Alarm& a : AlarmStore(reader, dir()).loadOrCreate("x").alarms)
-            out.push_back(a.prompt + "@" + MinuteText(a.minute) + ":" + std::string(RingStateCode(a.state)));
-        return out;
-    }
-    int ringsOf(const std::string& prompt) {
-        int n = 0;
-        for (const auto& b : host().boxes) n += b.text == prompt && !b.second.empty();
-        return n;
-    }
-    int boxesSaying(const std::string& words) {
-        int n = 0;
-        for (const auto& b : host().boxes) n += b.text.find(words) != std::string::npos;
-        return n;
-    }
-};
+class SoakFaults : public ProgramTest {};
 
 // A one-time alarm whose ring could not be written (one file operation
 // failed) and which the user then snoozed (that write went through) is set

@@ -34,7 +34,7 @@ protected:
         for (int r = 0; r < rows(); ++r) out.push_back(row(r)[2]);
         return out;
     }
-    std::vector<std::string> stored() {
+    std::vector<std::string> storedPrompts() {
         SimFiles fs;
         std::vector<std::string> out;
         for (const Alarm& a : AlarmStore(fs, dir()).loadOrCreate("x").alarms) out.push_back(a.prompt);
@@ -46,11 +46,7 @@ protected:
         AlarmToFields(AlarmStore(fs, dir()).loadOrCreate("x").alarms.at(k), fields);
         return fields.at(5);
     }
-    bool told(const std::string& words) {
-        for (const std::string& t : boxTexts())
-            if (t.find(words) != std::string::npos) return true;
-        return false;
-    }
+    bool told(const std::string& words) { return boxesSaying(words) > 0; }
 };
 
 // What the user does, and what the list shows until the write ends.
@@ -80,13 +76,13 @@ TEST_P(WriteBehindActions, TheListChangesAtOnceAndTheFileWhenTheWriteEnds) {
     host().holdJobs = true;
     a.run(*this);
     EXPECT_EQ(listed(), a.meanwhile);
-    EXPECT_EQ(stored(), (std::vector<std::string>{"甲", "乙"})) << "not written yet";
+    EXPECT_EQ(storedPrompts(), (std::vector<std::string>{"甲", "乙"})) << "not written yet";
     const std::string clock = host().text(Ctl::现行时间);
     host().advance(3000);  // the clock ticks: they need not wait for it
     EXPECT_NE(host().text(Ctl::现行时间), clock);
     EXPECT_EQ(host().jobsHeld(), 1u);
     host().runJobs();
-    EXPECT_EQ(stored(), a.meanwhile);
+    EXPECT_EQ(storedPrompts(), a.meanwhile);
     EXPECT_EQ(listed(), a.meanwhile);
     EXPECT_FALSE(told("没有保存"));
 }
@@ -153,7 +149,7 @@ TEST_F(WriteBehind, QuittingWaitsForTheWrite) {
         EXPECT_FALSE(host().exists(Ctl::MainWindow));
         EXPECT_EQ(host().jobsHeld(), 0u);
         const std::vector<std::string> kept = {"甲", "乙"}, added = {"甲", "乙", "丙"};
-        EXPECT_EQ(stored(), fails ? kept : added);
+        EXPECT_EQ(storedPrompts(), fails ? kept : added);
         EXPECT_EQ(told("磁盘已满"), fails);
     }
 }
