@@ -32,9 +32,13 @@ int Jobs::start(std::function<void()> job, HWND notify) {
     finishAll();
     const int id = next_++;
     auto s = std::make_unique<Start>(Start{std::move(job), notify, id});
-    HANDLE thread = CreateThread(nullptr, 0, JobMain, s.get(), 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, JobMain, s.get(), CREATE_SUSPENDED, nullptr);
     if (thread) {
         s.release();  // the thread owns it now
+        // Behind the window and the ringing sound when the processor is
+        // short: the job has no one waiting for it.
+        SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+        ResumeThread(thread);
     } else {
         // No thread to be had: done here, late rather than never.
         JobMain(s.release());
