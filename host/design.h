@@ -143,6 +143,9 @@ struct Paint {
     Rgb rgb = {0, 0, 0};                // otherwise
 };
 
+// The pages of 选择夹1.
+constexpr int kTabPages = 2;
+
 // One control as designed. Coordinates are relative to `origin`: the window's
 // client area, the tab control (tab strip included) or a group box.
 struct ControlDesign {

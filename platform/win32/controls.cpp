@@ -214,11 +214,34 @@ void Win32Host::loadWindow(Ctl window) {
     SetWindowPos(hwnd, nullptr, 0, 0, Scale(wd.w, dpi), Scale(wd.h, dpi),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
+    if (window == Ctl::MainWindow) pageMade_ = {true};
     for (const ControlDesign& d : ControlDesigns())
-        if (d.window == window) createControl(window, d);
+        if (d.window == window && !MadeWithPage(d)) createControl(window, d);
     if (window == Ctl::MainWindow) createMenus();
     if (window == Ctl::CalendarWindow) fitCalendar();
+    stackControls(window);
+    if (window == Ctl::MainWindow) showPage(0);
 
+    slot(window).ready = true;
+    raise(Ev::Created, window);  // before the user can reach the window
+    // The creation handler may have kept it hidden (a start into the tray).
+    if (wd.visibleAtLoad && slot(window).hwnd == hwnd && slot(window).ownVisible) {
+        ShowWindow(hwnd, SW_SHOW);
+        UpdateWindow(hwnd);
+    }
+    if (slot(window).hwnd == hwnd) PostMessageW(hwnd, WMAPP_LOADED, 0, 0);
+}
+
+void Win32Host::makePage(int page) {
+    if (page <= 0 || page >= kTabPages || pageMade_[static_cast<size_t>(page)]) return;
+    if (!slot(Ctl::MainWindow).hwnd || slot(Ctl::MainWindow).dying) return;
+    pageMade_[static_cast<size_t>(page)] = true;
+    for (const ControlDesign& d : ControlDesigns())
+        if (d.window == Ctl::MainWindow && d.page == page) createControl(Ctl::MainWindow, d);
+    stackControls(Ctl::MainWindow);  // the new controls came in at the bottom
+}
+
+void Win32Host::stackControls(Ctl window) {
     // Tab goes through the controls in reading order (the order of the
     // windows): 停止 at the window's foot comes after the page's controls.
     if (HWND stop = hwndOf(Ctl::停止); stop && window == Ctl::MainWindow)
@@ -230,16 +253,6 @@ void Win32Host::loadWindow(Ctl window) {
             if (d.window == window && d.kind == k && hwndOf(d.id))
                 SetWindowPos(hwndOf(d.id), HWND_BOTTOM, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (window == Ctl::MainWindow) showPage(0);
-
-    slot(window).ready = true;
-    raise(Ev::Created, window);  // before the user can reach the window
-    // The creation handler may have kept it hidden (a start into the tray).
-    if (wd.visibleAtLoad && slot(window).hwnd == hwnd && slot(window).ownVisible) {
-        ShowWindow(hwnd, SW_SHOW);
-        UpdateWindow(hwnd);
-    }
-    if (slot(window).hwnd == hwnd) PostMessageW(hwnd, WMAPP_LOADED, 0, 0);
 }
 
 namespace {
@@ -447,6 +460,7 @@ void Win32Host::relayout(Ctl window, int dpi) {
 }
 
 void Win32Host::showPage(int page) {
+    makePage(page);
     page_ = page;
     for (const ControlDesign& d : ControlDesigns()) {
         if (d.kind == Kind::Tab && hwndOf(d.id) &&
@@ -465,6 +479,7 @@ void Win32Host::forgetWindow(Ctl window) {
     slot(window) = Slot{};
     if (window == Ctl::MainWindow) {
         page_ = 0;
+        pageMade_ = {};
         pathTip_ = nullptr;  // owned by the main window: gone with it
         pathTipOn_.clear();
     }
@@ -534,7 +549,9 @@ bool Win32Host::exists(Ctl c) {
         case Kind::FileDialog: return true;
         case Kind::Menu: return slot(c).menu != nullptr;
         case Kind::MenuItem: return slot(d->parentMenu).menu != nullptr;
-        default: return slot(c).hwnd && IsWindow(slot(c).hwnd);
+        default:
+            if (!slot(c).hwnd && MadeWithPage(*d)) makePage(d->page);
+            return slot(c).hwnd && IsWindow(slot(c).hwnd);
     }
 }
 

@@ -210,13 +210,23 @@ void Win32Host::fillListCell(Ctl list, NMLVDISPINFOW& info) {
     if (item.iSubItem == col::kTone && !(InSendMessageEx(nullptr) & ISMEX_SEND)) {
         const int width = static_cast<int>(
             SendMessageW(info.hdr.hwndFrom, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col::kTone), 0));
-        w = PathTextToFit(info.hdr.hwndFrom, w, width - Scale(kCellMarginPx, slot(WindowOf(list)).dpi));
+        w = fittedTone(info.hdr.hwndFrom, w, width - Scale(kCellMarginPx, slot(WindowOf(list)).dpi));
     }
     size_t n = std::min(w.size(), room - 1);
     // Never half a surrogate pair at the cut.
     if (n < w.size() && n > 0 && IS_HIGH_SURROGATE(w[n - 1])) --n;
     std::copy_n(w.data(), n, item.pszText);
     item.pszText[n] = L'\0';
+}
+
+std::wstring Win32Host::fittedTone(HWND list, const std::wstring& path, int room) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    for (const FittedTone& f : fittedTones_)
+        if (f.font == font && f.room == room && f.path == path) return f.shown;
+    constexpr size_t kKept = 16;  // more tones than rows in view
+    if (fittedTones_.size() >= kKept) fittedTones_.erase(fittedTones_.begin());
+    fittedTones_.push_back({font, room, path, PathTextToFit(list, path, room)});
+    return fittedTones_.back().shown;
 }
 
 // The list's own keys: Delete, and the context-menu key or Shift+F10 (a

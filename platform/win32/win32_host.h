@@ -225,6 +225,13 @@ private:
     void setUpControl(HWND h, const ControlDesign& d, int dpi);
     void setControlFont(HWND h, const ControlDesign& d, int dpi, bool redraw);
     void showPage(int page);
+    // The main window's pages beyond the first are made when first shown or
+    // first asked for by a handler: a start that stays on the alarm page
+    // never pays for the countdown's controls.
+    static bool MadeWithPage(const ControlDesign& d) { return d.window == Ctl::MainWindow && d.page > 0; }
+    void makePage(int page);
+    // Tab order and containers: the stacking of a window's controls.
+    void stackControls(Ctl window);
     // Shows or hides a control as its own visibility and its page say (properties.cpp).
     void applyVisibility(Ctl c);
     void forgetWindow(Ctl window);
@@ -250,6 +257,17 @@ private:
     void setUpList(HWND h);
     void rescaleList(HWND h, int oldDpi, int dpi);
     void fillListCell(Ctl list, NMLVDISPINFOW& info);
+    // The tone column's path compacted to `room` pixels in the list's font.
+    // Rows mostly name the same tone, and compacting costs Wine a device
+    // context and a dozen text measures per cell, so the last few are kept
+    // (the fonts are never deleted while the program runs).
+    std::wstring fittedTone(HWND list, const std::wstring& path, int room);
+    struct FittedTone {
+        HFONT font;
+        int room;
+        std::wstring path, shown;
+    };
+    std::vector<FittedTone> fittedTones_;
     // The list's other notifications (check boxes, grey rows); nullopt for
     // those it leaves alone.
     std::optional<LRESULT> onListNotify(Ctl list, const NMHDR& h, LPARAM lp);
@@ -279,6 +297,7 @@ private:
     HINSTANCE instance_;
     std::array<Slot, static_cast<size_t>(Ctl::Count_)> slots_{};
     int page_ = 0;  // the tab page in front
+    std::array<bool, kTabPages> pageMade_{};  // the main window's pages whose controls exist
     HWND pathTip_ = nullptr;  // tooltip window of the main window's path control
     // Where the tip's tools are: the control's parent, and the tab control
     // beneath it (a disabled control's mouse goes to what lies under it).

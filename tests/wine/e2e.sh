@@ -129,9 +129,17 @@ test_restart_lists_records() {
     done
 }
 
+# The countdown page's controls are made the first time the page is shown:
+# shown once, and back to the alarm page.
+visit_countdown_page() {
+    probe tab 1
+    probe tab 0
+}
+
 test_layout() {
     start_program
     probe wait-main 20000
+    visit_countdown_page
     probe_may_fail layout
     [ "$rc" = 0 ] || fail "controls out of place"
 }
@@ -139,6 +147,7 @@ test_layout() {
 test_popups_layout() {
     start_program
     probe wait-main 20000
+    visit_countdown_page
     probe_may_fail layout --popups
     [ "$rc" = 0 ] || fail "popup controls out of place"
 }
@@ -486,6 +495,7 @@ test_alarm_store_held() {
 test_hostile_messages() {
     start_program
     probe wait-main 20000
+    visit_countdown_page
     probe hostile
     sleep 1
     kill -0 "$prog_pid" 2>/dev/null || fail "the program ended after the messages"
@@ -626,6 +636,7 @@ test_long_prompt() {
     start_program
     probe wait-main 20000
     probe paste 闹钟提示信息输入 40000 || fail "the alarm prompt box kept $(val length) of 40000 characters"
+    probe tab 1
     probe paste 编辑框_倒计时闹钟提示信息 40000 || fail "the countdown prompt box kept $(val length) of 40000 characters"
 }
 
@@ -810,6 +821,7 @@ test_layout_144dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     start_program
     probe wait-main 30000
+    visit_countdown_page
     local popups=()
     ls "$src"/pickers/*.cpp >/dev/null 2>&1 && popups=(--popups)
     probe_may_fail layout --dpi 144 "${popups[@]}"
@@ -821,11 +833,13 @@ test_layout_144dpi() {
 
 # Moved to a monitor of another DPI (the message the system sends then), the
 # window lays itself out for it, and back at 96 DPI exactly as designed.
-# 108 DPI: the window still fits the test's screen.
+# 108 DPI: the window still fits the test's screen. The countdown page is
+# first shown after the change, so it is made at the new DPI.
 test_dpi_change() {
     start_program
     probe wait-main 20000
     probe dpi-changed 108
+    visit_countdown_page
     probe_may_fail layout --dpi 108 --anywhere
     [ "$rc" = 0 ] || fail "controls out of place after a change to 108 DPI"
     probe dpi-changed 96
@@ -1710,9 +1724,12 @@ test_accessible_names() {
     probe wait-main 30000
     local pair ctl want
     for pair in 编辑框1=闹钟设置 铃声路径=铃声 闹钟提示信息输入=闹钟提示信息 \
-        组合框_时=时 组合框_分=分 组合框_秒=秒 编辑框_倒计时闹钟提示信息=闹钟提示信息 \
         铃声选择=选择 试听=试听 默认铃声=默认 添加=添加 清空列表=清空列表 停止=停止闹钟 \
-        按钮_倒计时开始=倒计时开始 超级列表框1="闹钟时间 铃声文件 闹钟提示信息 是否已响铃 重复"; do
+        超级列表框1="闹钟时间 铃声文件 闹钟提示信息 是否已响铃 重复" \
+        tab1 组合框_时=时 组合框_分=分 组合框_秒=秒 编辑框_倒计时闹钟提示信息=闹钟提示信息 \
+        按钮_倒计时开始=倒计时开始 tab0; do
+        # The countdown page's controls are there once the page has been shown.
+        case $pair in tab?) probe tab "${pair#tab}"; continue ;; esac
         ctl=${pair%%=*} want=${pair#*=}
         probe access-name "$ctl"
         [ "$(val name)" = "$want" ] || fail "$ctl is read as '$(val name)', not '$want'"
