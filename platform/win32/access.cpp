@@ -99,7 +99,7 @@ std::wstring NameOf(HWND h) {
 bool EnterApartment() {
     static thread_local bool entered = false;
     if (!entered) {
-        const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const HRESULT hr = Com().CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         entered = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
     }
     return entered;
@@ -199,7 +199,7 @@ private:
 
 HRESULT Give(const std::wstring& s, BSTR* out) {
     if (!out) return E_POINTER;
-    *out = s.empty() ? nullptr : SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+    *out = s.empty() ? nullptr : Com().SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
     return *out || s.empty() ? (s.empty() ? S_FALSE : S_OK) : E_OUTOFMEMORY;
 }
 

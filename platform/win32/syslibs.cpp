@@ -95,6 +95,16 @@ const OleaccApi& Oleacc() {
     return api;
 }
 
+const ComApi& Com() {
+    static const ComApi api = [] {
+        ComApi a{};
+        Bind<E_NOTIMPL>(LoadSystemDll(L"ole32.dll"), a.CoInitializeEx, "CoInitializeEx");
+        Bind<0>(LoadSystemDll(L"oleaut32.dll"), a.SysAllocStringLen, "SysAllocStringLen");
+        return a;
+    }();
+    return api;
+}
+
 // ---- the common controls and the file dialog, bound after the search is restricted ----
 //
 // Wine's comctl32 loads the theme library by name as soon as it is mapped,

@@ -43,4 +43,13 @@ struct OleaccApi {
 };
 const OleaccApi& Oleacc();
 
+// Known libraries, loaded here all the same: COM and its strings serve only
+// a screen reader's questions, and importing them costs every start the two
+// libraries and theirs (~10 ms under Wine).
+struct ComApi {
+    decltype(&::CoInitializeEx) CoInitializeEx;
+    decltype(&::SysAllocStringLen) SysAllocStringLen;
+};
+const ComApi& Com();
+
 }  // namespace ny
