@@ -111,6 +111,9 @@ test_restart_lists_records() {
     probe list
     local first_run=$out
     [ "$(val rows)" = 3 ] || fail "3 alarms added, the list shows $(val rows)"
+    # Kept from drawing while its count changed, the list is shown again.
+    probe state 超级列表框1
+    [ "$(val visible)" = 1 ] || fail "the list is hidden after 添加"
     stop_program
     start_program
     probe wait-main 20000
