@@ -453,6 +453,13 @@ if want scale; then
         probe text 添加
         [ "$(val text)" = 添加 ] || fail "保存 left the button reading $(val text)"
         stop_program
+        # That was the first start with this store (with the first size, the
+        # first in a fresh Wine prefix, as after an installation), one sample
+        # that swings by a tenth of a second here; a user's later starts:
+        again=()
+        for ((k = 0; k < 5; k++)); do again+=("$(startup_once)"); done
+        log "scale $n: later starts ${again[*]}"
+        again_s=$(printf '%s\n' "${again[@]}" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
 
         echo "$n alarms: the minute of the first, on a faked clock ..."
         new_dir "scale-$n-minute"
@@ -497,16 +504,16 @@ if want scale; then
         fake_server= fake=() fake_offset=0
         export WINEPREFIX=$base_prefix
         rel() { [ -n "$1" ] && printf '%+.2f' "$(calc "$1 - $minute_real")" || printf 'none'; }
-        rows+=("$(printf '%7s %9.2f %9s %10.3f %8s %9.3f %8s %8s %7.3f %7.3f %7.3f %7.3f' "$n" "$start_s" "$mem" \
+        rows+=("$(printf '%7s %9.2f %9.2f %9s %10.3f %8s %9.3f %8s %8s %7.3f %7.3f %7.3f %7.3f' "$n" "$start_s" "$again_s" "$mem" \
             "${worst:-99}" "$(rel "$worst_end")" "${ring_ans:-99}" "$(printf '%+.3f' "${heard:-99}")" "$(rel "$box")" \
             "$add_s" "$delete_s" "$edit_s" "$save_s")$late")
         echo "  ${rows[-1]}"
     done
     report "many alarms (seconds; memory: Private_Clean + Private_Dirty of /proc/PID/smaps_rollup of the program's Wine process, 3 s after it answered):"
-    report "$(printf '%7s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' N start private worst_ans at ring_ans heard box add delete edit save)"
-    report "$(printf '%7s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' '' 's' 'MB' 's' 's' 's' 's' 's' 's' 's' 's' 's')"
+    report "$(printf '%7s %9s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' N start again private worst_ans at ring_ans heard box add delete edit save)"
+    report "$(printf '%7s %9s %9s %9s %10s %8s %9s %8s %8s %7s %7s %7s %7s' '' 's' 's' 'MB' 's' 's' 's' 's' 's' 's' 's' 's' 's')"
     for r in "${rows[@]}"; do report "$r"; done
-    report "  start: process start to the window shown and answering; worst_ans: the longest answer to a ping every 20 ms from 10 s before the first alarm's minute to 10 s after (at: when it ended, from the minute); ring_ans: the longest before the alarm's box showed (the ring and marking 已响); heard, box: from the minute; add (添加), delete (the Delete key on a selected row), edit (the list menu's 修改), save (保存 after it): from the probe's send until the window answers again"
+    report "  start: process start to the window shown and answering, the first with the store (the first size's: the first in a fresh Wine prefix); again: the median of five starts after it; worst_ans: the longest answer to a ping every 20 ms from 10 s before the first alarm's minute to 10 s after (at: when it ended, from the minute); ring_ans: the longest before the alarm's box showed (the ring and marking 已响); heard, box: from the minute; add (添加), delete (the Delete key on a selected row), edit (the list menu's 修改), save (保存 after it): from the probe's send until the window answers again"
 fi
 
 echo
