@@ -10,6 +10,7 @@
 #include "host/alarmlist.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/pathtext.h"
+#include "platform/win32/undrawn.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/wstr.h"
 #include "host/layout.h"
@@ -155,21 +156,12 @@ void Win32Host::listShowRows(Ctl list, const ListSource* source, int count) {
     // NOSCROLL: a list scrolled down to a row stays there when one is added
     // or deleted elsewhere. Only when the count changed: the list view
     // measures itself again each time (milliseconds under Wine).
-    if (SendMessageW(h, LVM_GETITEMCOUNT, 0, 0) != count) {
-        // It also draws its scroll bars there and then (20 ms under Wine, the
-        // most of 添加); kept from drawing meanwhile, it draws them with the
-        // rows at the next paint. The system's own switch, not the list
-        // view's: that one would draw them when switched back on.
-        const bool shown = GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE;
-        if (shown) DefWindowProcW(h, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(h, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
-        if (shown) {
-            DefWindowProcW(h, WM_SETREDRAW, TRUE, 0);
-            // Switching off dropped what was waiting to be drawn, the
-            // header's too.
-            RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
-        }
-    }
+    // It also draws its scroll bars there and then (20 ms under Wine, the
+    // most of 添加): they are drawn with the rows at the next paint.
+    if (SendMessageW(h, LVM_GETITEMCOUNT, 0, 0) != count)
+        ChangeUndrawn(h, false, [&] {
+            SendMessageW(h, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+        });
     // Rows in view may have new texts even when the count is the same.
     InvalidateRect(h, nullptr, FALSE);
 }
