@@ -38,17 +38,27 @@ int Jobs::start(std::function<void()> job, HWND notify) {
         // Behind the window and the ringing sound when the processor is
         // short: the job has no one waiting for it.
         SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
-        ResumeThread(thread);
     } else {
         // No thread to be had: done here, late rather than never.
         JobMain(s.release());
     }
-    running_ = Running{id, thread};
+    running_ = Running{id, thread, thread == nullptr};
+    // A message that cannot be posted (a full queue) must not leave the job
+    // waiting for the next one.
+    if (thread && (!notify || !PostMessageW(notify, WMAPP_JOB_GO, static_cast<WPARAM>(id), 0)))
+        go(static_cast<WPARAM>(id));
     return id;
+}
+
+void Jobs::go(WPARAM id) {
+    if (!running_ || static_cast<WPARAM>(running_->id) != id || running_->going) return;
+    running_->going = true;
+    ResumeThread(running_->thread);
 }
 
 void Jobs::finish(int id) {
     if (!running_ || running_->id != id) return;
+    go(static_cast<WPARAM>(id));  // waited for before it was set going
     if (running_->thread) {
         WaitForSingleObject(running_->thread, INFINITE);
         CloseHandle(running_->thread);

@@ -164,6 +164,10 @@ LRESULT Win32Host::route(Ctl w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMECHANGE:
         case WM_POWERBROADCAST: r = onClockNotice(w, msg, wp); break;
         case WMAPP_NOTIFYCALLBACK: r = onTrayIcon(w, lp); break;
+        case WMAPP_JOB_GO:
+            if (w == Ctl::MainWindow) jobs_.go(wp);
+            r = 0;
+            break;
         case WMAPP_JOB_DONE:
             if (w == Ctl::MainWindow && jobs_.collect(wp)) raise(Ev::JobDone, Ctl::MainWindow, int(wp));
             r = 0;
