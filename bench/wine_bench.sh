@@ -416,6 +416,13 @@ if want scale; then
         echo "$n alarms: start-up, memory, 添加 删除 修改 保存 ..."
         export WINEPREFIX=$base_prefix
         new_dir "scale-$n"
+        # The recording (parec waking every 10 ms) would load the machine
+        # while start-up and the changes are timed: only the minute listens.
+        if [ -n "$cap_pid" ]; then
+            kill "$cap_pid" 2>/dev/null || true
+            wait "$cap_pid" 2>/dev/null || true
+            cap_pid=
+        fi
         t0=$(now)
         probe make-store "$(winpath "$dir/ny.edb")" "$n" "$(date -d '+1 year' '+%Y-%m-%d 08:00')" "$scale_tone" >/dev/null
         store_s=$(calc "$(now) - $t0")
@@ -463,6 +470,9 @@ if want scale; then
 
         echo "$n alarms: the minute of the first, on a faked clock ..."
         new_dir "scale-$n-minute"
+        minute_dir=$dir dir=$cap_dir
+        capture_start
+        dir=$minute_dir
         ln -s "$cap_dir/cap.raw" "$dir/cap.raw"
         # Room for making the store and a slow start before the minute's
         # ten seconds of pinging begin.
